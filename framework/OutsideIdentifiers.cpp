@@ -1,0 +1,8 @@
+// Identifiers of the outside components that the component asks for by value.
+#include <windows.h>
+
+// The device agent's service, asked of the connection.
+extern "C" const GUID SID_TAMAgent = {0x446c4d74, 0x1a2a, 0x4667, {0x90, 0x46, 0x2a, 0xad, 0x9f, 0x7e, 0xe0, 0x56}};
+// The host's error reporter.
+extern "C" const GUID CLSID_KelvraErrorReporter = {
+    0xd5fb94fe, 0x22f5, 0x44be, {0xb0, 0x9d, 0x60, 0x5e, 0xa4, 0xc6, 0x7f, 0x52}};

@@ -1,0 +1,160 @@
+#include "ServerRegistration.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "TypeLibrary.h"
+
+// The system registrar that runs "REGISTRY" scripts.
+DECLARE_INTERFACE_(IRegistrar, IUnknown)
+{
+    STDMETHOD(AddReplacement)(LPCOLESTR key, LPCOLESTR item) PURE;
+    STDMETHOD(ClearReplacements)() PURE;
+    STDMETHOD(ResourceRegisterSz)(LPCOLESTR resourceFile, LPCOLESTR id, LPCOLESTR type) PURE;
+    STDMETHOD(ResourceUnregisterSz)(LPCOLESTR resourceFile, LPCOLESTR id, LPCOLESTR type) PURE;
+    STDMETHOD(FileRegister)(LPCOLESTR fileName) PURE;
+    STDMETHOD(FileUnregister)(LPCOLESTR fileName) PURE;
+    STDMETHOD(StringRegister)(LPCOLESTR data) PURE;
+    STDMETHOD(StringUnregister)(LPCOLESTR data) PURE;
+    STDMETHOD(ResourceRegister)(LPCOLESTR resourceFile, UINT id, LPCOLESTR type) PURE;
+    STDMETHOD(ResourceUnregister)(LPCOLESTR resourceFile, UINT id, LPCOLESTR type) PURE;
+};
+__CRT_UUID_DECL(IRegistrar, 0x44ec053b, 0x400f, 0x11d0, 0x9d, 0xcd, 0x00, 0xa0, 0xc9, 0x03, 0x91, 0xd3)
+
+namespace kelvra {
+
+namespace {
+
+const CLSID CLSID_SystemRegistrar = {0x44ec053a, 0x400f, 0x11d0, {0x9d, 0xcd, 0x00, 0xa0, 0xc9, 0x03, 0x91, 0xd3}};
+
+bool g_perUser = false;
+
+using Microsoft::WRL::ComPtr;
+
+// COM and the per-user view of HKCR for the length of one registration.
+class RegistrationScope {
+public:
+    RegistrationScope()
+    {
+        m_locale = GetThreadLocale();
+        SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
+        m_initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        if (g_perUser && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                         nullptr, &m_userClasses, nullptr) == ERROR_SUCCESS)
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses);
+    }
+    ~RegistrationScope()
+    {
+        if (m_userClasses) {
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+            RegCloseKey(m_userClasses);
+        }
+        if (m_initialized)
+            CoUninitialize();
+        SetThreadLocale(m_locale);
+    }
+    RegistrationScope(const RegistrationScope&) = delete;
+    RegistrationScope& operator=(const RegistrationScope&) = delete;
+
+private:
+    LCID m_locale;
+    bool m_initialized = false;
+    HKEY m_userClasses = nullptr;
+};
+
+HRESULT RunScript(UINT resource, bool install, const wchar_t* appId)
+{
+    ComPtr<IRegistrar> registrar;
+    HRESULT hr = CoCreateInstance(CLSID_SystemRegistrar, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IRegistrar),
+                                  reinterpret_cast<void**>(registrar.GetAddressOf()));
+    if (FAILED(hr))
+        return hr;
+    std::wstring module = ComModule::Path();
+    registrar->AddReplacement(L"MODULE", module.c_str());
+    if (appId)
+        registrar->AddReplacement(L"APPID", appId);
+    return install ? registrar->ResourceRegister(module.c_str(), resource, L"REGISTRY")
+                   : registrar->ResourceUnregister(module.c_str(), resource, L"REGISTRY");
+}
+
+template <class Function>
+Function OleAutomationEntry(const char* name)
+{
+    HMODULE oleaut = GetModuleHandleW(L"OLEAUT32.DLL");
+    return oleaut ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(oleaut, name))) : nullptr;
+}
+
+HRESULT RegisterTypeLibrary(const ServerDescription& server)
+{
+    std::wstring path = EmbeddedTypeLibraryPath(server.typeLibraryResource);
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (FAILED(hr))
+        return hr;
+    std::wstring helpFolder = ComModule::Folder();
+    using RegisterFn = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
+    RegisterFn registerFn = g_perUser ? OleAutomationEntry<RegisterFn>("RegisterTypeLibForUser") : nullptr;
+    if (!registerFn)
+        registerFn = RegisterTypeLib;
+    return registerFn(library.Get(), path.data(), helpFolder.data());
+}
+
+HRESULT UnregisterTypeLibrary(const ServerDescription& server)
+{
+    using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+    UnregisterFn unregisterFn = g_perUser ? OleAutomationEntry<UnregisterFn>("UnRegisterTypeLibForUser") : nullptr;
+    if (!unregisterFn)
+        unregisterFn = UnRegisterTypeLib;
+    HRESULT hr = unregisterFn(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
+                              SYS_WIN64);
+    return hr == TYPE_E_REGISTRYACCESS ? S_OK : hr;  // already gone
+}
+
+}  // namespace
+
+HRESULT ServerRegistration::Register(const ServerDescription& server)
+{
+    RegistrationScope scope;
+    HRESULT result = S_OK;
+    auto keepFirstFailure = [&result](HRESULT hr) {
+        if (FAILED(hr) && SUCCEEDED(result))
+            result = hr;
+    };
+    if (server.appIdScript)
+        keepFirstFailure(RunScript(server.appIdScript, true, server.appId));
+    for (size_t i = 0; i < server.classCount; ++i)
+        keepFirstFailure(RunScript(server.classes[i].registryResource, true, server.appId));
+    keepFirstFailure(RegisterTypeLibrary(server));
+    return result;
+}
+
+HRESULT ServerRegistration::Unregister(const ServerDescription& server)
+{
+    RegistrationScope scope;
+    HRESULT result = S_OK;
+    auto keepFirstFailure = [&result](HRESULT hr) {
+        if (FAILED(hr) && SUCCEEDED(result))
+            result = hr;
+    };
+    for (size_t i = server.classCount; i-- > 0;)
+        keepFirstFailure(RunScript(server.classes[i].registryResource, false, server.appId));
+    keepFirstFailure(UnregisterTypeLibrary(server));
+    if (server.appIdScript)
+        keepFirstFailure(RunScript(server.appIdScript, false, server.appId));
+    return result;
+}
+
+void ServerRegistration::SetPerUser(bool perUser)
+{
+    g_perUser = perUser;
+}
+
+bool ServerRegistration::PerUser()
+{
+    return g_perUser;
+}
+
+}  // namespace kelvra

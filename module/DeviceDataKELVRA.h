@@ -1,0 +1,100 @@
+// The component's one creatable class: it holds the links to the device agent and the
+// model database, loads the model's profile and hands out one data table per domain.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "ComObject.h"
+#include "ComTypes.h"
+#include "ConnectionPoint.h"
+#include "DeviceDataProfile.h"
+#include "ModelDatabase.h"
+#include "QELKELVRA.h"
+#include "TAMAgent.h"
+
+namespace kelvra {
+
+// Profile key to VARIANT text, as the profile loader fills it.
+using ProfileStore = std::unordered_map<std::wstring, Variant>;
+// Profile key to the (length, extra) pair of a field description.
+using FieldLengthStore = std::map<std::wstring, std::pair<LONG, LONG>>;
+
+constexpr int kTablePresenceCount = 19;
+
+class CDeviceDataKELVRA
+    : public ComObject<CDeviceDataKELVRA, DispatchImpl<IDeviceData>, IDeviceDataProfile, IConnectionPointContainer,
+                       ISupportErrorInfo> {
+public:
+    static constexpr bool kAggregatable = true;
+
+    // The table slots, in the order the object keeps them.
+    enum class Slot { Phonebook, Card1, Card2, Schedule, DDay, Memo, File, Sms, Mms, Metadata, Task, Count };
+
+    CDeviceDataKELVRA();
+    ~CDeviceDataKELVRA() override;
+
+    // IDeviceData
+    STDMETHODIMP ListDataTable() override;
+    STDMETHODIMP GetDataTable(DATATABLE_SUID suid, IDataTable** table) override;
+    STDMETHODIMP SetConneciton(IUnknown* connection, IUnknown* modelDatabase) override;
+    STDMETHODIMP SetProperty(BSTR name, BSTR value) override;
+
+    // IDeviceDataProfile
+    STDMETHODIMP_(long) LoadProfile(LPWSTR modelName, LPWSTR profilePath) override;
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // Tells every connected sink how far a file copy has come; a sink clears the
+    // continue flag to ask for the copy to be cancelled.
+    HRESULT FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag);
+
+    // What the tables and codecs read through their back pointer.
+    ProfileStore& Profile() { return m_profile; }
+    FieldLengthStore& FieldLengths() { return m_fieldLengths; }
+    std::array<int, kTablePresenceCount>& TablePresence() { return m_tablePresence; }
+    std::wstring& PhoneModel() { return m_phoneModel; }
+    std::wstring& ProfilePath() { return m_profilePath; }
+    int& ProfileResource() { return m_profileResource; }
+    ITAMAgent* Agent() const { return m_spAgent.Get(); }
+    IModelDatabase* ModelDatabase() const { return m_spModelDB.Get(); }
+
+private:
+    // Creates and initialises the table of a slot; null while the component has no
+    // table of that kind.
+    ComPtr<IDataTable> CreateTable(Slot slot);
+    // What follows a table's creation: the model database and its questions.
+    void AfterTableCreated(Slot slot);
+    std::wstring AskModelDatabase(const wchar_t* key);
+    static bool SlotOfTable(DATATABLE_SUID suid, Slot& slot);
+
+    std::array<ComPtr<IDataTable>, static_cast<size_t>(Slot::Count)> m_tables;
+    ComPtr<ITAMConnection> m_spConnection;
+    ComPtr<ITAMAgent> m_spAgent;
+    ComPtr<IModelDatabase> m_spModelDB;
+    ProfileStore m_profile;
+    FieldLengthStore m_fieldLengths;
+    std::wstring m_profilePath;
+    std::wstring m_phoneModel;
+    int m_profileResource = 0;
+    std::array<int, kTablePresenceCount> m_tablePresence{};
+
+    ConnectionPoint m_dispatchEvents;
+    ConnectionPoint m_interfaceEvents;
+};
+
+// The agent's service identifier, asked of the connection by the object and every table.
+ComPtr<ITAMAgent> GetAgentService(ITAMConnection* connection);
+
+}  // namespace kelvra

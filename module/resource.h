@@ -1,0 +1,4 @@
+#pragma once
+
+#define IDR_LUMOQELKELVRA 101
+#define IDR_DEVICEDATAKELVRA 102

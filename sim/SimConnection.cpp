@@ -1,0 +1,158 @@
+#include "SimConnection.h"
+
+#include "ComTypes.h"
+#include "SimAgent.h"
+
+namespace kelvra::sim {
+
+namespace {
+
+// A service object that is not an agent, for connections told to give none.
+class NotAnAgent : public ComObject<NotAnAgent, IClassFactory> {
+public:
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP LockServer(BOOL) override { return E_NOTIMPL; }
+};
+
+HRESULT ReturnText(const std::wstring& text, BSTR* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace
+
+STDMETHODIMP SimConnection::GetConnectionText(BSTR* text)
+{
+    return ReturnText(L"Handset simulator", text);
+}
+
+STDMETHODIMP SimConnection::GetService(GUID serviceId, IUnknown** service)
+{
+    if (!service)
+        return E_POINTER;
+    *service = nullptr;
+    if (HRESULT hr = m_state->InjectedFailure(L"GetService"); FAILED(hr))
+        return Fail(hr, L"GetService was told to fail");
+    if (!InlineIsEqualGUID(serviceId, SID_TAMAgent))
+        return Fail(E_NOINTERFACE, L"The connection offers no such service");
+    if (!m_state->agentAvailable) {
+        *service = NotAnAgent::Make().Detach();
+        return S_OK;
+    }
+    if (!m_agent)
+        m_agent = SimAgent::Make(m_state);
+    return m_agent.CopyTo(service);
+}
+
+STDMETHODIMP SimConnection::SetChunkSizes(long smallest, long largest)
+{
+    if (smallest <= 0 || largest < smallest)
+        return Fail(E_INVALIDARG, L"Chunk sizes must be positive and in order");
+    m_state->handset.SetChunkSizes(static_cast<size_t>(smallest), static_cast<size_t>(largest));
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::InjectFault(SIMFAULT fault, long afterRequests)
+{
+    if (fault < SIMFAULT_NONE || fault > SIMFAULT_GARBAGE_LENGTH || afterRequests < 0)
+        return Fail(E_INVALIDARG, L"Unknown fault");
+    m_state->handset.InjectFault(fault, afterRequests);
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::PutRecord(long store, long index, BSTR hexBytes)
+{
+    std::string bytes;
+    if (store < 0 || index < 0 || !BytesFromHex(hexBytes ? hexBytes : L"", bytes))
+        return Fail(E_INVALIDARG, L"A record needs a store, an index and bytes in hex");
+    m_state->handset.PutRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index), bytes);
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::GetRecord(long store, long index, BSTR* hexBytes)
+{
+    const SimHandset::Record* record =
+        m_state->handset.FindRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index));
+    if (!record) {
+        if (hexBytes)
+            *hexBytes = nullptr;
+        return Fail(E_INVALIDARG, L"The handset holds no such record");
+    }
+    return ReturnText(WidenUtf8(HexFromBytes(*record)), hexBytes);
+}
+
+STDMETHODIMP SimConnection::RemoveRecord(long store, long index)
+{
+    m_state->handset.RemoveRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index));
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::RecordCount(long store, long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<long>(m_state->handset.RecordCount(static_cast<uint32_t>(store)));
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::get_FileRoot(BSTR* folder)
+{
+    return ReturnText(m_state->fileRoot, folder);
+}
+
+STDMETHODIMP SimConnection::put_FileRoot(BSTR folder)
+{
+    m_state->fileRoot = folder ? folder : L"";
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::get_RequestCount(long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = m_state->handset.RequestCount();
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::get_LastRequest(BSTR* hexBytes)
+{
+    return ReturnText(WidenUtf8(HexFromBytes(m_state->handset.LastRequest())), hexBytes);
+}
+
+STDMETHODIMP SimConnection::get_Mode(long* mode)
+{
+    if (!mode)
+        return E_POINTER;
+    *mode = m_state->mode;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::get_CodePage(long* codePage)
+{
+    if (!codePage)
+        return E_POINTER;
+    *codePage = m_state->codePage;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::put_AgentAvailable(VARIANT_BOOL available)
+{
+    m_state->agentAvailable = available != VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::FailMethod(BSTR method, long hr)
+{
+    if (!method)
+        return Fail(E_INVALIDARG, L"FailMethod needs a method name");
+    if (SUCCEEDED(hr))
+        m_state->failures.erase(method);
+    else
+        m_state->failures[method] = hr;
+    return S_OK;
+}
+
+}  // namespace kelvra::sim

@@ -1,0 +1,63 @@
+// A simulator connection: the device agent's connection object, and the control of the
+// emulated handset behind it.
+#pragma once
+
+#include <memory>
+
+#include "ComObject.h"
+#include "KelvraSim.h"
+#include "ComTypes.h"
+#include "SimState.h"
+
+namespace kelvra::sim {
+
+class SimConnection
+    : public ComObject<SimConnection, DispatchImpl<ISimHandset, 2>, NoDispatchImpl<ITAMConnection>> {
+public:
+    SimConnection() : m_state(std::make_shared<SimState>()) {}
+
+    // The handset, for tests that drive it directly.
+    SimState& State() { return *m_state; }
+
+    // ITAMConnection
+    STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved10() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved12() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved13() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved14() override { return E_NOTIMPL; }
+    STDMETHODIMP GetConnectionText(BSTR* text) override;
+    STDMETHODIMP Reserved16() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved17() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved18() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved19() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved20() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved21() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved22() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved23() override { return E_NOTIMPL; }
+    STDMETHODIMP GetService(GUID serviceId, IUnknown** service) override;
+
+    // ISimHandset
+    STDMETHODIMP SetChunkSizes(long smallest, long largest) override;
+    STDMETHODIMP InjectFault(SIMFAULT fault, long afterRequests) override;
+    STDMETHODIMP PutRecord(long store, long index, BSTR hexBytes) override;
+    STDMETHODIMP GetRecord(long store, long index, BSTR* hexBytes) override;
+    STDMETHODIMP RemoveRecord(long store, long index) override;
+    STDMETHODIMP RecordCount(long store, long* count) override;
+    STDMETHODIMP get_FileRoot(BSTR* folder) override;
+    STDMETHODIMP put_FileRoot(BSTR folder) override;
+    STDMETHODIMP get_RequestCount(long* count) override;
+    STDMETHODIMP get_LastRequest(BSTR* hexBytes) override;
+    STDMETHODIMP get_Mode(long* mode) override;
+    STDMETHODIMP get_CodePage(long* codePage) override;
+    STDMETHODIMP put_AgentAvailable(VARIANT_BOOL available) override;
+    STDMETHODIMP FailMethod(BSTR method, long hr) override;
+
+private:
+    std::shared_ptr<SimState> m_state;
+    ComPtr<ITAMAgent> m_agent;
+};
+
+}  // namespace kelvra::sim

@@ -1,0 +1,207 @@
+#include "SimHandset.h"
+
+#include <algorithm>
+
+#include "ByteCursor.h"
+
+namespace kelvra::sim {
+
+namespace {
+
+constexpr size_t kHeaderSize = 6;
+constexpr uint32_t kLargestRequest = 16u << 20;
+constexpr uint16_t kErrorReply = 0xFFFF;
+
+enum Command : uint16_t {
+    kCount = 0x4100,
+    kIndexList = 0x4110,
+    kRead = 0x4120,
+    kWrite = 0x4130,
+    kDelete = 0x4140,
+};
+
+}  // namespace
+
+void SimHandset::Write(std::string_view bytes)
+{
+    m_incoming.append(bytes);
+    for (;;) {
+        ByteReader header(m_incoming);
+        uint16_t code = header.ReadU16LE();
+        uint32_t length = header.ReadU32LE();
+        if (!header.Ok())
+            return;
+        if (length > kLargestRequest) {
+            // A garbled request: drop what came and say so.
+            m_incoming.clear();
+            QueueReply(code, kErrorReply, {});
+            return;
+        }
+        if (m_incoming.size() - kHeaderSize < length)
+            return;
+        std::string packet = m_incoming.substr(0, kHeaderSize + length);
+        m_incoming.erase(0, kHeaderSize + length);
+        ++m_requestCount;
+        m_lastRequest = packet;
+        std::string reply;
+        uint16_t replyCode = Answer(code, std::string_view(packet).substr(kHeaderSize), reply);
+        QueueReply(code, replyCode, reply);
+    }
+}
+
+uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string& reply)
+{
+    ByteReader request(payload);
+    uint32_t store = request.ReadU32LE();
+    ByteWriter answer;
+    switch (code) {
+    case kCount:
+        answer.U32LE(static_cast<uint32_t>(RecordCount(store)));
+        break;
+    case kIndexList:
+        for (const auto& [index, record] : m_stores[store])
+            answer.U16LE(static_cast<uint16_t>(index)).U8(0);
+        break;
+    case kRead: {
+        uint32_t index = request.ReadU32LE();
+        const Record* record = FindRecord(store, index);
+        if (record)
+            answer.Bytes(*record);
+        break;
+    }
+    case kWrite: {
+        uint32_t index = request.ReadU32LE();
+        if (request.Ok())
+            PutRecord(store, index, Record(request.Rest()));
+        answer.U32LE(store).U32LE(index);
+        break;
+    }
+    case kDelete: {
+        uint32_t index = request.ReadU32LE();
+        if (request.Ok())
+            RemoveRecord(store, index);
+        answer.U32LE(store).U32LE(index);
+        break;
+    }
+    default:
+        return kErrorReply;
+    }
+    if (!request.Ok())
+        return kErrorReply;
+    reply = answer.Take();
+    return static_cast<uint16_t>(code + 1);
+}
+
+void SimHandset::QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload)
+{
+    SIMFAULT fault = SIMFAULT_NONE;
+    if (m_fault != SIMFAULT_NONE && m_faultAfter-- <= 0) {
+        fault = m_fault;
+        m_fault = SIMFAULT_NONE;
+    }
+    if (fault == SIMFAULT_TIMEOUT)
+        return;
+    ByteWriter packet;
+    packet.U16LE(fault == SIMFAULT_WRONG_REPLY_CODE ? requestCode : replyCode);
+    packet.U32LE(fault == SIMFAULT_GARBAGE_LENGTH ? 0xFFFFFFF0u : static_cast<uint32_t>(payload.size()));
+    if (fault == SIMFAULT_SHORT_REPLY)
+        packet.Bytes(std::string_view(payload).substr(0, payload.size() / 2));
+    else if (fault != SIMFAULT_GARBAGE_LENGTH)
+        packet.Bytes(payload);
+    const std::string& bytes = packet.Data();
+    m_outgoing.insert(m_outgoing.end(), bytes.begin(), bytes.end());
+}
+
+bool SimHandset::Read(size_t count, std::string& bytes)
+{
+    bytes.clear();
+    if (m_outgoing.empty())
+        return false;
+    size_t given = std::min({count, NextChunkSize(), m_outgoing.size()});
+    bytes.assign(m_outgoing.begin(), m_outgoing.begin() + static_cast<std::ptrdiff_t>(given));
+    m_outgoing.erase(m_outgoing.begin(), m_outgoing.begin() + static_cast<std::ptrdiff_t>(given));
+    return true;
+}
+
+const SimHandset::Record* SimHandset::FindRecord(uint32_t store, uint32_t index) const
+{
+    auto found = m_stores.find(store);
+    if (found == m_stores.end())
+        return nullptr;
+    auto record = found->second.find(index);
+    return record == found->second.end() ? nullptr : &record->second;
+}
+
+void SimHandset::RemoveRecord(uint32_t store, uint32_t index)
+{
+    auto found = m_stores.find(store);
+    if (found != m_stores.end())
+        found->second.erase(index);
+}
+
+size_t SimHandset::RecordCount(uint32_t store) const
+{
+    auto found = m_stores.find(store);
+    return found == m_stores.end() ? 0 : found->second.size();
+}
+
+void SimHandset::SetChunkSizes(size_t smallest, size_t largest)
+{
+    m_smallestChunk = std::max<size_t>(1, smallest);
+    m_largestChunk = std::max(m_smallestChunk, largest);
+}
+
+void SimHandset::InjectFault(SIMFAULT fault, long afterRequests)
+{
+    m_fault = fault;
+    m_faultAfter = afterRequests;
+}
+
+size_t SimHandset::NextChunkSize()
+{
+    // A fixed sequence, so a failing run can be repeated.
+    m_chunkSeed = m_chunkSeed * 1103515245u + 12345u;
+    size_t span = m_largestChunk - m_smallestChunk + 1;
+    return m_smallestChunk + (m_chunkSeed >> 8) % span;
+}
+
+std::string HexFromBytes(std::string_view bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        if (!hex.empty())
+            hex += ' ';
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+bool BytesFromHex(std::wstring_view hex, std::string& bytes)
+{
+    bytes.clear();
+    int high = -1;
+    for (wchar_t c : hex) {
+        int value;
+        if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n')
+            continue;
+        if (c >= L'0' && c <= L'9')
+            value = c - L'0';
+        else if (c >= L'a' && c <= L'f')
+            value = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F')
+            value = c - L'A' + 10;
+        else
+            return false;
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes += static_cast<char>(high << 4 | value);
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
+}  // namespace kelvra::sim

@@ -1,0 +1,57 @@
+// The emulated handset: it keeps raw record bytes per store number and index, answers
+// the generic record requests and hands its replies out in chunks of varying size. It
+// knows nothing of the component's record layouts.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "KelvraSim.h"
+
+namespace kelvra::sim {
+
+class SimHandset {
+public:
+    using Record = std::string;
+
+    // The byte stream from the PC; each complete request packet is answered at once.
+    void Write(std::string_view bytes);
+    // Up to count bytes of pending reply; false when nothing is pending (a time-out).
+    bool Read(size_t count, std::string& bytes);
+
+    void PutRecord(uint32_t store, uint32_t index, Record bytes) { m_stores[store][index] = std::move(bytes); }
+    const Record* FindRecord(uint32_t store, uint32_t index) const;
+    void RemoveRecord(uint32_t store, uint32_t index);
+    size_t RecordCount(uint32_t store) const;
+
+    void SetChunkSizes(size_t smallest, size_t largest);
+    void InjectFault(SIMFAULT fault, long afterRequests);
+
+    long RequestCount() const { return m_requestCount; }
+    const std::string& LastRequest() const { return m_lastRequest; }
+
+private:
+    // Answers one request; returns the reply code and fills the payload.
+    uint16_t Answer(uint16_t code, std::string_view payload, std::string& reply);
+    void QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload);
+    size_t NextChunkSize();
+
+    std::map<uint32_t, std::map<uint32_t, Record>> m_stores;
+    std::string m_incoming;
+    std::deque<char> m_outgoing;
+    size_t m_smallestChunk = 1u << 20;
+    size_t m_largestChunk = 1u << 20;
+    uint32_t m_chunkSeed = 12345;
+    SIMFAULT m_fault = SIMFAULT_NONE;
+    long m_faultAfter = 0;
+    long m_requestCount = 0;
+    std::string m_lastRequest;
+};
+
+std::string HexFromBytes(std::string_view bytes);
+// Reads hex digits, ignoring blanks; false when the text is not whole bytes of hex.
+bool BytesFromHex(std::wstring_view hex, std::string& bytes);
+
+}  // namespace kelvra::sim
