@@ -122,8 +122,10 @@ public:
     template <class... Args>
     static Microsoft::WRL::ComPtr<Derived> Make(Args&&... args)
     {
+        // MinGW's ComPtr::Attach adds a reference, so the new object's first one is
+        // handed over through the address instead.
         Microsoft::WRL::ComPtr<Derived> object;
-        object.Attach(new Derived(std::forward<Args>(args)...));
+        *object.GetAddressOf() = new Derived(std::forward<Args>(args)...);
         return object;
     }
 
