@@ -52,6 +52,15 @@ std::wstring ComModule::Folder()
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+BOOL ComModule::OnDllMain(HINSTANCE instance, DWORD reason)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        SetInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
 void ComModule::Lock()
 {
     ++g_locks;

@@ -23,6 +23,10 @@ public:
     static std::wstring Path();
     static std::wstring Folder();
 
+    // What every server's DllMain and DllCanUnloadNow do.
+    static BOOL OnDllMain(HINSTANCE instance, DWORD reason);
+    static HRESULT CanUnloadNow() { return LockCount() == 0 ? S_OK : S_FALSE; }
+
     static void Lock();
     static void Unlock();
     static LONG LockCount();

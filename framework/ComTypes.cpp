@@ -113,6 +113,14 @@ void ByteArray::AppendTo(std::string& target) const
     AppendSafeArrayBytes(m_array, target);
 }
 
+HRESULT ReturnText(std::wstring_view text, BSTR* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
 std::wstring WidenUtf8(std::string_view text)
 {
     if (text.empty())

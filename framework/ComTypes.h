@@ -80,6 +80,9 @@ private:
     SAFEARRAY* m_array = nullptr;
 };
 
+// Hands a text out through a BSTR out parameter: E_POINTER, E_OUTOFMEMORY or S_OK.
+HRESULT ReturnText(std::wstring_view text, BSTR* out);
+
 // Appends the elements of a one-dimensional byte SAFEARRAY the caller keeps owning;
 // throws when it is not one.
 void AppendSafeArrayBytes(SAFEARRAY* array, std::string& target);

@@ -13,11 +13,7 @@ using kelvra::ServerRegistration;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ComModule::SetInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
+    return ComModule::OnDllMain(instance, reason);
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result)
@@ -27,7 +23,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result)
 
 STDAPI DllCanUnloadNow()
 {
-    return ComModule::LockCount() == 0 ? S_OK : S_FALSE;
+    return ComModule::CanUnloadNow();
 }
 
 STDAPI DllRegisterServer()

@@ -171,10 +171,7 @@ STDMETHODIMP SimAgent::ListFolder(BSTR, long, long, ITAMFileList** entries)
 
 STDMETHODIMP SimAgent::GetOwnNumber(BSTR* text)
 {
-    if (!text)
-        return E_POINTER;
-    *text = SysAllocString(L"01012345678");
-    return *text ? S_OK : E_OUTOFMEMORY;
+    return ReturnText(L"01012345678", text);
 }
 
 STDMETHODIMP SimAgent::CancelGetFile()

@@ -14,14 +14,6 @@ public:
     STDMETHODIMP LockServer(BOOL) override { return E_NOTIMPL; }
 };
 
-HRESULT ReturnText(const std::wstring& text, BSTR* out)
-{
-    if (!out)
-        return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 }  // namespace
 
 STDMETHODIMP SimConnection::GetConnectionText(BSTR* text)

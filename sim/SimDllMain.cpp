@@ -10,11 +10,7 @@ using kelvra::sim::SimModule;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ComModule::SetInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
+    return ComModule::OnDllMain(instance, reason);
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result)
@@ -24,7 +20,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result)
 
 STDAPI DllCanUnloadNow()
 {
-    return ComModule::LockCount() == 0 ? S_OK : S_FALSE;
+    return ComModule::CanUnloadNow();
 }
 
 STDAPI DllRegisterServer()

@@ -8,14 +8,6 @@ namespace kelvra::sim {
 
 namespace {
 
-HRESULT ReturnText(const std::wstring& text, BSTR* out)
-{
-    if (!out)
-        return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 std::wstring Text(BSTR text)
 {
     return text ? std::wstring(text, SysStringLen(text)) : std::wstring();

@@ -1,5 +1,7 @@
 #include "SimModelDatabase.h"
 
+#include "ComTypes.h"
+
 namespace kelvra::sim {
 
 STDMETHODIMP SimModelDatabase::GetValue(BSTR key, BSTR* value)
@@ -10,9 +12,7 @@ STDMETHODIMP SimModelDatabase::GetValue(BSTR key, BSTR* value)
     m_asked.push_back(name);
     auto found = m_values.find(name);
     // An unknown key answers the empty text, as the host's database does.
-    const std::wstring& answer = found == m_values.end() ? std::wstring() : found->second;
-    *value = SysAllocStringLen(answer.data(), static_cast<UINT>(answer.size()));
-    return *value ? S_OK : E_OUTOFMEMORY;
+    return ReturnText(found == m_values.end() ? std::wstring() : found->second, value);
 }
 
 STDMETHODIMP SimModelDatabase::SetValue(BSTR key, BSTR value)
@@ -23,13 +23,10 @@ STDMETHODIMP SimModelDatabase::SetValue(BSTR key, BSTR value)
 
 STDMETHODIMP SimModelDatabase::get_Questions(BSTR* keys)
 {
-    if (!keys)
-        return E_POINTER;
     std::wstring joined;
     for (const auto& key : m_asked)
         joined += (joined.empty() ? L"" : L"\n") + key;
-    *keys = SysAllocStringLen(joined.data(), static_cast<UINT>(joined.size()));
-    return *keys ? S_OK : E_OUTOFMEMORY;
+    return ReturnText(joined, keys);
 }
 
 }  // namespace kelvra::sim
