@@ -4,6 +4,7 @@
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "Platform.h"
+#include "ProfileLoader.h"
 
 namespace kelvra {
 
@@ -41,8 +42,8 @@ CDeviceDataKELVRA::CDeviceDataKELVRA()
 
 CDeviceDataKELVRA::~CDeviceDataKELVRA()
 {
-    m_profile.clear();
-    m_fieldLengths.clear();
+    m_model.texts.clear();
+    m_model.lengths.clear();
 }
 
 STDMETHODIMP CDeviceDataKELVRA::SetConneciton(IUnknown* connection, IUnknown* modelDatabase)
@@ -69,6 +70,7 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
                                                   Slot::Mms,       Slot::Metadata};
         HRESULT status = S_OK;
         try {
+            ProfileLoader(m_model, m_spModelDB.Get(), m_spAgent.Get()).Load();
             for (Slot slot : kCreationOrder) {
                 auto& held = m_tables[static_cast<size_t>(slot)];
                 if (held)

@@ -6,27 +6,18 @@
 #include <ocidl.h>
 
 #include <array>
-#include <map>
 #include <string>
-#include <unordered_map>
-#include <utility>
 
 #include "ComObject.h"
 #include "ComTypes.h"
 #include "ConnectionPoint.h"
 #include "DeviceDataProfile.h"
 #include "ModelDatabase.h"
+#include "ModelProfile.h"
 #include "QELKELVRA.h"
 #include "TAMAgent.h"
 
 namespace kelvra {
-
-// Profile key to VARIANT text, as the profile loader fills it.
-using ProfileStore = std::unordered_map<std::wstring, Variant>;
-// Profile key to the (length, extra) pair of a field description.
-using FieldLengthStore = std::map<std::wstring, std::pair<LONG, LONG>>;
-
-constexpr int kTablePresenceCount = 19;
 
 class CDeviceDataKELVRA
     : public ComObject<CDeviceDataKELVRA, DispatchImpl<IDeviceData>, IDeviceDataProfile, IConnectionPointContainer,
@@ -61,12 +52,7 @@ public:
     HRESULT FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag);
 
     // What the tables and codecs read through their back pointer.
-    ProfileStore& Profile() { return m_profile; }
-    FieldLengthStore& FieldLengths() { return m_fieldLengths; }
-    std::array<int, kTablePresenceCount>& TablePresence() { return m_tablePresence; }
-    std::wstring& PhoneModel() { return m_phoneModel; }
-    std::wstring& ProfilePath() { return m_profilePath; }
-    int& ProfileResource() { return m_profileResource; }
+    ModelProfile& Model() { return m_model; }
     ITAMAgent* Agent() const { return m_spAgent.Get(); }
     IModelDatabase* ModelDatabase() const { return m_spModelDB.Get(); }
 
@@ -83,12 +69,7 @@ private:
     ComPtr<ITAMConnection> m_spConnection;
     ComPtr<ITAMAgent> m_spAgent;
     ComPtr<IModelDatabase> m_spModelDB;
-    ProfileStore m_profile;
-    FieldLengthStore m_fieldLengths;
-    std::wstring m_profilePath;
-    std::wstring m_phoneModel;
-    int m_profileResource = 0;
-    std::array<int, kTablePresenceCount> m_tablePresence{};
+    ModelProfile m_model;  // the profile store, field length store and presence flags
 
     ConnectionPoint m_dispatchEvents;
     ConnectionPoint m_interfaceEvents;

@@ -67,3 +67,26 @@ std::wstring MakeTempFolder(const wchar_t* name)
 }
 
 }  // namespace kelvra::testing
+
+namespace kelvra::testing {
+
+std::string Bytes(const char* hex)
+{
+    std::string bytes;
+    int high = -1;
+    for (const char* c = hex; *c; ++c) {
+        int value = *c >= '0' && *c <= '9' ? *c - '0' : *c >= 'A' && *c <= 'F' ? *c - 'A' + 10
+                  : *c >= 'a' && *c <= 'f' ? *c - 'a' + 10 : -1;
+        if (value < 0)
+            continue;
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes += static_cast<char>(high << 4 | value);
+            high = -1;
+        }
+    }
+    return bytes;
+}
+
+}  // namespace kelvra::testing

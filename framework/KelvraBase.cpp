@@ -1,0 +1,137 @@
+#include "KelvraBase.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ByteCursor.h"
+#include "Errors.h"
+
+namespace kelvra {
+
+namespace {
+
+constexpr size_t kHeaderSize = 6;
+// Empty reads in a row after which the agent is taken to have timed out.
+constexpr int kMostEmptyReads = 3;
+constexpr LONG kWrongReplyCode = 1;
+constexpr LONG kAgentTimeout = 15;
+
+std::wstring Hex(unsigned value)
+{
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%04X", value);
+    return text;
+}
+
+}  // namespace
+
+CKelvraBase::CKelvraBase(ITAMAgent* agent, int, int) : m_agent(agent)
+{
+}
+
+CKelvraBase::~CKelvraBase() = default;
+
+void CKelvraBase::SetMode(long mode)
+{
+    RequirePointer(m_agent, L"The device agent");
+    Check(m_agent->SetMode(mode), m_agent.Get());
+}
+
+void CKelvraBase::ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes)
+{
+    int emptyReads = 0;
+    while (bytes.size() < count) {
+        size_t wanted = count - bytes.size();
+        ByteArray chunk;
+        Check(m_agent->ReadStream(static_cast<long>(wanted), static_cast<long>(timeoutMs), chunk.Out()), m_agent.Get());
+        size_t got = chunk.Size();
+        if (got > wanted)
+            ThrowTamError(kWrongReplyCode, L"The device agent returned more bytes than were asked for");
+        if (got == 0) {
+            if (++emptyReads >= kMostEmptyReads)
+                ThrowTamError(kAgentTimeout, L"The handset stopped sending before its reply was complete");
+            continue;
+        }
+        emptyReads = 0;
+        chunk.AppendTo(bytes);
+    }
+}
+
+uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, DWORD timeoutMs)
+{
+    RequirePointer(m_agent, L"The device agent");
+    ByteArray packet(request.data(), request.size());
+    Check(m_agent->WriteStream(packet.Get(), static_cast<long>(request.size())), m_agent.Get());
+
+    std::string header;
+    ReadExactly(kHeaderSize, timeoutMs, header);
+    ByteReader reader(header);
+    uint16_t replyCode = reader.ReadU16LE();
+    uint32_t length = reader.ReadU32LE();
+    if (length > kLargestReply)
+        ThrowTamError(kWrongReplyCode, L"The handset's reply announces " + std::to_wstring(length) +
+                                           L" bytes, more than any reply can hold");
+    payload.clear();
+    payload.reserve(length);
+    ReadExactly(length, timeoutMs, payload);
+    return replyCode;
+}
+
+bool CKelvraBase::Exchange(std::string_view request, void* reply, size_t capacity, uint32_t& received,
+                           int mismatchMode, DWORD timeoutMs)
+{
+    received = 0;
+    std::string payload;
+    uint16_t replyCode = Transact(request, payload, timeoutMs);
+    size_t kept = payload.size() < capacity ? payload.size() : capacity;
+    if (kept)
+        memcpy(reply, payload.data(), kept);
+    received = static_cast<uint32_t>(kept);
+
+    uint16_t command = ByteReader(request).ReadU16LE();
+    if (replyCode == static_cast<uint16_t>(command + 1))
+        return true;
+    if (mismatchMode == kMismatchIsFalse)
+        return false;
+    ThrowTamError(kWrongReplyCode,
+                  L"The handset answered request " + Hex(command) + L" with reply code " + Hex(replyCode));
+}
+
+std::string CKelvraBase::ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs)
+{
+    received = 0;
+    std::string payload;
+    uint16_t replyCode = Transact(request, payload, timeoutMs);
+    received = static_cast<uint32_t>(payload.size());
+    uint16_t command = ByteReader(request).ReadU16LE();
+    if (replyCode != static_cast<uint16_t>(command + 1))
+        ThrowTamError(kWrongReplyCode,
+                      L"The handset answered request " + Hex(command) + L" with reply code " + Hex(replyCode));
+    return payload;
+}
+
+uint32_t CKelvraBase::GetRecordCount(uint32_t store)
+{
+    std::string request = ByteWriter().U16LE(0x4100).U32LE(4).U32LE(store).Take();
+    uint8_t count[4] = {};
+    uint32_t received = 0;
+    Exchange(request, count, sizeof(count), received, kMismatchIsError, kRecordTimeout);
+    // Fewer than four bytes leave the missing ones zero.
+    return ByteReader(std::string_view(reinterpret_cast<const char*>(count), sizeof(count))).ReadU32LE();
+}
+
+bool CKelvraBase::GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount)
+{
+    std::string request = ByteWriter().U16LE(0x4110).U32LE(4).U32LE(store).Take();
+    std::string entries(std::min<size_t>(static_cast<size_t>(maxCount) * 3, kLargestReply), '\0');
+    uint32_t received = 0;
+    Exchange(request, entries.data(), entries.size(), received, kMismatchIsError, kRecordTimeout);
+    ByteReader reader(std::string_view(entries).substr(0, received));
+    while (reader.Remaining() >= 3) {
+        indexes.push_back(reader.ReadU16LE());
+        reader.Skip(1);
+    }
+    return true;
+}
+
+}  // namespace kelvra

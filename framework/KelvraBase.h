@@ -1,0 +1,55 @@
+// The request/reply discipline over the device agent's byte stream, shared by every
+// codec: a request packet written whole, a 6-byte reply header, then the payload.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ComTypes.h"
+#include "TAMAgent.h"
+
+namespace kelvra {
+
+class CKelvraBase {
+public:
+    // Mismatch modes of Exchange: a wrong reply code is an error, or a false result.
+    static constexpr int kMismatchIsError = 1;
+    static constexpr int kMismatchIsFalse = 15;
+    static constexpr DWORD kRecordTimeout = 2000;
+    // A reply announcing more than this is garbled; nothing that large is ever sent.
+    static constexpr uint32_t kLargestReply = 16u << 20;
+
+    // The two link parameters are passed as 1 and 3000 by every caller and not kept.
+    explicit CKelvraBase(ITAMAgent* agent, int linkParameter = 1, int linkTimeout = 3000);
+    virtual ~CKelvraBase();
+
+    // Sends the request and copies at most capacity payload bytes into reply; a longer
+    // payload is read whole, so the link stays in step, and cut to the capacity. The
+    // received length counts the bytes copied. False only for a wrong reply code in
+    // mismatch mode 15.
+    bool Exchange(std::string_view request, void* reply, size_t capacity, uint32_t& received, int mismatchMode,
+                  DWORD timeoutMs);
+    // Sends the request and returns the whole reply payload.
+    std::string ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs);
+
+    uint32_t GetRecordCount(uint32_t store);
+    // Appends the used record indexes of a store, at most maxCount of them.
+    bool GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount);
+    void SetMode(long mode);
+
+    ITAMAgent* Agent() const { return m_agent.Get(); }
+
+private:
+    // The reply code and payload of one request.
+    uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
+    // Reads exactly count bytes from the stream.
+    void ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes);
+
+    ComPtr<ITAMAgent> m_agent;
+};
+
+}  // namespace kelvra
