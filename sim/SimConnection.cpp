@@ -18,6 +18,8 @@ public:
 
 STDMETHODIMP SimConnection::GetConnectionText(BSTR* text)
 {
+    if (HRESULT hr = m_state->InjectedFailure(L"GetConnectionText"); FAILED(hr))
+        return Fail(hr, L"GetConnectionText was told to fail");
     return ReturnText(L"Handset simulator", text);
 }
 
