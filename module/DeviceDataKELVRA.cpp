@@ -1,5 +1,7 @@
 #include "DeviceDataKELVRA.h"
 
+#include "DataTableKelvraCard.h"
+#include "DataTableKelvraPB.h"
 #include "DebugLog.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
@@ -80,6 +82,7 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
                 if (held)
                     AfterTableCreated(slot);
             }
+            m_listed = true;
         } catch (const CAtlException& e) {
             return e.Result();
         } catch (const std::bad_alloc&) {
@@ -92,15 +95,39 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
     });
 }
 
-ComPtr<IDataTable> CDeviceDataKELVRA::CreateTable(Slot)
+ComPtr<IDataTable> CDeviceDataKELVRA::CreateTable(Slot slot)
 {
-    // Each domain plugs its table class in here as it arrives.
-    return nullptr;
+    ITAMConnection* connection = m_spConnection.Get();
+    switch (slot) {
+    case Slot::Phonebook: {
+        auto table = CDataTableKelvraPB::Make();
+        table->Initialize(this, connection);
+        return table;
+    }
+    case Slot::Card1:
+    case Slot::Card2: {
+        auto table = CDataTableKelvraCard::Make();
+        table->Initialize(this, connection, slot == Slot::Card1 ? 13 : 14);
+        return table;
+    }
+    default:
+        // The domains whose tables the component does not have yet.
+        return nullptr;
+    }
+}
+
+template <class Table>
+Table* CDeviceDataKELVRA::TableAt(Slot slot) const
+{
+    return static_cast<Table*>(m_tables[static_cast<size_t>(slot)].Get());
 }
 
 void CDeviceDataKELVRA::AfterTableCreated(Slot slot)
 {
     switch (slot) {
+    case Slot::Phonebook:
+        TableAt<CDataTableKelvraPB>(slot)->SetModelDatabase(m_spModelDB.Get());
+        break;
     case Slot::File:
         AskModelDatabase(L"File.SupportExternalMemory");
         break;
@@ -145,7 +172,7 @@ STDMETHODIMP CDeviceDataKELVRA::GetDataTable(DATATABLE_SUID suid, IDataTable** t
         if (!table)
             return E_POINTER;
         *table = nullptr;
-        if (!m_tables[static_cast<size_t>(Slot::Metadata)])
+        if (!m_tables[static_cast<size_t>(Slot::Metadata)] && !m_listed)
             return S_OK;
         Slot slot;
         if (SlotOfTable(suid, slot))

@@ -63,12 +63,16 @@ private:
     // What follows a table's creation: the model database and its questions.
     void AfterTableCreated(Slot slot);
     std::wstring AskModelDatabase(const wchar_t* key);
+    // The table of a slot as the class this object made it with.
+    template <class Table>
+    Table* TableAt(Slot slot) const;
     static bool SlotOfTable(DATATABLE_SUID suid, Slot& slot);
 
     std::array<ComPtr<IDataTable>, static_cast<size_t>(Slot::Count)> m_tables;
     ComPtr<ITAMConnection> m_spConnection;
     ComPtr<ITAMAgent> m_spAgent;
     ComPtr<IModelDatabase> m_spModelDB;
+    bool m_listed = false;  // a listing has made every table it could
     ModelProfile m_model;  // the profile store, field length store and presence flags
 
     ConnectionPoint m_dispatchEvents;

@@ -26,12 +26,21 @@ LONG ParseDecimal(std::wstring_view text)
     return static_cast<LONG>(value);
 }
 
-std::wstring ModelProfile::Text(const std::wstring& key)
+std::wstring ModelProfile::Text(const std::wstring& key) const
 {
-    const VARIANT& value = texts[key].Get();
+    auto found = texts.find(key);
+    if (found == texts.end())
+        return {};
+    const VARIANT& value = found->second.Get();
     if (value.vt != VT_BSTR || !value.bstrVal)
         return {};
     return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+FieldLength ModelProfile::Length(const std::wstring& key) const
+{
+    auto found = lengths.find(key);
+    return found == lengths.end() ? FieldLength(0, 0) : found->second;
 }
 
 bool ModelProfile::HasTable(int number) const

@@ -36,11 +36,11 @@ struct ModelProfile {
     std::wstring path;
     int resourceId = 0;
 
-    // Readers' lookups. A key no loader wrote is entered with an empty value: it reads
-    // as the empty text, as 0, or as the length (0, 0).
-    std::wstring Text(const std::wstring& key);
-    LONG Number(const std::wstring& key) { return ParseDecimal(Text(key)); }
-    FieldLength& Length(const std::wstring& key) { return lengths[key]; }
+    // Readers' lookups. A key no loader wrote reads as the empty text, as 0, or as the
+    // length (0, 0); looking it up leaves the stores as they are.
+    std::wstring Text(const std::wstring& key) const;
+    LONG Number(const std::wstring& key) const { return ParseDecimal(Text(key)); }
+    FieldLength Length(const std::wstring& key) const;
     bool HasTable(int number) const;
 
     void SetText(const std::wstring& key, std::wstring_view value) { texts[key] = Variant::FromText(value); }

@@ -149,4 +149,21 @@ STDMETHODIMP SimConnection::FailMethod(BSTR method, long hr)
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::SetRecordSize(long store, long size)
+{
+    if (store < 0 || size < 0 || size > (1 << 20))
+        return Fail(E_INVALIDARG, L"A record size must be between 0 and 1 MiB");
+    m_state->handset.SetRecordSize(static_cast<uint32_t>(store), static_cast<size_t>(size));
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit)
+{
+    if ((cardKind != 13 && cardKind != 14) || nameLimit < 0 || slotCount < 0 || numberLimit < 0)
+        return Fail(E_INVALIDARG, L"Card information needs card kind 13 or 14 and limits of 0 or more");
+    m_state->handset.SetCardInfo(static_cast<uint32_t>(cardKind), static_cast<uint32_t>(nameLimit),
+                                 static_cast<uint32_t>(slotCount), static_cast<uint32_t>(numberLimit));
+    return S_OK;
+}
+
 }  // namespace kelvra::sim

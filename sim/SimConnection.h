@@ -54,6 +54,8 @@ public:
     STDMETHODIMP get_CodePage(long* codePage) override;
     STDMETHODIMP put_AgentAvailable(VARIANT_BOOL available) override;
     STDMETHODIMP FailMethod(BSTR method, long hr) override;
+    STDMETHODIMP SetRecordSize(long store, long size) override;
+    STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
 
 private:
     std::shared_ptr<SimState> m_state;

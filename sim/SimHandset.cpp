@@ -12,6 +12,8 @@ constexpr size_t kHeaderSize = 6;
 constexpr uint32_t kLargestRequest = 16u << 20;
 constexpr uint16_t kErrorReply = 0xFFFF;
 
+constexpr uint32_t kCardInformation = 101;
+
 enum Command : uint16_t {
     kCount = 0x4100,
     kIndexList = 0x4110,
@@ -67,6 +69,8 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         const Record* record = FindRecord(store, index);
         if (record)
             answer.Bytes(*record);
+        else if (m_recordSizes.count(store))
+            answer.Bytes(std::string(m_recordSizes[store], '\0'));
         break;
     }
     case kWrite: {
@@ -78,6 +82,13 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
     }
     case kDelete: {
         uint32_t index = request.ReadU32LE();
+        if (store == kCardInformation) {
+            uint32_t kind = index == 1 ? 14 : 13;
+            if (!request.Ok() || !m_cardInfo.count(kind))
+                return kErrorReply;
+            reply = m_cardInfo[kind];
+            return static_cast<uint16_t>(code + 1);
+        }
         if (request.Ok())
             RemoveRecord(store, index);
         answer.U32LE(store).U32LE(index);
@@ -143,6 +154,11 @@ size_t SimHandset::RecordCount(uint32_t store) const
 {
     auto found = m_stores.find(store);
     return found == m_stores.end() ? 0 : found->second.size();
+}
+
+void SimHandset::SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit)
+{
+    m_cardInfo[cardKind] = ByteWriter().U32LE(cardKind).U32LE(nameLimit).U32LE(slotCount).U32LE(numberLimit).Take();
 }
 
 void SimHandset::SetChunkSizes(size_t smallest, size_t largest)

@@ -26,6 +26,10 @@ public:
     void RemoveRecord(uint32_t store, uint32_t index);
     size_t RecordCount(uint32_t store) const;
 
+    // Reads of an empty index of the store answer a zeroed record of this size.
+    void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
+    // What the card information request answers for a card kind (13 or 14).
+    void SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit);
     void SetChunkSizes(size_t smallest, size_t largest);
     void InjectFault(SIMFAULT fault, long afterRequests);
 
@@ -39,6 +43,8 @@ private:
     size_t NextChunkSize();
 
     std::map<uint32_t, std::map<uint32_t, Record>> m_stores;
+    std::map<uint32_t, size_t> m_recordSizes;
+    std::map<uint32_t, std::string> m_cardInfo;
     std::string m_incoming;
     std::deque<char> m_outgoing;
     size_t m_smallestChunk = 1u << 20;

@@ -449,8 +449,7 @@ TEST_P(BuiltInProfile, LoadsEveryKeyOfTheModel)
     EXPECT_EQ(expected.texts[L"PhoneBaseInfo_PhoneModel"], profile.phoneModel);
     EXPECT_EQ(GetParam().resource, profile.resourceId);
 
-    // Keys that no loader writes read as empty once asked for.
-    EXPECT_EQ(0u, profile.lengths.count(L"Phonebook_LastNameLen"));
+    // Keys that no loader writes read as empty.
     EXPECT_EQ(FieldLength(0, 0), profile.Length(L"Phonebook_LastNameLen"));
     EXPECT_EQ(L"", profile.Text(L"Phonebook_TelIdxType"));
     EXPECT_EQ(0, profile.Number(L"Event_MaxRecordCnt"));

@@ -1,0 +1,55 @@
+// The phonebook of a RUIM card in the handset; card kind 13 is the first card, 14 the
+// second.
+#pragma once
+
+#include <vector>
+
+#include "DataTableKelvraBase.h"
+#include "KelvraBase.h"
+#include "PhonebookLayouts.h"
+
+namespace kelvra {
+
+class CDataTableKelvraCard : public CDataTableKelvra<CDataTableKelvraCard> {
+public:
+    CDataTableKelvraCard();
+
+    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection, uint32_t cardKind);
+    uint32_t CardKind() const { return m_cardKind; }
+
+    STDMETHODIMP ListItemsAllBegin() override;
+    STDMETHODIMP NextItem(IItem** item) override;
+    STDMETHODIMP ListItemsEnd() override;
+    STDMETHODIMP GetItemCount(IItem* item, ULONG recursive, QELDATATYPE type, ULONG* count) override;
+    STDMETHODIMP NewItem(QELDATATYPE type, SUID suid, SUID parent, IItem** item) override;
+    STDMETHODIMP CreateItem(IItem* item, SUID* suid) override;
+    STDMETHODIMP UpdateItem(IItem* item) override;
+    STDMETHODIMP DeleteItem(IItem* item) override;
+
+private:
+    CKelvraBase Link() const { return CKelvraBase(m_agent.Get(), 1, 3000); }
+    // Card information, count and the map of used slots, as a listing start gathers them.
+    void ReadCard();
+    void ReadCardInformation(CKelvraBase& link);
+    void ScanSlots(CKelvraBase& link);
+    RecordBytes ReadEntry(CKelvraBase& link, uint32_t index);
+    void WriteEntry(ColumnMap& map, uint32_t suid);
+    CItemKelvraBase& OwnCardItem(IItem* item) const;
+    uint32_t SlotOf(SUID suid) const;
+
+    uint32_t m_cardKind = 13;
+    LONG m_startIndex = 0;
+    FieldLength m_nameField{0, 0};
+    FieldLength m_numberField{0, 0};
+    CardEntryLayout m_layout;
+
+    bool m_cardRead = false;
+    uint32_t m_recordCount = 0;
+    uint32_t m_slotCount = 0;
+    uint32_t m_nameLimit = 0;
+    uint32_t m_numberLimit = 0;
+    std::vector<uint8_t> m_slots;
+    uint32_t m_slotCursor = 0;
+};
+
+}  // namespace kelvra

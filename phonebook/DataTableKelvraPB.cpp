@@ -1,0 +1,319 @@
+#include "DataTableKelvraPB.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "DebugLog.h"
+#include "DeviceDataKELVRA.h"
+#include "ErrorBoundary.h"
+#include "Errors.h"
+#include "ItemKelvraPBGroup.h"
+#include "ItemKelvraPhonebook.h"
+#include "Platform.h"
+
+namespace kelvra {
+
+namespace {
+
+constexpr LONG kStoreFull = 12;
+constexpr DWORD kListingPause = 500;
+constexpr long kUtf8 = 65001;
+
+}  // namespace
+
+CDataTableKelvraPB::CDataTableKelvraPB()
+{
+    m_columns = CItemKelvraPhonebook::CreateColumns();
+    m_groupColumns = CItemKelvraPBGroup::CreateColumns();
+}
+
+void CDataTableKelvraPB::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+{
+    CDataTableKelvraBase::Initialize(owner, connection);
+    m_settings = PhonebookSettings::Load(owner->Model());
+    m_codec.reset();
+}
+
+CKelvraPB& CDataTableKelvraPB::Codec()
+{
+    RequirePointer(m_agent, L"The device agent");
+    if (!m_codec)
+        m_codec = std::make_unique<CKelvraPB>(m_agent.Get(), m_settings);
+    return *m_codec;
+}
+
+std::wstring CDataTableKelvraPB::Ask(const wchar_t* key) const
+{
+    RequirePointer(m_models, L"The model database");
+    Bstr answer;
+    Check(m_models->GetValue(Bstr(key).Get(), answer.Out()), m_models.Get());
+    return answer.Str();
+}
+
+STDMETHODIMP CDataTableKelvraPB::ListItemsAllBegin()
+{
+    return ComBoundary(L"CDataTableKelvraPB::ListItemsAllBegin", [&] {
+        ScopedTrace trace(L"CDataTableKelvraPB::ListItemsAllBegin");
+        RequirePointer(m_agent, L"The device agent");
+        Check(m_agent->SetCodePage(kUtf8), m_agent.Get());
+        return BeginListing([&] {
+            Platform::Current().Sleep(kListingPause);
+            m_photoSupported = _wcsicmp(Ask(L"Phonebook.Photo").c_str(), L"true") == 0;
+            LoadIndexLists();
+            m_groupsDone = !m_settings.groupSupport || m_groupCount <= 1;
+        });
+    });
+}
+
+void CDataTableKelvraPB::LoadIndexLists()
+{
+    CKelvraBase link(m_agent.Get(), 1, 3000);
+    m_entryCursor = 0;
+    m_entries.clear();
+    m_entryCount = link.GetRecordCount(CKelvraPB::kContactStore);
+    if (m_entryCount > 0)
+        link.GetRecordIndexList(m_entries, CKelvraPB::kContactStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxRecords)));
+    m_groups.clear();
+    m_groupCount = 0;
+    m_groupCursor = 0;
+    if (m_settings.groupSupport) {
+        m_groupCount = link.GetRecordCount(CKelvraPB::kGroupStore);
+        if (m_groupCount > 0)
+            link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups)));
+    }
+    if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
+        m_simSpeedDial = true;
+        std::vector<uint16_t> speedDials = Codec().ScanSimSpeedDials();
+        if (m_speedDialReceiver)
+            m_speedDialReceiver(speedDials);
+    }
+}
+
+bool CDataTableKelvraPB::NextGroup(IItem** item)
+{
+    while (!m_groupsDone) {
+        if (m_groupCursor >= m_groups.size() || m_groupCursor >= m_groupCount) {
+            m_groupsDone = true;
+            m_groups.clear();
+            break;
+        }
+        uint32_t index = m_groups[m_groupCursor++];
+        bool last = m_groupCursor >= m_groupCount;
+        if (index == 0) {
+            // The group at index 0 is the handset's own "no group".
+            m_groupsDone = last;
+            continue;
+        }
+        ColumnMap map;
+        Codec().ReadGroup(index, map);
+        auto group = ItemFromRecord<CItemKelvraPBGroup>(m_groupColumns.Get(), map);
+        if (last) {
+            m_groupsDone = true;
+            m_groups.clear();
+        }
+        *item = group.Detach();
+        return true;
+    }
+    return false;
+}
+
+STDMETHODIMP CDataTableKelvraPB::NextItem(IItem** item)
+{
+    return ComBoundary(L"CDataTableKelvraPB::NextItem", [&] {
+        ScopedTrace trace(L"CDataTableKelvraPB::NextItem");
+        if (!item)
+            return E_POINTER;
+        *item = nullptr;
+        if (!Listing())
+            return HandedOut() >= m_entryCount ? S_OK : E_FAIL;
+        if (NextGroup(item))
+            return S_OK;
+        if (HandedOut() >= m_entryCount)
+            return S_OK;
+        if (m_entryCursor >= m_entries.size()) {
+            // The handset listed fewer entries than it counted.
+            m_entryCount = HandedOut();
+            return ListItemsEnd();
+        }
+        ColumnMap map;
+        Codec().ReadContact(m_entries[m_entryCursor++], map);
+        auto entry = ItemFromRecord<CItemKelvraPhonebook>(m_columns.Get(), map);
+        return HandOut(entry.Get(), item, m_entryCount);
+    });
+}
+
+STDMETHODIMP CDataTableKelvraPB::ListItemsEnd()
+{
+    ScopedTrace trace(L"CDataTableKelvraPB::ListItemsEnd");
+    m_entries.clear();
+    return EndListing();
+}
+
+STDMETHODIMP CDataTableKelvraPB::GetItemCount(IItem*, ULONG, QELDATATYPE, ULONG* count)
+{
+    return ComBoundary(L"CDataTableKelvraPB::GetItemCount", [&] {
+        DebugLog(L"%ls(+)", L"CDataTableKelvraPB::GetItemCount");
+        if (!count)
+            return E_POINTER;
+        Codec().SetMode(0);
+        Platform::Current().Sleep(kListingPause);
+        ULONG total = Codec().GetRecordCount(CKelvraPB::kContactStore);
+        if (m_settings.groupSupport)
+            total += Codec().GetRecordCount(CKelvraPB::kGroupStore);
+        *count = total;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CDataTableKelvraPB::NewItem(QELDATATYPE type, SUID suid, SUID parent, IItem** item)
+{
+    return ComBoundary(L"CDataTableKelvraPB::NewItem", [&] {
+        if (type == QELDT_PHONEBOOK)
+            return HandOutNewItem<CItemKelvraPhonebook>(m_columns.Get(), suid, parent, item);
+        if (type == QELDT_GROUP)
+            return HandOutNewItem<CItemKelvraPBGroup>(m_groupColumns.Get(), suid, parent, item);
+        if (item)
+            *item = nullptr;
+        return E_FAIL;
+    });
+}
+
+uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store, uint32_t maxCount)
+{
+    std::vector<uint32_t> used;
+    if (Codec().GetRecordCount(store) > 0)
+        Codec().GetRecordIndexList(used, store, maxCount);
+    std::sort(used.begin(), used.end());
+    uint32_t candidate = 1;
+    for (uint32_t index : used) {
+        if (index == candidate)
+            ++candidate;
+        else if (index > candidate)
+            break;
+    }
+    return candidate;
+}
+
+void CDataTableKelvraPB::StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating)
+{
+    map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(index));
+    Codec().WriteContact(map, m_photoSupported, creating);
+    map.clear();
+    Codec().ReadContact(index, map);
+    item.SchemaConvertMap2Item(map);
+}
+
+void CDataTableKelvraPB::StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index)
+{
+    map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(index));
+    Codec().WriteGroup(index, map);
+    map.clear();
+    Codec().ReadGroup(index, map);
+    item.SchemaConvertMap2Item(map);
+}
+
+void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
+{
+    uint32_t maxRecords = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxRecords));
+    if (m_entryCount >= maxRecords)
+        ThrowTamError(kStoreFull, L"The handset's phonebook is full");
+    ColumnMap map = MapOfItem(item);
+    uint32_t index = FreeIndex(CKelvraPB::kContactStore, maxRecords);
+    if (index > maxRecords || index > 0xFFFF)
+        ThrowTamError(kStoreFull, L"The handset's phonebook is full");
+    if (suid)
+        *suid = static_cast<SUID>(index);
+    StoreEntry(item, map, index, true);
+    ++m_entryCount;
+}
+
+void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
+{
+    if (!m_settings.groupSupport)
+        ThrowComError(E_FAIL, L"This model keeps no caller groups");
+    uint32_t maxGroups = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups));
+    if (m_groupCount >= maxGroups)
+        ThrowTamError(kStoreFull, L"The handset has no room for another group");
+    uint32_t index = FreeIndex(CKelvraPB::kGroupStore, maxGroups);
+    if (index >= maxGroups)
+        ThrowTamError(kStoreFull, L"The handset has no room for another group");
+    ColumnMap map = MapOfItem(item);
+    if (suid)
+        *suid = static_cast<SUID>(index);
+    StoreGroup(item, map, index);
+    ++m_groupCount;
+}
+
+STDMETHODIMP CDataTableKelvraPB::CreateItem(IItem* item, SUID* suid)
+{
+    return ComBoundary(L"CDataTableKelvraPB::CreateItem", [&] {
+        CItemKelvraBase& own = OwnItem(item);
+        if (own.Type() == QELDT_PHONEBOOK)
+            CreateEntry(own, suid);
+        else if (own.Type() == QELDT_GROUP)
+            CreateGroup(own, suid);
+        else
+            ThrowComError(E_INVALIDARG, L"The phonebook stores entries and groups only");
+        return S_OK;
+    });
+}
+
+uint32_t CDataTableKelvraPB::EntryIndexOf(const CItemKelvraBase& item) const
+{
+    SUID suid = item.Suid();
+    LONG first = std::max<LONG>(1, m_settings.startIndex);
+    LONG last = std::min<LONG>(0xFFFF, std::max(m_settings.endIndex, m_settings.maxRecords));
+    if (suid < first || suid > last)
+        ThrowComError(E_INVALIDARG, L"The entry's SUID " + std::to_wstring(suid) + L" names no phonebook record");
+    return static_cast<uint32_t>(suid);
+}
+
+uint32_t CDataTableKelvraPB::GroupIndexOf(const CItemKelvraBase& item) const
+{
+    SUID suid = item.Suid();
+    if (!m_settings.groupSupport || suid < 0 || suid >= std::min<LONG>(0xFFFF, m_settings.maxGroups))
+        ThrowComError(E_INVALIDARG, L"The group's SUID " + std::to_wstring(suid) + L" names no caller group");
+    return static_cast<uint32_t>(suid);
+}
+
+STDMETHODIMP CDataTableKelvraPB::UpdateItem(IItem* item)
+{
+    return ComBoundary(L"CDataTableKelvraPB::UpdateItem", [&] {
+        CItemKelvraBase& own = OwnItem(item);
+        // Rewriting a record needs no free slot, so a full store takes updates too.
+        if (own.Type() == QELDT_PHONEBOOK) {
+            uint32_t index = EntryIndexOf(own);
+            ColumnMap map = MapOfItem(own);
+            StoreEntry(own, map, index, false);
+        } else if (own.Type() == QELDT_GROUP) {
+            uint32_t index = GroupIndexOf(own);
+            ColumnMap map = MapOfItem(own);
+            StoreGroup(own, map, index);
+        } else {
+            ThrowComError(E_INVALIDARG, L"The phonebook stores entries and groups only");
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CDataTableKelvraPB::DeleteItem(IItem* item)
+{
+    return ComBoundary(L"CDataTableKelvraPB::DeleteItem", [&] {
+        CItemKelvraBase& own = OwnItem(item);
+        if (own.Type() == QELDT_PHONEBOOK) {
+            Codec().DeleteRecord(EntryIndexOf(own), CKelvraPB::kContactStore);
+            if (m_entryCount > 0)
+                --m_entryCount;
+        } else if (own.Type() == QELDT_GROUP) {
+            Codec().DeleteRecord(GroupIndexOf(own), CKelvraPB::kGroupStore);
+            if (m_groupCount > 0)
+                --m_groupCount;
+        } else {
+            // Never a delete for some other kind's SUID: it would erase a contact.
+            ThrowComError(E_INVALIDARG, L"The phonebook deletes entries and groups only");
+        }
+        return S_OK;
+    });
+}
+
+}  // namespace kelvra

@@ -1,0 +1,68 @@
+// The phonebook table: caller groups and phonebook entries of the handset.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "DataTableKelvraBase.h"
+#include "KelvraPB.h"
+#include "ModelDatabase.h"
+#include "PhonebookSettings.h"
+
+namespace kelvra {
+
+class CDataTableKelvraPB : public CDataTableKelvra<CDataTableKelvraPB> {
+public:
+    // Receives the card speed dials that point past the phonebook.
+    using SpeedDialReceiver = std::function<void(const std::vector<uint16_t>&)>;
+
+    CDataTableKelvraPB();
+
+    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void SetModelDatabase(IModelDatabase* models) { m_models = models; }
+    void SetSpeedDialReceiver(SpeedDialReceiver receiver) { m_speedDialReceiver = std::move(receiver); }
+    const PhonebookSettings& Settings() const { return m_settings; }
+
+    STDMETHODIMP ListItemsAllBegin() override;
+    STDMETHODIMP NextItem(IItem** item) override;
+    STDMETHODIMP ListItemsEnd() override;
+    STDMETHODIMP GetItemCount(IItem* item, ULONG recursive, QELDATATYPE type, ULONG* count) override;
+    STDMETHODIMP NewItem(QELDATATYPE type, SUID suid, SUID parent, IItem** item) override;
+    STDMETHODIMP CreateItem(IItem* item, SUID* suid) override;
+    STDMETHODIMP UpdateItem(IItem* item) override;
+    STDMETHODIMP DeleteItem(IItem* item) override;
+
+private:
+    CKelvraPB& Codec();
+    std::wstring Ask(const wchar_t* key) const;
+    void LoadIndexLists();
+    bool NextGroup(IItem** item);
+    // The smallest index from 1 up that the handset's list of a store does not hold.
+    uint32_t FreeIndex(uint32_t store, uint32_t maxCount);
+    void CreateEntry(CItemKelvraBase& item, SUID* suid);
+    void CreateGroup(CItemKelvraBase& item, SUID* suid);
+    void StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating);
+    void StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index);
+    // The record index an item's SUID names; an index the store cannot hold is refused.
+    uint32_t EntryIndexOf(const CItemKelvraBase& item) const;
+    uint32_t GroupIndexOf(const CItemKelvraBase& item) const;
+
+    PhonebookSettings m_settings;
+    std::unique_ptr<CKelvraPB> m_codec;
+    ComPtr<CColumnsKelvra> m_groupColumns;
+    ComPtr<IModelDatabase> m_models;
+    SpeedDialReceiver m_speedDialReceiver;
+
+    bool m_photoSupported = false;
+    bool m_simSpeedDial = false;
+    bool m_groupsDone = true;
+    std::vector<uint32_t> m_entries;
+    std::vector<uint32_t> m_groups;
+    uint32_t m_entryCount = 0;
+    uint32_t m_entryCursor = 0;
+    uint32_t m_groupCount = 0;
+    uint32_t m_groupCursor = 0;
+};
+
+}  // namespace kelvra

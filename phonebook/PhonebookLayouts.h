@@ -1,0 +1,64 @@
+// Where each field of the handset's contact, group and card entry records lies, worked
+// out once from the model's settings; reading and writing both walk these offsets.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "PhonebookSettings.h"
+#include "RecordBytes.h"
+
+namespace kelvra {
+
+struct ContactLayout {
+    struct Number {
+        TextField text;
+        size_t type;
+        size_t speedDial;
+    };
+    struct TypedText {
+        TextField text;
+        size_t type;
+    };
+    struct Address {
+        std::array<TextField, 6> parts;  // additional info, street, postal code, city, region, country
+        size_t type;
+    };
+    struct Ring {
+        TextField fileName;
+        size_t index, clip, start, end;
+    };
+
+    size_t occupied = 0, extendedId = 0, groupSlots = 0, groupSlotCount = 0;
+    TextField photo, memo;
+    size_t tableAddress = 0, mainNumberMark = 0, birthday = 0;
+    std::optional<size_t> mainEmailMark;
+    TextField firstName, lastName, fullName;
+    std::vector<Number> numbers;
+    std::vector<Address> addresses;
+    std::vector<TypedText> emails, urls;
+    Ring ring;
+    std::optional<Ring> messageRing;
+    size_t size = 0;
+
+    static ContactLayout For(const PhonebookSettings& settings);
+};
+
+struct GroupLayout {
+    size_t occupied = 0, secret = 0, address = 0, ringIndex = 0;
+    TextField name, photo, ringFileName;
+    size_t size = 0;
+
+    static GroupLayout For(const PhonebookSettings& settings);
+};
+
+struct CardEntryLayout {
+    size_t address = 0;
+    TextField name, number;
+    size_t size = 0;
+
+    static CardEntryLayout For(FieldLength name, FieldLength number);
+};
+
+}  // namespace kelvra

@@ -1,0 +1,90 @@
+#include "PhonebookSettings.h"
+
+#include <cwchar>
+
+namespace kelvra {
+
+PhonebookSettings PhonebookSettings::Load(const ModelProfile& profile)
+{
+    PhonebookSettings s;
+    s.model = profile.Text(L"PhoneBaseInfo_PhoneModel");
+    s.phoneRootPath = profile.Text(L"PhoneRootPath_Path");
+    s.startIndex = profile.Number(L"Phonebook_PBStartIndex");
+    s.endIndex = profile.Number(L"Phonebook_PBEndIndex");
+    s.maxRecords = profile.Number(L"Phonebook_MaxRecordCount");
+    s.numbers = profile.Number(L"Phonebook_NumberCnt");
+    s.addresses = profile.Number(L"Phonebook_AddressCnt");
+    s.emails = profile.Number(L"Phonebook_EMailCnt");
+    s.urls = profile.Number(L"Phonebook_URLCnt");
+    s.groupSlots = profile.Number(L"Phonebook_MaxGroupCount");
+    s.numberTypeSetting = profile.Number(L"Phonebook_TelIdxType");
+    s.number = profile.Length(L"Phonebook_NumberLen");
+    s.firstName = profile.Length(L"Phonebook_FirstNameLen");
+    s.lastName = profile.Length(L"Phonebook_LastNameLen");
+    s.email = profile.Length(L"Phonebook_EMailLen");
+    s.memo = profile.Length(L"Phonebook_MemoLne");
+    s.fileName = profile.Length(L"Phonebook_FileNameLen");
+    s.fullName = profile.Length(L"Phonebook_FullNameLen");
+    s.addressInfo = profile.Length(L"Phonebook_AddrInfoLen");
+    s.addressStreet = profile.Length(L"Phonebook_AddrStreetNumLen");
+    s.addressZipCode = profile.Length(L"Phonebook_AddrZipCodeLen");
+    s.addressCity = profile.Length(L"Phonebook_AddrCityLen");
+    s.addressState = profile.Length(L"Phonebook_AddrStateLen");
+    s.addressCountry = profile.Length(L"Phonebook_AddrCountryLen");
+    s.ringFileName = profile.Length(L"Phonebook_RingFileNameLen");
+    s.messageRingFileName = profile.Length(L"Phonebook_MsgRingFileNameLen");
+    s.speedDialStart = profile.Number(L"Phonebook_SpeedDialStart");
+    s.speedDialEnd = profile.Number(L"Phonebook_SpeedDialEnd");
+    s.mainEmailWord = _wcsicmp(profile.Text(L"Phonebook_SupportMainEmail").c_str(), L"true") == 0;
+
+    s.groupSupport = profile.Text(L"PBGroup_Support") == L"true";
+    if (s.groupSupport) {
+        s.groupName = profile.Length(L"PBGroup_NameLen");
+        s.maxGroups = profile.Number(L"PBGroup_GroupMaxCnt");
+        s.groupStart = profile.Number(L"PBGroup_StartIndex");
+        s.groupEnd = profile.Number(L"PBGroup_EndIndex");
+        s.groupDefaultCount = profile.Number(L"PBGroup_DefaultCount");
+        s.undeletableGroups = profile.Number(L"PBGroup_NotDelete");
+        s.groupPhotoFileName = profile.Length(L"PBGroup_PhotoFileNameLen");
+        s.groupRingFileName = profile.Length(L"PBGroup_RingFileNameLen");
+    }
+    s.speedDialName = profile.Length(L"SpeedDial_Name");
+    s.speedDialNumber = profile.Length(L"SpeedDial_Number");
+    return s;
+}
+
+bool ModelIsOneOf(const std::wstring& model, std::initializer_list<const wchar_t*> models)
+{
+    for (const wchar_t* candidate : models) {
+        if (_wcsicmp(model.c_str(), candidate) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool PhonebookSettings::SkipsLastName() const
+{
+    return !model.empty() && std::wstring(L"KTM-A300;").find(model + L";") != std::wstring::npos;
+}
+
+bool PhonebookSettings::KeepsNumbersAsStored() const
+{
+    return model == L"KTM-A230" || model == L"KTM-A230 HUTCH";
+}
+
+bool PhonebookSettings::HasNoAddressBlock() const
+{
+    return !model.empty() && std::wstring(L"KTM-A230;KTM-A160").find(model) != std::wstring::npos;
+}
+
+bool PhonebookSettings::UsesShortTypeTable() const
+{
+    return model == L"KTM-A110" || model == L"KTM-A100";
+}
+
+bool PhonebookSettings::NamesFromFullName() const
+{
+    return model == L"KTM-A220" || model == L"KTM-A110" || model == L"KTM-A300" || model == L"KTM-A100";
+}
+
+}  // namespace kelvra

@@ -1,0 +1,53 @@
+// The phonebook limits and field sizes of the connected model, read from its profile
+// when the phonebook table is initialised.
+#pragma once
+
+#include <string>
+
+#include "ModelProfile.h"
+
+namespace kelvra {
+
+struct PhonebookSettings {
+    std::wstring model;
+    std::wstring phoneRootPath;
+    LONG startIndex = 0;
+    LONG endIndex = 0;
+    LONG maxRecords = 0;
+    LONG numbers = 0;
+    LONG addresses = 0;
+    LONG emails = 0;
+    LONG urls = 0;
+    LONG groupSlots = 0;
+    LONG numberTypeSetting = 0;
+    bool mainEmailWord = false;
+    FieldLength number, firstName, lastName, fullName, email, memo, fileName;
+    FieldLength addressInfo, addressStreet, addressZipCode, addressCity, addressState, addressCountry;
+    FieldLength ringFileName, messageRingFileName;
+    LONG speedDialStart = 0;
+    LONG speedDialEnd = 0;
+
+    bool groupSupport = false;
+    FieldLength groupName, groupPhotoFileName, groupRingFileName;
+    LONG maxGroups = 0;
+    LONG groupStart = 0;
+    LONG groupEnd = 0;
+    LONG groupDefaultCount = 0;
+    LONG undeletableGroups = 0;
+
+    FieldLength speedDialName, speedDialNumber;
+
+    static PhonebookSettings Load(const ModelProfile& profile);
+
+    // Model rules of the contact record.
+    bool SkipsLastName() const;       // M1
+    bool KeepsNumbersAsStored() const;  // M2
+    bool HasNoAddressBlock() const;   // M3
+    bool UsesShortTypeTable() const;  // the number-type table of two small models
+    bool NamesFromFullName() const;   // FIRST_NAME is the full name, no DISPLAY_NAME
+};
+
+// Whether a model code is one of a list joined by ";", ignoring case.
+bool ModelIsOneOf(const std::wstring& model, std::initializer_list<const wchar_t*> models);
+
+}  // namespace kelvra
