@@ -268,6 +268,8 @@ void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool)
 {
     RecordBytes record(m_contact.size);
     uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
+    // The record carries its own index, which reads back as its SUID.
+    record.SetU16(m_contact.tableAddress, static_cast<uint16_t>(index));
 
     for (size_t n = 0; n < m_contact.groupSlotCount; ++n) {
         std::wstring column = Indexed(L"GROUP_ID_", n);
@@ -278,9 +280,13 @@ void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool)
     WriteNames(record, map);
     WriteRing(record, map);
 
+    // The picture is cached (and so checked) before the record names it, so that no
+    // record names a picture that never reached the handset.
     std::wstring picture = photoSupported ? map.TextOr(L"PHOTO_LOCAL_PATH", L"") : std::wstring();
     std::wstring pictureName = PlainFileName(picture);
-    std::wstring handsetPicture = pictureName.empty() ? std::wstring() : HandsetPictureFolder() + pictureName;
+    std::wstring cached;
+    bool pictureReady = !pictureName.empty() && CachePhoto(static_cast<int>(index), picture, pictureName, cached);
+    std::wstring handsetPicture = pictureReady ? HandsetPictureFolder() + pictureName : std::wstring();
     record.SetNarrowText(m_contact.photo, NarrowUtf8(handsetPicture));
     if (!photoSupported)
         map.SetText(L"PHOTO_LOCAL_PATH", L"");
@@ -292,16 +298,13 @@ void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool)
     uint32_t received = 0;
     Exchange(request, reply, sizeof(reply), received, kMismatchIsError, kTimeout);
 
-    if (photoSupported && !pictureName.empty()) {
-        std::wstring cached;
-        if (CachePhoto(static_cast<int>(index), picture, pictureName, cached)) {
-            map.SetText(L"PHOTO_LOCAL_PATH", cached);
-            map.SetText(L"PHOTO_TYPE", L"IMAGE_PHOTO");
-            SendPictureToHandset(cached, handsetPicture);
-        } else {
-            map.SetText(L"PHOTO_LOCAL_PATH", L"");
-            map.SetText(L"PHOTO_TYPE", L"NONE");
-        }
+    if (pictureReady) {
+        map.SetText(L"PHOTO_LOCAL_PATH", cached);
+        map.SetText(L"PHOTO_TYPE", L"IMAGE_PHOTO");
+        SendPictureToHandset(cached, handsetPicture);
+    } else if (photoSupported && !picture.empty()) {
+        map.SetText(L"PHOTO_LOCAL_PATH", L"");
+        map.SetText(L"PHOTO_TYPE", L"NONE");
     }
 }
 

@@ -90,3 +90,51 @@ std::string Bytes(const char* hex)
 }
 
 }  // namespace kelvra::testing
+
+#include "QELKELVRA.h"
+
+namespace kelvra::testing {
+
+void SetColumn(IItem* item, const wchar_t* name, const VARIANT& value)
+{
+    ULONG ordinal = 0;
+    LONG found = 0;
+    ASSERT_EQ(S_OK, item->GetOrdinal(Bstr(name).Get(), &ordinal, &found));
+    ASSERT_EQ(1, found) << NarrowUtf8(name);
+    ASSERT_EQ(S_OK, item->SetValue(ordinal, value));
+}
+
+void SetColumn(IItem* item, const wchar_t* name, const wchar_t* text)
+{
+    SetColumn(item, name, Variant::FromText(text).Get());
+}
+
+Variant Column(IItem* item, const wchar_t* name)
+{
+    ULONG ordinal = 0;
+    LONG found = 0;
+    Variant value;
+    if (SUCCEEDED(item->GetOrdinal(Bstr(name).Get(), &ordinal, &found)) && found)
+        item->GetValue(ordinal, value.Out());
+    return value;
+}
+
+std::wstring ColumnText(IItem* item, const wchar_t* name)
+{
+    Variant value = Column(item, name);
+    if (value.Type() == VT_EMPTY || value.Type() == VT_NULL)
+        return {};
+    Variant text;
+    if (FAILED(VariantChangeType(text.Out(), &value.Get(), 0, VT_BSTR)))
+        return L"<not text>";
+    return Bstr::Attach(SysAllocString(text.Get().bstrVal)).Str();
+}
+
+SUID SuidOf(IItem* item)
+{
+    SUID suid = 0;
+    item->get_SUID(&suid);
+    return suid;
+}
+
+}  // namespace kelvra::testing
