@@ -128,7 +128,7 @@ STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
         if (!item)
             return E_POINTER;
         *item = nullptr;
-        if (Listing() && HandedOut() >= m_recordCount)
+        if (HandedOut() >= m_recordCount)
             return S_OK;
         if (!Listing())
             return E_FAIL;

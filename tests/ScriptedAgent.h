@@ -12,6 +12,7 @@
 #include "ComObject.h"
 #include "ComTypes.h"
 #include "TAMAgent.h"
+#include "TestEnvironment.h"
 
 namespace kelvra::testing {
 
@@ -99,8 +100,5 @@ private:
 
     size_t m_chunk = 0;
 };
-
-// Bytes from hex text such as "00 41 04 00".
-std::string Bytes(const char* hex);
 
 }  // namespace kelvra::testing

@@ -36,6 +36,9 @@ public:
 // The recording services in force for the running test; reset before each test.
 TestPlatform& Services();
 
+// Bytes from hex text such as "00 41 04 00".
+std::string Bytes(const char* hex);
+
 // A fresh empty folder under the temporary folder.
 std::wstring MakeTempFolder(const wchar_t* name);
 
