@@ -71,6 +71,8 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
             answer.Bytes(*record);
         else if (m_recordSizes.count(store))
             answer.Bytes(std::string(m_recordSizes[store], '\0'));
+        else
+            return kErrorReply;  // an empty index of a store without fixed-size slots
         break;
     }
     case kWrite: {

@@ -284,3 +284,49 @@ TEST(CardTable, SecondCardSaysSoInEveryRequest)
     ASSERT_EQ(S_OK, first->ListItemsAllBegin());
     EXPECT_NE(first.Get(), card.Get());
 }
+
+TEST(PhonebookTable, EveryOperationItDoesNotOfferLeavesItsArgumentsAlone)
+{
+    Handset handset(202);
+    for (DATATABLE_SUID id : {DTID_PHONEBOOK, DTID_SIM, DTID_SIM2}) {
+        ComPtr<IDataTable> table = handset.Table(id);
+        IItem* const sentinel = reinterpret_cast<IItem*>(0x1234);
+        BSTR const text = reinterpret_cast<BSTR>(0x5678);
+        IItem* item = sentinel;
+        BSTR value = text;
+        EXPECT_EQ(E_NOTIMPL, table->ReadItem(nullptr));
+        EXPECT_EQ(E_NOTIMPL, table->ListChildItemsBegin(nullptr));
+        EXPECT_EQ(E_NOTIMPL, table->MoveItem(nullptr, nullptr));
+        EXPECT_EQ(E_NOTIMPL, table->GetItem(nullptr, nullptr, &item));
+        EXPECT_EQ(E_NOTIMPL, table->PutItem(nullptr, nullptr));
+        EXPECT_EQ(E_NOTIMPL, table->Execute(nullptr, nullptr, &item));
+        EXPECT_EQ(E_NOTIMPL, table->GetProperty(nullptr, &value));
+        EXPECT_EQ(E_NOTIMPL, table->SetSyncStatus(QELSS_IDLE));
+        EXPECT_EQ(E_NOTIMPL, table->ListItemsAllBegin2());
+        EXPECT_EQ(E_NOTIMPL, table->GetDeviceFreeSize());
+        EXPECT_EQ(E_NOTIMPL, table->SetCancelEvent());
+        EXPECT_EQ(E_NOTIMPL, table->Backup_Contents(0, 0, &value));
+        EXPECT_EQ(E_NOTIMPL, table->Restore_Contents(0, nullptr, &value));
+        EXPECT_EQ(E_NOTIMPL, table->Backup_Finish(&value));
+        EXPECT_EQ(E_NOTIMPL, table->Backup_Cancel(&value));
+        EXPECT_EQ(E_NOTIMPL, table->Restore_Start(0, &value));
+        EXPECT_EQ(E_NOTIMPL, table->Restore_Cancel(&value));
+        EXPECT_EQ(E_NOTIMPL, table->Restore_Finish(&value));
+        EXPECT_EQ(sentinel, item);
+        EXPECT_EQ(text, value);
+    }
+}
+
+TEST(PhonebookTable, HandsTheCardSpeedDialsOnwards)
+{
+    Handset handset(202);
+    handset.Answer(L"Application.Phonebook.SupportSIMSpeedDial", L"true");
+    // Records of store 15: an address, no name or number fields on this model, then the
+    // speed-dial slot and the contact it points at.
+    handset.Sim().PutRecord(15, 2, Bytes("00 00 05 00 E9 03"));  // 1001 lies past the phonebook
+    handset.Sim().PutRecord(15, 4, Bytes("00 00 06 00 0A 00"));  // contact 10 is inside it
+    std::vector<uint16_t> received{99};
+    handset.Phonebook().SetSpeedDialReceiver([&](const std::vector<uint16_t>& list) { received = list; });
+    ASSERT_EQ(S_OK, handset.Table(DTID_PHONEBOOK)->ListItemsAllBegin());
+    EXPECT_EQ((std::vector<uint16_t>{5}), received);
+}
