@@ -1,5 +1,6 @@
 #include "ItemKelvraBase.h"
 
+#include "DebugLog.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 
@@ -46,6 +47,13 @@ HRESULT CItemKelvraBase::SchemaConvertItem2Map(ColumnMap& map)
         map[m_columns->Name(ordinal)] = value;
     }
     return S_OK;
+}
+
+HRESULT CItemKelvraBase::LoggedItem2Map(const wchar_t* name, ColumnMap& map)
+{
+    DebugLog(L"%ls", name);
+    HRESULT hr = CItemKelvraBase::SchemaConvertItem2Map(map);
+    return SUCCEEDED(hr) ? S_OK : hr;
 }
 
 HRESULT CItemKelvraBase::SchemaConvertMap2Item(const ColumnMap& map)

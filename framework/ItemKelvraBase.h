@@ -81,6 +81,8 @@ public:
 
 protected:
     CItemKelvraBase() = default;
+    // The copy into a map, logged under the item class's name.
+    HRESULT LoggedItem2Map(const wchar_t* name, ColumnMap& map);
 
 private:
     // The value slot of a column, by the rule that an index past the end means column 0.

@@ -129,22 +129,14 @@ void CDeviceDataKELVRA::AfterTableCreated(Slot slot)
         TableAt<CDataTableKelvraPB>(slot)->SetModelDatabase(m_spModelDB.Get());
         break;
     case Slot::File:
-        AskModelDatabase(L"File.SupportExternalMemory");
+        AskModelDatabase(m_spModelDB.Get(), L"File.SupportExternalMemory");
         break;
     case Slot::Sms:
-        AskModelDatabase(L"SMS.DualCard");
+        AskModelDatabase(m_spModelDB.Get(), L"SMS.DualCard");
         break;
     default:
         break;
     }
-}
-
-std::wstring CDeviceDataKELVRA::AskModelDatabase(const wchar_t* key)
-{
-    RequirePointer(m_spModelDB, L"The model database");
-    Bstr answer;
-    Check(m_spModelDB->GetValue(Bstr(key).Get(), answer.Out()), m_spModelDB.Get());
-    return answer.Str();
 }
 
 bool CDeviceDataKELVRA::SlotOfTable(DATATABLE_SUID suid, Slot& slot)

@@ -62,7 +62,6 @@ private:
     ComPtr<IDataTable> CreateTable(Slot slot);
     // What follows a table's creation: the model database and its questions.
     void AfterTableCreated(Slot slot);
-    std::wstring AskModelDatabase(const wchar_t* key);
     // The table of a slot as the class this object made it with.
     template <class Table>
     Table* TableAt(Slot slot) const;

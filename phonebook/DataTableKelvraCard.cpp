@@ -180,11 +180,14 @@ STDMETHODIMP CDataTableKelvraCard::NewItem(QELDATATYPE type, SUID suid, SUID par
     });
 }
 
-CItemKelvraBase& CDataTableKelvraCard::OwnCardItem(IItem* item) const
+CItemKelvraBase& CDataTableKelvraCard::CardItemToWrite(IItem* item)
 {
     CItemKelvraBase& own = OwnItem(item);
     if (own.Type() != QELDT_PHONEBOOK_SIM)
         ThrowComError(E_INVALIDARG, L"The card phonebook takes card entries only");
+    RequirePointer(m_agent, L"The device agent");
+    if (!m_cardRead)
+        ReadCard();  // no limits or slot map without it
     return own;
 }
 
@@ -217,10 +220,7 @@ void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid)
 STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
 {
     return ComBoundary(L"CDataTableKelvraCard::CreateItem", [&] {
-        CItemKelvraBase& own = OwnCardItem(item);
-        RequirePointer(m_agent, L"The device agent");
-        if (!m_cardRead)
-            ReadCard();  // no limits or slot map without it
+        CItemKelvraBase& own = CardItemToWrite(item);
         ColumnMap map = MapOfItem(own);
         auto free = std::find(m_slots.begin(), m_slots.end(), 0);
         if (free == m_slots.end())
@@ -242,10 +242,7 @@ STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
 STDMETHODIMP CDataTableKelvraCard::UpdateItem(IItem* item)
 {
     return ComBoundary(L"CDataTableKelvraCard::UpdateItem", [&] {
-        CItemKelvraBase& own = OwnCardItem(item);
-        RequirePointer(m_agent, L"The device agent");
-        if (!m_cardRead)
-            ReadCard();
+        CItemKelvraBase& own = CardItemToWrite(item);
         SlotOf(own.Suid());
         ColumnMap map = MapOfItem(own);
         map.SetValue(L"SUID", VT_I4, own.Suid());
@@ -258,10 +255,7 @@ STDMETHODIMP CDataTableKelvraCard::UpdateItem(IItem* item)
 STDMETHODIMP CDataTableKelvraCard::DeleteItem(IItem* item)
 {
     return ComBoundary(L"CDataTableKelvraCard::DeleteItem", [&] {
-        CItemKelvraBase& own = OwnCardItem(item);
-        RequirePointer(m_agent, L"The device agent");
-        if (!m_cardRead)
-            ReadCard();
+        CItemKelvraBase& own = CardItemToWrite(item);
         uint32_t slot = SlotOf(own.Suid());
         uint8_t reply[8];
         uint32_t received = 0;

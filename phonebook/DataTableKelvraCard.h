@@ -34,7 +34,8 @@ private:
     void ScanSlots(CKelvraBase& link);
     RecordBytes ReadEntry(CKelvraBase& link, uint32_t index);
     void WriteEntry(ColumnMap& map, uint32_t suid);
-    CItemKelvraBase& OwnCardItem(IItem* item) const;
+    // The host's card entry, with the card's limits and slot map read if need be.
+    CItemKelvraBase& CardItemToWrite(IItem* item);
     uint32_t SlotOf(SUID suid) const;
 
     uint32_t m_cardKind = 13;

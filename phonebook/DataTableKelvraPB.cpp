@@ -10,6 +10,7 @@
 #include "ItemKelvraPBGroup.h"
 #include "ItemKelvraPhonebook.h"
 #include "Platform.h"
+#include "ProfileLoader.h"
 
 namespace kelvra {
 
@@ -44,10 +45,7 @@ CKelvraPB& CDataTableKelvraPB::Codec()
 
 std::wstring CDataTableKelvraPB::Ask(const wchar_t* key) const
 {
-    RequirePointer(m_models, L"The model database");
-    Bstr answer;
-    Check(m_models->GetValue(Bstr(key).Get(), answer.Out()), m_models.Get());
-    return answer.Str();
+    return AskModelDatabase(m_models.Get(), key);
 }
 
 STDMETHODIMP CDataTableKelvraPB::ListItemsAllBegin()

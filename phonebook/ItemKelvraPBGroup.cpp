@@ -22,9 +22,7 @@ static_assert(sizeof(kColumns) / sizeof(kColumns[0]) == 23);
 
 HRESULT CItemKelvraPBGroup::SchemaConvertItem2Map(ColumnMap& map)
 {
-    DebugLog(L"%ls", L"CItemKelvraPBGroup::SchemaConvertItem2Map");
-    HRESULT hr = CItemKelvraBase::SchemaConvertItem2Map(map);
-    return SUCCEEDED(hr) ? S_OK : hr;
+    return LoggedItem2Map(L"CItemKelvraPBGroup::SchemaConvertItem2Map", map);
 }
 
 ComPtr<CColumnsKelvra> CItemKelvraPBGroup::CreateColumns()

@@ -40,9 +40,7 @@ static_assert(sizeof(kColumns) / sizeof(kColumns[0]) == 75);
 
 HRESULT CItemKelvraPhonebook::SchemaConvertItem2Map(ColumnMap& map)
 {
-    DebugLog(L"%ls", L"CItemKelvraPhonebook::SchemaConvertItem2Map");
-    HRESULT hr = CItemKelvraBase::SchemaConvertItem2Map(map);
-    return SUCCEEDED(hr) ? S_OK : hr;
+    return LoggedItem2Map(L"CItemKelvraPhonebook::SchemaConvertItem2Map", map);
 }
 
 ComPtr<CColumnsKelvra> CItemKelvraPhonebook::CreateColumns()

@@ -54,11 +54,11 @@ void ProfileLoader::WriteResourceProfile(int resourceId, const std::wstring& pat
     fclose(file);
 }
 
-std::wstring ProfileLoader::Ask(const wchar_t* key) const
+std::wstring AskModelDatabase(IModelDatabase* models, const wchar_t* key)
 {
-    RequirePointer(m_models, L"The model database");
+    RequirePointer(models, L"The model database");
     Bstr answer;
-    Check(m_models->GetValue(Bstr(key).Get(), answer.Out()), m_models);
+    Check(models->GetValue(Bstr(key).Get(), answer.Out()), models);
     return answer.Str();
 }
 

@@ -9,6 +9,9 @@
 
 namespace kelvra {
 
+// The model database's answer to a question; a missing database is E_POINTER.
+std::wstring AskModelDatabase(IModelDatabase* models, const wchar_t* key);
+
 class ProfileLoader {
 public:
     ProfileLoader(ModelProfile& profile, IModelDatabase* models, ITAMAgent* agent)
@@ -29,8 +32,7 @@ public:
     static void WriteResourceProfile(int resourceId, const std::wstring& path);
     // "24+1" gives (24, 1); "45" gives (45, 0); "-1" gives (-1, 0).
     static FieldLength ParseFieldCount(std::wstring_view text);
-    // The model database's answer to a question.
-    std::wstring Ask(const wchar_t* key) const;
+    std::wstring Ask(const wchar_t* key) const { return AskModelDatabase(m_models, key); }
 
     ModelProfile& Profile() const { return m_profile; }
 
