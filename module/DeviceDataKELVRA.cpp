@@ -1,6 +1,7 @@
 #include "DeviceDataKELVRA.h"
 
 #include "DataTableKelvraCard.h"
+#include "DataTableKelvraMetadata.h"
 #include "DataTableKelvraPB.h"
 #include "DebugLog.h"
 #include "ErrorBoundary.h"
@@ -82,7 +83,6 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
                 if (held)
                     AfterTableCreated(slot);
             }
-            m_listed = true;
         } catch (const CAtlException& e) {
             return e.Result();
         } catch (const std::bad_alloc&) {
@@ -110,6 +110,11 @@ ComPtr<IDataTable> CDeviceDataKELVRA::CreateTable(Slot slot)
         table->Initialize(this, connection, slot == Slot::Card1 ? 13 : 14);
         return table;
     }
+    case Slot::Metadata: {
+        auto table = CDataTableKelvraMetadata::Make();
+        table->Initialize(this, connection);
+        return table;
+    }
     default:
         // The domains whose tables the component does not have yet.
         return nullptr;
@@ -134,6 +139,14 @@ void CDeviceDataKELVRA::AfterTableCreated(Slot slot)
     case Slot::Sms:
         AskModelDatabase(m_spModelDB.Get(), L"SMS.DualCard");
         break;
+    case Slot::Metadata: {
+        ComPtr<CDataTableKelvraMetadata> metadata = TableAt<CDataTableKelvraMetadata>(slot);
+        metadata->SetModelDatabase(m_spModelDB.Get());
+        if (auto* phonebook = TableAt<CDataTableKelvraPB>(Slot::Phonebook))
+            phonebook->SetSpeedDialReceiver(
+                [metadata](const std::vector<uint16_t>& speedDials) { metadata->SetSpeedDials(speedDials); });
+        break;
+    }
     default:
         break;
     }
@@ -164,7 +177,7 @@ STDMETHODIMP CDeviceDataKELVRA::GetDataTable(DATATABLE_SUID suid, IDataTable** t
         if (!table)
             return E_POINTER;
         *table = nullptr;
-        if (!m_tables[static_cast<size_t>(Slot::Metadata)] && !m_listed)
+        if (!m_tables[static_cast<size_t>(Slot::Metadata)])
             return S_OK;
         Slot slot;
         if (SlotOfTable(suid, slot))

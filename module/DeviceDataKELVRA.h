@@ -71,7 +71,6 @@ private:
     ComPtr<ITAMConnection> m_spConnection;
     ComPtr<ITAMAgent> m_spAgent;
     ComPtr<IModelDatabase> m_spModelDB;
-    bool m_listed = false;  // a listing has made every table it could
     ModelProfile m_model;  // the profile store, field length store and presence flags
 
     ConnectionPoint m_dispatchEvents;

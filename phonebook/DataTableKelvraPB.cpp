@@ -81,8 +81,8 @@ void CDataTableKelvraPB::LoadIndexLists()
     }
     if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
         m_simSpeedDial = true;
-        std::vector<uint16_t> speedDials = Codec().ScanSimSpeedDials();
-        if (m_speedDialReceiver)
+        std::vector<uint16_t> speedDials;
+        if (Codec().ScanSimSpeedDials(speedDials) && m_speedDialReceiver)
             m_speedDialReceiver(speedDials);
     }
 }

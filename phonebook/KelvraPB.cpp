@@ -464,12 +464,12 @@ void CKelvraPB::DeleteRecord(uint32_t index, uint32_t store)
     Exchange(request, reply, sizeof(reply), received, kMismatchIsError, kTimeout);
 }
 
-std::vector<uint16_t> CKelvraPB::ScanSimSpeedDials()
+bool CKelvraPB::ScanSimSpeedDials(std::vector<uint16_t>& speedDials)
 {
-    std::vector<uint16_t> speedDials;
+    speedDials.clear();
     uint32_t count = GetRecordCount(kSpeedDialStore);
     if (count == 0)
-        return speedDials;
+        return false;
     CardEntryLayout layout = CardEntryLayout::For(m_settings.speedDialName, m_settings.speedDialNumber);
     uint32_t arrived = 0;
     for (LONG index = m_settings.speedDialStart; index <= m_settings.speedDialEnd && arrived < count; ++index) {
@@ -487,7 +487,7 @@ std::vector<uint16_t> CKelvraPB::ScanSimSpeedDials()
         if (static_cast<LONG>(record.U16(words + 2)) > m_settings.maxRecords)
             speedDials.push_back(record.U16(words));
     }
-    return speedDials;
+    return true;
 }
 
 std::wstring CKelvraPB::PhotoCacheFolder()

@@ -27,8 +27,9 @@ public:
     void ReadGroup(uint32_t index, ColumnMap& map);
     void WriteGroup(uint32_t index, const ColumnMap& map);
     void DeleteRecord(uint32_t index, uint32_t store);
-    // The card speed-dial records that point past the phonebook.
-    std::vector<uint16_t> ScanSimSpeedDials();
+    // The card speed-dial records that point past the phonebook; false when the
+    // handset counts no speed-dial record at all.
+    bool ScanSimSpeedDials(std::vector<uint16_t>& speedDials);
 
     // Copies a picture that loads as a bitmap into the photo cache as "%03d_%s".
     static bool CachePhoto(int number, const std::wstring& source, const std::wstring& fileName,

@@ -166,4 +166,13 @@ STDMETHODIMP SimConnection::SetCardInfo(long cardKind, long nameLimit, long slot
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::SetPrivacyLock(BSTR flagsHex, BSTR password)
+{
+    std::string flags;
+    if (!BytesFromHex(flagsHex ? flagsHex : L"", flags))
+        return Fail(E_INVALIDARG, L"The lock flags must be bytes in hex");
+    m_state->handset.SetPrivacyLock(flags, NarrowUtf8(password ? password : L""));
+    return S_OK;
+}
+
 }  // namespace kelvra::sim

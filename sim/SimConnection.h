@@ -56,6 +56,7 @@ public:
     STDMETHODIMP FailMethod(BSTR method, long hr) override;
     STDMETHODIMP SetRecordSize(long store, long size) override;
     STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
+    STDMETHODIMP SetPrivacyLock(BSTR flagsHex, BSTR password) override;
 
 private:
     std::shared_ptr<SimState> m_state;

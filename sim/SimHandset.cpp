@@ -15,6 +15,8 @@ constexpr uint16_t kErrorReply = 0xFFFF;
 constexpr uint32_t kCardInformation = 101;
 
 enum Command : uint16_t {
+    kPrivacyUnlock = 0x1010,
+    kPrivacyStatus = 0x1020,
     kCount = 0x4100,
     kIndexList = 0x4110,
     kRead = 0x4120,
@@ -96,6 +98,17 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         answer.U32LE(store).U32LE(index);
         break;
     }
+    case kPrivacyStatus:
+        reply = m_lockFlags;
+        return static_cast<uint16_t>(code + 1);
+    case kPrivacyUnlock: {
+        std::string_view given = payload.substr(0, std::min<size_t>(payload.size(), 8));
+        given = given.substr(0, given.find('\0'));
+        if (payload.size() != 9 || given != m_password)
+            return static_cast<uint16_t>(code + 2);  // refused
+        m_lockFlags.assign(m_lockFlags.size(), '\0');
+        return static_cast<uint16_t>(code + 1);
+    }
     default:
         return kErrorReply;
     }
@@ -161,6 +174,12 @@ size_t SimHandset::RecordCount(uint32_t store) const
 void SimHandset::SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit)
 {
     m_cardInfo[cardKind] = ByteWriter().U32LE(cardKind).U32LE(nameLimit).U32LE(slotCount).U32LE(numberLimit).Take();
+}
+
+void SimHandset::SetPrivacyLock(std::string flags, std::string password)
+{
+    m_lockFlags = std::move(flags);
+    m_password = std::move(password);
 }
 
 void SimHandset::SetChunkSizes(size_t smallest, size_t largest)

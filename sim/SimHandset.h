@@ -30,6 +30,8 @@ public:
     void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
     // What the card information request answers for a card kind (13 or 14).
     void SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit);
+    // The privacy lock: one flag byte per locked kind of data, and the password (UTF-8).
+    void SetPrivacyLock(std::string flags, std::string password);
     void SetChunkSizes(size_t smallest, size_t largest);
     void InjectFault(SIMFAULT fault, long afterRequests);
 
@@ -45,6 +47,8 @@ private:
     std::map<uint32_t, std::map<uint32_t, Record>> m_stores;
     std::map<uint32_t, size_t> m_recordSizes;
     std::map<uint32_t, std::string> m_cardInfo;
+    std::string m_lockFlags = std::string(7, '\0');
+    std::string m_password = "0000";
     std::string m_incoming;
     std::deque<char> m_outgoing;
     size_t m_smallestChunk = 1u << 20;
