@@ -175,4 +175,18 @@ STDMETHODIMP SimConnection::SetPrivacyLock(BSTR flagsHex, BSTR password)
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::KeepStateIn(BSTR folder)
+{
+    std::wstring root = folder ? folder : L"";
+    if (root.empty())
+        return Fail(E_INVALIDARG, L"KeepStateIn needs a folder");
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::wstring files = root + L"\\files";
+    CreateDirectoryW(files.c_str(), nullptr);
+    if (!m_state->handset.KeepStateIn(root + L"\\handset.txt"))
+        return Fail(E_FAIL, L"The handset state in " + root + L" is damaged");
+    m_state->fileRoot = files;
+    return S_OK;
+}
+
 }  // namespace kelvra::sim

@@ -57,6 +57,7 @@ public:
     STDMETHODIMP SetRecordSize(long store, long size) override;
     STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
     STDMETHODIMP SetPrivacyLock(BSTR flagsHex, BSTR password) override;
+    STDMETHODIMP KeepStateIn(BSTR folder) override;
 
 private:
     std::shared_ptr<SimState> m_state;

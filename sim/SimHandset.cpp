@@ -1,6 +1,7 @@
 #include "SimHandset.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "ByteCursor.h"
 
@@ -107,6 +108,7 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         if (payload.size() != 9 || given != m_password)
             return static_cast<uint16_t>(code + 2);  // refused
         m_lockFlags.assign(m_lockFlags.size(), '\0');
+        SaveState();
         return static_cast<uint16_t>(code + 1);
     }
     default:
@@ -163,6 +165,7 @@ void SimHandset::RemoveRecord(uint32_t store, uint32_t index)
     auto found = m_stores.find(store);
     if (found != m_stores.end())
         found->second.erase(index);
+    SaveState();
 }
 
 size_t SimHandset::RecordCount(uint32_t store) const
@@ -180,6 +183,52 @@ void SimHandset::SetPrivacyLock(std::string flags, std::string password)
 {
     m_lockFlags = std::move(flags);
     m_password = std::move(password);
+    SaveState();
+}
+
+// The state file: a line "lock <flags in hex> <password in hex>", then one line
+// "record <store> <index> <bytes in hex>" per record.
+bool SimHandset::KeepStateIn(const std::wstring& path)
+{
+    m_stateFile.clear();
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (in) {
+        std::string kind;
+        while (in >> kind) {
+            std::string first, second, bytes;
+            if (kind == "lock" && in >> first >> second) {
+                BytesFromHex(std::wstring(first.begin(), first.end()), m_lockFlags);
+                BytesFromHex(std::wstring(second.begin(), second.end()), m_password);
+            } else if (kind == "record" && in >> first >> second >> bytes) {
+                std::string record;
+                if (!BytesFromHex(std::wstring(bytes.begin(), bytes.end()), record))
+                    return false;
+                m_stores[static_cast<uint32_t>(std::stoul(first))][static_cast<uint32_t>(std::stoul(second))] = record;
+            } else {
+                return false;
+            }
+        }
+    }
+    m_stateFile = path;
+    SaveState();
+    return true;
+}
+
+void SimHandset::SaveState() const
+{
+    if (m_stateFile.empty())
+        return;
+    auto compact = [](std::string_view bytes) {
+        std::string hex = HexFromBytes(bytes);
+        hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+        return hex.empty() ? std::string("-") : hex;
+    };
+    std::ofstream out(m_stateFile.c_str(), std::ios::binary | std::ios::trunc);
+    out << "lock " << compact(m_lockFlags) << ' ' << compact(m_password) << '\n';
+    for (const auto& [store, records] : m_stores) {
+        for (const auto& [index, record] : records)
+            out << "record " << store << ' ' << index << ' ' << compact(record) << '\n';
+    }
 }
 
 void SimHandset::SetChunkSizes(size_t smallest, size_t largest)
@@ -218,6 +267,8 @@ std::string HexFromBytes(std::string_view bytes)
 bool BytesFromHex(std::wstring_view hex, std::string& bytes)
 {
     bytes.clear();
+    if (hex == L"-")
+        return true;
     int high = -1;
     for (wchar_t c : hex) {
         int value;

@@ -21,7 +21,11 @@ public:
     // Up to count bytes of pending reply; false when nothing is pending (a time-out).
     bool Read(size_t count, std::string& bytes);
 
-    void PutRecord(uint32_t store, uint32_t index, Record bytes) { m_stores[store][index] = std::move(bytes); }
+    void PutRecord(uint32_t store, uint32_t index, Record bytes)
+    {
+        m_stores[store][index] = std::move(bytes);
+        SaveState();
+    }
     const Record* FindRecord(uint32_t store, uint32_t index) const;
     void RemoveRecord(uint32_t store, uint32_t index);
     size_t RecordCount(uint32_t store) const;
@@ -35,6 +39,10 @@ public:
     void SetChunkSizes(size_t smallest, size_t largest);
     void InjectFault(SIMFAULT fault, long afterRequests);
 
+    // Keeps the records and the lock in a file: loads it now and rewrites it after
+    // every change, so that what one session writes the next one reads.
+    bool KeepStateIn(const std::wstring& path);
+
     long RequestCount() const { return m_requestCount; }
     const std::string& LastRequest() const { return m_lastRequest; }
 
@@ -43,6 +51,7 @@ private:
     uint16_t Answer(uint16_t code, std::string_view payload, std::string& reply);
     void QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload);
     size_t NextChunkSize();
+    void SaveState() const;
 
     std::map<uint32_t, std::map<uint32_t, Record>> m_stores;
     std::map<uint32_t, size_t> m_recordSizes;
@@ -57,6 +66,7 @@ private:
     SIMFAULT m_fault = SIMFAULT_NONE;
     long m_faultAfter = 0;
     long m_requestCount = 0;
+    std::wstring m_stateFile;
     std::string m_lastRequest;
 };
 
