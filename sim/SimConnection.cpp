@@ -51,7 +51,7 @@ STDMETHODIMP SimConnection::SetChunkSizes(long smallest, long largest)
 
 STDMETHODIMP SimConnection::InjectFault(SIMFAULT fault, long afterRequests)
 {
-    if (fault < SIMFAULT_NONE || fault > SIMFAULT_GARBAGE_LENGTH || afterRequests < 0)
+    if (fault < SIMFAULT_NONE || fault > SIMFAULT_GARBAGE_LENGTH || afterRequests < -1)
         return Fail(E_INVALIDARG, L"Unknown fault");
     m_state->handset.InjectFault(fault, afterRequests);
     return S_OK;

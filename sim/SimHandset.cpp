@@ -123,7 +123,9 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
 void SimHandset::QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload)
 {
     SIMFAULT fault = SIMFAULT_NONE;
-    if (m_fault != SIMFAULT_NONE && m_faultAfter-- <= 0) {
+    if (m_fault != SIMFAULT_NONE && m_faultAfter < 0) {
+        fault = m_fault;  // every reply from now on
+    } else if (m_fault != SIMFAULT_NONE && m_faultAfter-- <= 0) {
         fault = m_fault;
         m_fault = SIMFAULT_NONE;
     }

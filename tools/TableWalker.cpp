@@ -1,0 +1,54 @@
+#include "TableWalker.h"
+
+#include <cstdio>
+
+#include "ComFailure.h"
+#include "ItemColumns.h"
+
+namespace kelvra::tools {
+
+namespace {
+
+constexpr ULONG kProgressFrom = 5;  // shorter listings show no bar
+constexpr int kBarWidth = 30;
+
+}  // namespace
+
+std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgress)
+{
+    ULONG total = 0;
+    if (showProgress && FAILED(m_table->GetItemCount(nullptr, 0, kind, &total)))
+        total = 0;
+    bool drawing = showProgress && total >= kProgressFrom;
+
+    std::vector<ComPtr<IItem>> items;
+    CheckCall(m_table->ListItemsAllBegin(), "Starting the listing");
+    size_t seen = 0;
+    for (;;) {
+        ComPtr<IItem> item;
+        CheckCall(m_table->NextItem(item.GetAddressOf()), "Reading the next item");
+        if (!item)
+            break;
+        ++seen;
+        if (drawing)
+            DrawProgress(seen, total);
+        if (ItemType(item.Get()) == kind)
+            items.push_back(item);
+    }
+    m_table->ListItemsEnd();
+    if (drawing)
+        fputs("\n", stderr);
+    return items;
+}
+
+void TableWalker::DrawProgress(size_t done, ULONG total) const
+{
+    size_t filled = total ? done * kBarWidth / total : 0;
+    if (filled > static_cast<size_t>(kBarWidth))
+        filled = kBarWidth;
+    fprintf(stderr, "\r[%s%s] %zu/%lu", std::string(filled, '#').c_str(),
+            std::string(kBarWidth - filled, ' ').c_str(), done, static_cast<unsigned long>(total));
+    fflush(stderr);
+}
+
+}  // namespace kelvra::tools
