@@ -29,6 +29,7 @@ enum Command : uint16_t {
 
 void SimHandset::Write(std::string_view bytes)
 {
+    m_bytesIn += bytes.size();
     m_incoming.append(bytes);
     for (;;) {
         ByteReader header(m_incoming);
@@ -150,6 +151,7 @@ bool SimHandset::Read(size_t count, std::string& bytes)
     size_t given = std::min({count, NextChunkSize(), m_outgoing.size()});
     bytes.assign(m_outgoing.begin(), m_outgoing.begin() + static_cast<std::ptrdiff_t>(given));
     m_outgoing.erase(m_outgoing.begin(), m_outgoing.begin() + static_cast<std::ptrdiff_t>(given));
+    m_bytesOut += given;
     return true;
 }
 

@@ -44,6 +44,9 @@ public:
     bool KeepStateIn(const std::wstring& path);
 
     long RequestCount() const { return m_requestCount; }
+    // Bytes the PC wrote to the handset and read from it.
+    uint64_t BytesIn() const { return m_bytesIn; }
+    uint64_t BytesOut() const { return m_bytesOut; }
     const std::string& LastRequest() const { return m_lastRequest; }
 
 private:
@@ -66,6 +69,8 @@ private:
     SIMFAULT m_fault = SIMFAULT_NONE;
     long m_faultAfter = 0;
     long m_requestCount = 0;
+    uint64_t m_bytesIn = 0;
+    uint64_t m_bytesOut = 0;
     std::wstring m_stateFile;
     std::string m_lastRequest;
 };
