@@ -1,6 +1,7 @@
 #include "SimHandset.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "ByteCursor.h"
@@ -205,9 +206,13 @@ bool SimHandset::KeepStateIn(const std::wstring& path)
                 BytesFromHex(std::wstring(second.begin(), second.end()), m_password);
             } else if (kind == "record" && in >> first >> second >> bytes) {
                 std::string record;
-                if (!BytesFromHex(std::wstring(bytes.begin(), bytes.end()), record))
+                char* end1 = nullptr;
+                char* end2 = nullptr;
+                unsigned long store = strtoul(first.c_str(), &end1, 10);
+                unsigned long index = strtoul(second.c_str(), &end2, 10);
+                if (*end1 || *end2 || !BytesFromHex(std::wstring(bytes.begin(), bytes.end()), record))
                     return false;
-                m_stores[static_cast<uint32_t>(std::stoul(first))][static_cast<uint32_t>(std::stoul(second))] = record;
+                m_stores[static_cast<uint32_t>(store)][static_cast<uint32_t>(index)] = record;
             } else {
                 return false;
             }
