@@ -1,6 +1,7 @@
 // The handset simulator behind the agent: packets in, replies out in chunks, and faults.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "ByteCursor.h"
@@ -168,4 +169,26 @@ TEST(Simulator, RefusesBadStreamArgumentsAndCopiesOnlyInsideItsFolder)
     EXPECT_EQ(S_OK, link.agent->GetFile(Bstr(L"/PhoneInfo.ini").Get(), Bstr(target).Get()));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(target.c_str()));
     EXPECT_EQ(E_INVALIDARG, link.agent->GetFile(Bstr(L"/../outside.ini").Get(), Bstr(target).Get()));
+}
+
+TEST(Simulator, KeepsItsHandsetInAFolderBetweenSessions)
+{
+    std::wstring folder = kelvra::testing::MakeTempFolder(L"kept-handset");
+    {
+        Link first;
+        ASSERT_EQ(S_OK, first.connection->KeepStateIn(Bstr(folder).Get()));
+        first.Send(Request(0x4130, StoreAndIndex(1, 7) + "contact"));
+        std::string reply;
+        ASSERT_EQ(S_OK, first.Receive(14, reply));
+        first.connection->SetPrivacyLock(Bstr(L"01 00").Get(), Bstr(L"1234").Get());
+    }
+    Link second;
+    ASSERT_EQ(S_OK, second.connection->KeepStateIn(Bstr(folder).Get()));
+    ASSERT_NE(nullptr, second.connection->State().handset.FindRecord(1, 7));
+    EXPECT_EQ("contact", *second.connection->State().handset.FindRecord(1, 7));
+    EXPECT_EQ(folder + L"\\files", second.connection->State().fileRoot);
+
+    std::ofstream(std::string(folder.begin(), folder.end()) + "\\handset.txt") << "record one two zz\n";
+    Link third;
+    EXPECT_EQ(E_FAIL, third.connection->KeepStateIn(Bstr(folder).Get()));
 }
