@@ -121,23 +121,25 @@ HRESULT ReturnText(std::wstring_view text, BSTR* out)
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-std::wstring WidenUtf8(std::string_view text)
+std::wstring Widen(std::string_view text, UINT codePage)
 {
     if (text.empty())
         return {};
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 
-std::string NarrowUtf8(std::wstring_view text)
+std::string Narrow(std::wstring_view text, UINT codePage)
 {
     if (text.empty())
         return {};
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int length =
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
+                        nullptr);
     return narrow;
 }
 

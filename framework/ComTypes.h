@@ -87,7 +87,10 @@ HRESULT ReturnText(std::wstring_view text, BSTR* out);
 // throws when it is not one.
 void AppendSafeArrayBytes(SAFEARRAY* array, std::string& target);
 
-std::wstring WidenUtf8(std::string_view text);
-std::string NarrowUtf8(std::wstring_view text);
+// Text between UTF-16 and an 8-bit code page (CP_UTF8, CP_ACP ...).
+std::wstring Widen(std::string_view text, UINT codePage);
+std::string Narrow(std::wstring_view text, UINT codePage);
+inline std::wstring WidenUtf8(std::string_view text) { return Widen(text, CP_UTF8); }
+inline std::string NarrowUtf8(std::wstring_view text) { return Narrow(text, CP_UTF8); }
 
 }  // namespace kelvra

@@ -17,28 +17,6 @@ constexpr DWORD kTimeout = CKelvraBase::kRecordTimeout;
 constexpr DWORD kLinkPause = 500;
 constexpr LONG kWrongReply = 1;
 
-std::string ToCodePage(const std::wstring& text, UINT codePage)
-{
-    if (text.empty())
-        return {};
-    int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
-}
-
-std::wstring FromCodePage(const std::string& text, UINT codePage)
-{
-    if (text.empty())
-        return {};
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 std::wstring Indexed(const wchar_t* name, size_t n)
 {
     return name + std::to_wstring(n);
@@ -143,7 +121,7 @@ void CKelvraPB::ReadContact(uint32_t index, ColumnMap& map)
 
     std::string ring = record.NarrowText(m_contact.ring.fileName);
     if (!ring.empty())
-        map.SetText(L"RINGTON", FromCodePage(ring, CP_ACP));
+        map.SetText(L"RINGTON", Widen(ring, CP_ACP));
     else
         map.SetValue(L"RINGTON", VT_UI2, record.U16(m_contact.ring.index));
     map.SetText(L"RINGTON_TYPE", L"bell");
@@ -385,7 +363,7 @@ void CKelvraPB::WriteRing(RecordBytes& record, ColumnMap& map) const
     auto ring = map.find(L"RINGTON");
     std::wstring ringName = ring != map.end() && ring->second.Type() == VT_BSTR ? map.Text(L"RINGTON") : L"";
     if (!ringName.empty())
-        record.SetNarrowText(m_contact.ring.fileName, ToCodePage(ringName, CP_ACP));
+        record.SetNarrowText(m_contact.ring.fileName, Narrow(ringName, CP_ACP));
     else
         map.SetText(L"RINGTON", L"137");
     if (m_settings.UsesShortTypeTable())
@@ -422,13 +400,13 @@ void CKelvraPB::SendPictureToHandset(const std::wstring& pcPath, const std::wstr
 void CKelvraPB::ReadGroup(uint32_t index, ColumnMap& map)
 {
     RecordBytes record = ReadRecord(kGroupStore, index, m_group.size);
-    std::wstring photo = FromCodePage(record.NarrowText(m_group.photo), CP_ACP);
+    std::wstring photo = Widen(record.NarrowText(m_group.photo), CP_ACP);
     map.SetValue(L"SUID", VT_I4, static_cast<LONG>(index));
     map.SetValue(L"INDEX", VT_UINT, static_cast<LONG>(index));
     map.SetText(L"ATTRIBUTE", static_cast<LONG>(index) <= m_settings.undeletableGroups ? L"DISABLE_DEL" : L"NORMAL");
     map.SetText(L"NAME", record.WideText(m_group.name));
     map.SetValue(L"RINGTON_TYPE", VT_UI2, record.U16(m_group.ringIndex));
-    map.SetText(L"RINGTON", FromCodePage(record.NarrowText(m_group.ringFileName), CP_ACP));
+    map.SetText(L"RINGTON", Widen(record.NarrowText(m_group.ringFileName), CP_ACP));
     map.SetText(L"MESSAGETON_TYPE", L"0");
     map.SetText(L"MESSAGETON", L"");
     map.SetText(L"PHOTO_TYPE", photo.empty() ? L"NONE" : L"IMAGE_PHOTO");
@@ -446,7 +424,7 @@ void CKelvraPB::WriteGroup(uint32_t index, const ColumnMap& map)
 {
     RecordBytes record(m_group.size);
     record.SetWideText(m_group.name, map.TextOr(L"NAME", L""));
-    record.SetNarrowText(m_group.photo, ToCodePage(map.TextOr(L"PHOTO", L""), CP_ACP));
+    record.SetNarrowText(m_group.photo, Narrow(map.TextOr(L"PHOTO", L""), CP_ACP));
     std::string request =
         ByteWriter().U16LE(0x4130).U32LE(static_cast<uint32_t>(record.Size() + 8)).U32LE(kGroupStore).U32LE(index)
             .Bytes(record.Bytes()).Take();

@@ -57,11 +57,14 @@ TestPlatform& Services()
 
 std::wstring MakeTempFolder(const wchar_t* name)
 {
+    // A new GUID each time: process ids come round again, folders of earlier runs stay.
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    std::wstring folder = std::wstring(temp) + L"kelvra-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(++counter) + L"-" + name;
+    GUID guid = {};
+    CoCreateGuid(&guid);
+    wchar_t unique[40];
+    StringFromGUID2(guid, unique, 40);
+    std::wstring folder = std::wstring(temp) + L"kelvra-" + unique + L"-" + name;
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
