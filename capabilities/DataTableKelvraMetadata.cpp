@@ -2,12 +2,12 @@
 
 #include <cwctype>
 
-#include "ByteCursor.h"
 #include "CapabilityDocuments.h"
 #include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "KelvraBase.h"
+#include "Request.h"
 
 namespace kelvra {
 
@@ -16,7 +16,7 @@ namespace {
 constexpr uint16_t kLockStatus = 0x1020;
 constexpr uint16_t kUnlock = 0x1010;
 constexpr size_t kPasswordBytes = 8;
-constexpr LONG kUnlockRefused = 12020;
+constexpr size_t kLockFlagBytes = 7;
 
 std::wstring Trimmed(const std::wstring& text)
 {
@@ -43,7 +43,7 @@ STDMETHODIMP CDataTableKelvraMetadata::GetProperty(BSTR name, BSTR* value)
         *value = nullptr;
         std::wstring property = name ? std::wstring(name, SysStringLen(name)) : std::wstring();
         if (property == L"DevInf")
-            return ReturnText(BuildDevInf(m_owner->Model()), value);
+            return ReturnText(BuildDevInf(Owner().Model()), value);
         if (property == L"SpeedDialInfo")
             return ReturnText(BuildSpeedDialInfo(m_speedDials), value);
         if (property == L"PRIVACY_LOCK")
@@ -56,13 +56,12 @@ std::wstring CDataTableKelvraMetadata::PrivacyLockStatus()
 {
     if (!m_lockStatus.empty())
         return m_lockStatus;
-    RequirePointer(m_agent, L"The device agent");
-    CKelvraBase link(m_agent.Get(), 1, 3000);
+    CKelvraBase link(RequireAgent(), 1, 3000);
     uint32_t received = 0;
-    std::string flags = link.ExchangeAlloc(ByteWriter().U16LE(kLockStatus).U32LE(0).Take(), received, 3000);
-    if (flags.size() < 7)
-        ThrowTamError(1, L"The handset's privacy lock reply has " + std::to_wstring(flags.size()) +
-                             L" bytes; it needs 7");
+    std::string flags = link.ExchangeAlloc(Request(kLockStatus), received, 3000);
+    if (flags.size() < kLockFlagBytes)
+        ThrowTamError(kTamWrongReply, L"The handset's privacy lock reply is a short reply of " +
+                                          std::to_wstring(flags.size()) + L" bytes; it needs 7");
     auto entry = [&](size_t byte) { return flags[byte] == 1 ? L"1," : L"0,"; };
     // Entries 0, 1, 2, 3 and 5 come from the handset's flags; the others are never set.
     std::wstring status = entry(0);
@@ -97,13 +96,12 @@ void CDataTableKelvraMetadata::Unlock(const std::wstring& password)
     std::string utf8 = NarrowUtf8(password);
     if (utf8.size() > kPasswordBytes)
         ThrowComError(E_INVALIDARG, L"The password takes more than 8 bytes as UTF-8; the handset cannot take it");
-    RequirePointer(m_agent, L"The device agent");
-    CKelvraBase link(m_agent.Get(), 1, 3000);
-    std::string request = ByteWriter().U16LE(kUnlock).U32LE(9).Field(utf8, 9).Take();
+    CKelvraBase link(RequireAgent(), 1, 3000);
+    std::string request = Request(kUnlock).Field(utf8, kPasswordBytes + 1);
     uint8_t reply[16];
     uint32_t received = 0;
     if (!link.Exchange(request, reply, sizeof(reply), received, CKelvraBase::kMismatchIsFalse, 3000))
-        ThrowTamError(kUnlockRefused, L"The handset refused the privacy password");
+        ThrowTamError(kTamUnlockRefused, L"The handset refused the privacy password");
     for (wchar_t& c : m_lockStatus) {
         if (c == L'0' || c == L'1')
             c = L'2';

@@ -144,3 +144,34 @@ std::string Narrow(std::wstring_view text, UINT codePage)
 }
 
 }  // namespace kelvra
+
+namespace kelvra {
+
+std::wstring_view CutWithinUnits(std::wstring_view text, size_t maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    size_t kept = maxUnits;
+    if (kept > 0 && IS_HIGH_SURROGATE(text[kept - 1]))
+        --kept;
+    return text.substr(0, kept);
+}
+
+std::string NarrowWithin(std::wstring_view text, UINT codePage, size_t maxBytes)
+{
+    std::string whole = Narrow(text, codePage);
+    if (whole.size() <= maxBytes)
+        return whole;
+    std::string kept;
+    for (size_t at = 0; at < text.size();) {
+        size_t units = IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
+        std::string character = Narrow(text.substr(at, units), codePage);
+        if (kept.size() + character.size() > maxBytes)
+            break;
+        kept += character;
+        at += units;
+    }
+    return kept;
+}
+
+}  // namespace kelvra

@@ -93,4 +93,9 @@ std::string Narrow(std::wstring_view text, UINT codePage);
 inline std::wstring WidenUtf8(std::string_view text) { return Widen(text, CP_UTF8); }
 inline std::string NarrowUtf8(std::wstring_view text) { return Narrow(text, CP_UTF8); }
 
+// The text cut to at most maxUnits UTF-16 units, never between the halves of a pair.
+std::wstring_view CutWithinUnits(std::wstring_view text, size_t maxUnits);
+// The text in an 8-bit code page, cut to the whole characters that fit in maxBytes.
+std::string NarrowWithin(std::wstring_view text, UINT codePage, size_t maxBytes);
+
 }  // namespace kelvra

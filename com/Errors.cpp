@@ -52,7 +52,8 @@ HRESULT ClassifyCurrentException(ComPtr<IErrorInfo>& info) noexcept
         info = e.ErrorInfo();
         return e.Result();
     } catch (const _com_error& e) {
-        info = e.ErrorInfo();
+        // ErrorInfo() hands out a reference of its own: take it over rather than add one.
+        *info.ReleaseAndGetAddressOf() = e.ErrorInfo();
         return e.Error();
     } catch (const CAtlException& e) {
         return e.Result();

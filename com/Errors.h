@@ -40,6 +40,14 @@ class _variant_extract_error {};
 
 namespace kelvra {
 
+// The codes of handset-level failures (_tam_error).
+enum TamCode : LONG {
+    kTamWrongReply = 1,         // a wrong reply code, a reply too short for its record, a refused group write
+    kTamStoreFull = 12,         // no free record or slot left in the store
+    kTamAgentTimeout = 15,      // the agent stopped delivering a reply
+    kTamUnlockRefused = 12020,  // the handset refused the privacy password
+};
+
 // Error information with the given description, for exceptions raised by the component.
 Microsoft::WRL::ComPtr<IErrorInfo> MakeErrorInfo(const std::wstring& description);
 

@@ -21,13 +21,62 @@ void CDataTableKelvraBase::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* 
     Check(m_connection->GetConnectionText(text.Out()), m_connection.Get());
 }
 
+void CDataTableKelvraBase::Detach()
+{
+    m_detached = true;
+    m_owner = nullptr;
+    m_agent.Reset();
+    m_connection.Reset();
+    m_listing = false;
+}
+
+CDeviceDataKELVRA& CDataTableKelvraBase::Owner() const
+{
+    if (m_detached || !m_owner)
+        ThrowComError(E_UNEXPECTED, L"The device data object this table belongs to has been released");
+    return *m_owner;
+}
+
+ITAMAgent* CDataTableKelvraBase::RequireAgent() const
+{
+    if (m_detached)
+        ThrowComError(E_UNEXPECTED, L"The device data object this table belongs to has been released");
+    RequirePointer(m_agent, L"The device agent");
+    return m_agent.Get();
+}
+
 HRESULT CDataTableKelvraBase::HandOut(CItemKelvraBase* item, IItem** result, ULONG recordCount)
 {
     item->AddRef();
     *result = item;
-    if (++m_handedOut >= recordCount)
+    if (++m_passed >= recordCount)
         return EndListing();
     return S_OK;
+}
+
+void CDataTableKelvraBase::PassOverFailedRecord(const std::wstring& record, ULONG recordCount)
+{
+    if (++m_passed >= recordCount)
+        EndListing();
+    RethrowNamingRecord(record);
+}
+
+void CDataTableKelvraBase::RethrowNamingRecord(const std::wstring& record)
+{
+    ComPtr<IErrorInfo> cause;
+    HRESULT hr = ClassifyCurrentException(cause);
+    Bstr description;
+    if (cause)
+        cause->GetDescription(description.Out());
+    std::wstring text = record + L" could not be read; the listing goes on with the next one";
+    if (description.Length())
+        text += L": " + description.Str();
+    throw _com_error(hr, MakeErrorInfo(text).Detach(), false);
+}
+
+HRESULT CDataTableKelvraBase::NoMoreItems()
+{
+    return EndListing();
 }
 
 HRESULT CDataTableKelvraBase::EndListing()
@@ -51,16 +100,6 @@ ColumnMap CDataTableKelvraBase::MapOfItem(CItemKelvraBase& item)
     ColumnMap map;
     item.SchemaConvertItem2Map(map);
     return map;
-}
-
-std::wstring CDataTableKelvraBase::ProfileText(const std::wstring& key) const
-{
-    return m_owner->Model().Text(key);
-}
-
-LONG CDataTableKelvraBase::ProfileNumber(const std::wstring& key) const
-{
-    return m_owner->Model().Number(key);
 }
 
 }  // namespace kelvra

@@ -47,8 +47,10 @@ public:
 
     // Ties the table to its owner and the agent connection and obtains the agent.
     void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    // The owner is going away: the table lets go of it and of the agent, and every
+    // operation that needs them fails cleanly from now on.
+    virtual void Detach();
 
-    CDeviceDataKELVRA* Owner() const { return m_owner; }
     ITAMAgent* Agent() const { return m_agent.Get(); }
     CColumnsKelvra* Columns() const { return m_columns.Get(); }
 
@@ -62,20 +64,28 @@ protected:
     {
         if (m_listing)
             return S_OK;
-        RequirePointer(m_agent, L"The device agent");
-        HRESULT hr = m_agent->SetMode(0);
+        ITAMAgent* agent = RequireAgent();
+        HRESULT hr = agent->SetMode(0);
         if (FAILED(hr))
             return hr;
         gather();
-        m_handedOut = 0;
+        m_passed = 0;
         m_listing = true;
         return S_OK;
     }
     // Hands out an item made from a record and closes the listing after the last one.
     HRESULT HandOut(CItemKelvraBase* item, IItem** result, ULONG recordCount);
+    // Counts a record that could not be read as passed, so that the listing goes on
+    // past it and still ends after the last record; then rethrows its failure, naming it.
+    [[noreturn]] void PassOverFailedRecord(const std::wstring& record, ULONG recordCount);
+    // Rethrows the failure in flight with the record it belongs to named in its text.
+    [[noreturn]] static void RethrowNamingRecord(const std::wstring& record);
+    // The end of the listing: it closes, and no item is handed out.
+    HRESULT NoMoreItems();
     HRESULT EndListing();
     bool Listing() const { return m_listing; }
-    ULONG HandedOut() const { return m_handedOut; }
+    // The records handed out or passed over since the listing began.
+    ULONG Passed() const { return m_passed; }
 
     // The item-making contract: an item of a kind the table stores, tied to its catalogue.
     template <class Item>
@@ -105,17 +115,19 @@ protected:
     static CItemKelvraBase& OwnItem(IItem* item);
     static ColumnMap MapOfItem(CItemKelvraBase& item);
 
-    std::wstring ProfileText(const std::wstring& key) const;
-    LONG ProfileNumber(const std::wstring& key) const;
+    // The owner and the agent, or a clear failure once the owner has gone.
+    CDeviceDataKELVRA& Owner() const;
+    ITAMAgent* RequireAgent() const;
 
-    CDeviceDataKELVRA* m_owner = nullptr;  // not counted: the owner holds the table
+    CDeviceDataKELVRA* m_owner = nullptr;  // not counted: the owner holds the table and detaches it
     ComPtr<ITAMConnection> m_connection;
     ComPtr<CColumnsKelvra> m_columns;
     ComPtr<ITAMAgent> m_agent;
 
 private:
     bool m_listing = false;
-    ULONG m_handedOut = 0;
+    bool m_detached = false;
+    ULONG m_passed = 0;
 };
 
 // The COM side of a concrete table: IDataTable served from the type library, error

@@ -5,6 +5,7 @@
 
 #include "ByteCursor.h"
 #include "Errors.h"
+#include "Request.h"
 
 namespace kelvra {
 
@@ -13,14 +14,18 @@ namespace {
 constexpr size_t kHeaderSize = 6;
 // Empty reads in a row after which the agent is taken to have timed out.
 constexpr int kMostEmptyReads = 3;
-constexpr LONG kWrongReplyCode = 1;
-constexpr LONG kAgentTimeout = 15;
 
 std::wstring Hex(unsigned value)
 {
     wchar_t text[16];
     swprintf(text, 16, L"0x%04X", value);
     return text;
+}
+
+[[noreturn]] void ThrowWrongReply(uint16_t command, uint16_t replyCode)
+{
+    ThrowTamError(kTamWrongReply, L"The handset answered request " + Hex(command) + L" with reply code " +
+                                      Hex(replyCode) + L" instead of " + Hex(static_cast<uint16_t>(command + 1)));
 }
 
 }  // namespace
@@ -46,10 +51,10 @@ void CKelvraBase::ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes)
         Check(m_agent->ReadStream(static_cast<long>(wanted), static_cast<long>(timeoutMs), chunk.Out()), m_agent.Get());
         size_t got = chunk.Size();
         if (got > wanted)
-            ThrowTamError(kWrongReplyCode, L"The device agent returned more bytes than were asked for");
+            ThrowTamError(kTamWrongReply, L"The device agent returned more bytes than were asked for");
         if (got == 0) {
             if (++emptyReads >= kMostEmptyReads)
-                ThrowTamError(kAgentTimeout, L"The handset stopped sending before its reply was complete");
+                ThrowTamError(kTamAgentTimeout, L"The handset stopped sending before its reply was complete");
             continue;
         }
         emptyReads = 0;
@@ -69,7 +74,7 @@ uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, D
     uint16_t replyCode = reader.ReadU16LE();
     uint32_t length = reader.ReadU32LE();
     if (length > kLargestReply)
-        ThrowTamError(kWrongReplyCode, L"The handset's reply announces " + std::to_wstring(length) +
+        ThrowTamError(kTamWrongReply, L"The handset's reply announces " + std::to_wstring(length) +
                                            L" bytes, more than any reply can hold");
     payload.clear();
     payload.reserve(length);
@@ -93,8 +98,7 @@ bool CKelvraBase::Exchange(std::string_view request, void* reply, size_t capacit
         return true;
     if (mismatchMode == kMismatchIsFalse)
         return false;
-    ThrowTamError(kWrongReplyCode,
-                  L"The handset answered request " + Hex(command) + L" with reply code " + Hex(replyCode));
+    ThrowWrongReply(command, replyCode);
 }
 
 std::string CKelvraBase::ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs)
@@ -105,14 +109,13 @@ std::string CKelvraBase::ExchangeAlloc(std::string_view request, uint32_t& recei
     received = static_cast<uint32_t>(payload.size());
     uint16_t command = ByteReader(request).ReadU16LE();
     if (replyCode != static_cast<uint16_t>(command + 1))
-        ThrowTamError(kWrongReplyCode,
-                      L"The handset answered request " + Hex(command) + L" with reply code " + Hex(replyCode));
+        ThrowWrongReply(command, replyCode);
     return payload;
 }
 
 uint32_t CKelvraBase::GetRecordCount(uint32_t store)
 {
-    std::string request = ByteWriter().U16LE(0x4100).U32LE(4).U32LE(store).Take();
+    std::string request = Request(kCountRequest).Word(store);
     uint8_t count[4] = {};
     uint32_t received = 0;
     Exchange(request, count, sizeof(count), received, kMismatchIsError, kRecordTimeout);
@@ -122,7 +125,7 @@ uint32_t CKelvraBase::GetRecordCount(uint32_t store)
 
 bool CKelvraBase::GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount)
 {
-    std::string request = ByteWriter().U16LE(0x4110).U32LE(4).U32LE(store).Take();
+    std::string request = Request(kIndexListRequest).Word(store);
     std::string entries(std::min<size_t>(static_cast<size_t>(maxCount) * 3, kLargestReply), '\0');
     uint32_t received = 0;
     Exchange(request, entries.data(), entries.size(), received, kMismatchIsError, kRecordTimeout);

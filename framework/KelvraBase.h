@@ -20,6 +20,12 @@ public:
     static constexpr int kMismatchIsError = 1;
     static constexpr int kMismatchIsFalse = 15;
     static constexpr DWORD kRecordTimeout = 2000;
+    // The record requests every store answers.
+    static constexpr uint16_t kCountRequest = 0x4100;
+    static constexpr uint16_t kIndexListRequest = 0x4110;
+    static constexpr uint16_t kReadRequest = 0x4120;
+    static constexpr uint16_t kWriteRequest = 0x4130;
+    static constexpr uint16_t kDeleteRequest = 0x4140;
     // A reply announcing more than this is garbled; nothing that large is ever sent.
     static constexpr uint32_t kLargestReply = 16u << 20;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ComTypes.h"
 #include "Errors.h"
 
 namespace kelvra {
@@ -9,7 +10,7 @@ namespace kelvra {
 void RecordBytes::CheckSpan(size_t offset, size_t size) const
 {
     if (offset > m_bytes.size() || size > m_bytes.size() - offset)
-        ThrowTamError(1, L"A field lies past the end of the handset record");
+        ThrowTamError(kTamWrongReply, L"A field lies past the end of the handset record");
 }
 
 uint8_t RecordBytes::U8(size_t offset) const
@@ -69,9 +70,14 @@ std::string RecordBytes::NarrowText(const TextField& field) const
 void RecordBytes::SetWideText(const TextField& field, std::wstring_view text)
 {
     CheckSpan(field.offset, field.Size());
-    std::wstring_view kept = text.substr(0, std::min(field.maxChars, field.units));
+    std::wstring_view kept = CutWithinUnits(text, std::min(field.maxChars, field.units));
     for (size_t unit = 0; unit < field.units; ++unit)
         SetU16(field.offset + unit * 2, unit < kept.size() ? static_cast<uint16_t>(kept[unit]) : 0);
+}
+
+void RecordBytes::SetNarrowText(const TextField& field, std::wstring_view text, UINT codePage)
+{
+    SetNarrowText(field, NarrowWithin(text, codePage, std::min(field.maxChars, field.units)));
 }
 
 void RecordBytes::SetNarrowText(const TextField& field, std::string_view text)
@@ -80,6 +86,18 @@ void RecordBytes::SetNarrowText(const TextField& field, std::string_view text)
     std::string_view kept = text.substr(0, std::min(field.maxChars, field.units));
     for (size_t unit = 0; unit < field.units; ++unit)
         m_bytes[field.offset + unit] = unit < kept.size() ? kept[unit] : '\0';
+}
+
+std::string_view RecordBytes::FieldBytes(size_t offset, size_t size) const
+{
+    CheckSpan(offset, size);
+    return std::string_view(m_bytes).substr(offset, size);
+}
+
+void RecordBytes::SetFieldBytes(size_t offset, std::string_view bytes)
+{
+    CheckSpan(offset, bytes.size());
+    m_bytes.replace(offset, bytes.size(), bytes);
 }
 
 }  // namespace kelvra

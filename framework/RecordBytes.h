@@ -2,6 +2,8 @@
 // access checked against the record's size.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,9 +36,14 @@ public:
     // The text up to its first terminator, within the field.
     std::wstring WideText(const TextField& field) const;
     std::string NarrowText(const TextField& field) const;
-    // The text cut to the field's maximum characters, the rest of the field zero.
+    // The text cut to the field's maximum characters (never inside a character), the
+    // rest of the field zero.
     void SetWideText(const TextField& field, std::wstring_view text);
+    void SetNarrowText(const TextField& field, std::wstring_view text, UINT codePage);
     void SetNarrowText(const TextField& field, std::string_view text);
+    // The bytes of a field, as they stand.
+    std::string_view FieldBytes(size_t offset, size_t size) const;
+    void SetFieldBytes(size_t offset, std::string_view bytes);
 
     size_t Size() const { return m_bytes.size(); }
     const std::string& Bytes() const { return m_bytes; }

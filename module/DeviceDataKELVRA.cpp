@@ -45,8 +45,11 @@ CDeviceDataKELVRA::CDeviceDataKELVRA()
 
 CDeviceDataKELVRA::~CDeviceDataKELVRA()
 {
-    m_model.texts.clear();
-    m_model.lengths.clear();
+    // A host may keep a table longer than this object: the table must not reach back.
+    for (HeldTable& held : m_tables) {
+        if (held.base)
+            held.base->Detach();
+    }
 }
 
 STDMETHODIMP CDeviceDataKELVRA::SetConneciton(IUnknown* connection, IUnknown* modelDatabase)
@@ -75,12 +78,12 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
         try {
             ProfileLoader(m_model, m_spModelDB.Get(), m_spAgent.Get()).Load();
             for (Slot slot : kCreationOrder) {
-                auto& held = m_tables[static_cast<size_t>(slot)];
-                if (held)
+                HeldTable& held = m_tables[static_cast<size_t>(slot)];
+                if (held.table)
                     continue;
                 status = S_OK;
                 held = CreateTable(slot);
-                if (held)
+                if (held.table)
                     AfterTableCreated(slot);
             }
         } catch (const CAtlException& e) {
@@ -95,36 +98,36 @@ STDMETHODIMP CDeviceDataKELVRA::ListDataTable()
     });
 }
 
-ComPtr<IDataTable> CDeviceDataKELVRA::CreateTable(Slot slot)
+CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
 {
     ITAMConnection* connection = m_spConnection.Get();
     switch (slot) {
     case Slot::Phonebook: {
         auto table = CDataTableKelvraPB::Make();
         table->Initialize(this, connection);
-        return table;
+        return Held(table);
     }
     case Slot::Card1:
     case Slot::Card2: {
         auto table = CDataTableKelvraCard::Make();
         table->Initialize(this, connection, slot == Slot::Card1 ? 13 : 14);
-        return table;
+        return Held(table);
     }
     case Slot::Metadata: {
         auto table = CDataTableKelvraMetadata::Make();
         table->Initialize(this, connection);
-        return table;
+        return Held(table);
     }
     default:
         // The domains whose tables the component does not have yet.
-        return nullptr;
+        return {};
     }
 }
 
 template <class Table>
 Table* CDeviceDataKELVRA::TableAt(Slot slot) const
 {
-    return static_cast<Table*>(m_tables[static_cast<size_t>(slot)].Get());
+    return static_cast<Table*>(m_tables[static_cast<size_t>(slot)].base);
 }
 
 void CDeviceDataKELVRA::AfterTableCreated(Slot slot)
@@ -177,11 +180,11 @@ STDMETHODIMP CDeviceDataKELVRA::GetDataTable(DATATABLE_SUID suid, IDataTable** t
         if (!table)
             return E_POINTER;
         *table = nullptr;
-        if (!m_tables[static_cast<size_t>(Slot::Metadata)])
+        if (!m_tables[static_cast<size_t>(Slot::Metadata)].table)
             return S_OK;
         Slot slot;
-        if (SlotOfTable(suid, slot))
-            m_tables[static_cast<size_t>(slot)].CopyTo(table);
+        if (SlotOfTable(suid, slot) && m_tables[static_cast<size_t>(slot)].table)
+            m_tables[static_cast<size_t>(slot)].table.CopyTo(table);
         return S_OK;
     });
 }

@@ -19,6 +19,8 @@
 
 namespace kelvra {
 
+class CDataTableKelvraBase;
+
 class CDeviceDataKELVRA
     : public ComObject<CDeviceDataKELVRA, DispatchImpl<IDeviceData>, IDeviceDataProfile, IConnectionPointContainer,
                        ISupportErrorInfo> {
@@ -57,9 +59,17 @@ public:
     IModelDatabase* ModelDatabase() const { return m_spModelDB.Get(); }
 
 private:
-    // Creates and initialises the table of a slot; null while the component has no
+    // A table as the host sees it, and as this object detaches it when it goes away.
+    struct HeldTable {
+        ComPtr<IDataTable> table;
+        CDataTableKelvraBase* base = nullptr;
+    };
+
+    // Creates and initialises the table of a slot; empty while the component has no
     // table of that kind.
-    ComPtr<IDataTable> CreateTable(Slot slot);
+    HeldTable CreateTable(Slot slot);
+    template <class Table>
+    static HeldTable Held(const ComPtr<Table>& table) { return {table, table.Get()}; }
     // What follows a table's creation: the model database and its questions.
     void AfterTableCreated(Slot slot);
     // The table of a slot as the class this object made it with.
@@ -67,7 +77,7 @@ private:
     Table* TableAt(Slot slot) const;
     static bool SlotOfTable(DATATABLE_SUID suid, Slot& slot);
 
-    std::array<ComPtr<IDataTable>, static_cast<size_t>(Slot::Count)> m_tables;
+    std::array<HeldTable, static_cast<size_t>(Slot::Count)> m_tables;
     ComPtr<ITAMConnection> m_spConnection;
     ComPtr<ITAMAgent> m_spAgent;
     ComPtr<IModelDatabase> m_spModelDB;

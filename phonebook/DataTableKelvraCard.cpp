@@ -3,32 +3,26 @@
 #include <algorithm>
 
 #include "ByteCursor.h"
+#include "ColumnChanges.h"
 #include "DebugLog.h"
 #include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "ItemKelvraCardPhonebook.h"
 #include "PhonebookTypes.h"
+#include "Request.h"
 
 namespace kelvra {
 
 namespace {
 
-constexpr LONG kStoreFull = 12;
+// The card information request shares its command code with record deletion.
+constexpr uint16_t kCardInformationRequest = 0x4140;
 constexpr uint32_t kCardInformation = 101;
 constexpr size_t kScanBytes = 150;
 constexpr size_t kUsedMarkOffset = 68;
 // No card has more slots than this; a larger answer is a garbled reply.
 constexpr uint32_t kMostSlots = 10000;
-
-std::string Request(uint16_t command, std::initializer_list<uint32_t> words)
-{
-    ByteWriter packet;
-    packet.U16LE(command).U32LE(static_cast<uint32_t>(words.size() * 4));
-    for (uint32_t word : words)
-        packet.U32LE(word);
-    return packet.Take();
-}
 
 }  // namespace
 
@@ -43,61 +37,67 @@ void CDataTableKelvraCard::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* 
     ModelProfile& profile = owner->Model();
     m_startIndex = profile.Number(L"RUIM_startindex");
     m_cardKind = cardKind;
-    m_nameField = profile.Length(L"RUIM_DefaultNameLen");
-    m_numberField = profile.Length(L"RUIM_DefaultNumberLen");
-    m_layout = CardEntryLayout::For(m_nameField, m_numberField);
+    m_layout = CardEntryLayout::For(profile.Length(L"RUIM_DefaultNameLen"), profile.Length(L"RUIM_DefaultNumberLen"));
 }
 
-void CDataTableKelvraCard::ReadCardInformation(CKelvraBase& link)
+CDataTableKelvraCard::CardInformation CDataTableKelvraCard::ReadCardInformation(CKelvraBase& link)
 {
     uint32_t received = 0;
-    std::string reply =
-        link.ExchangeAlloc(Request(0x4140, {kCardInformation, m_cardKind == 14 ? 1u : 0u}), received, 2000);
+    std::string reply = link.ExchangeAlloc(
+        Request(kCardInformationRequest).Word(kCardInformation).Word(m_cardKind == 14 ? 1u : 0u), received, 2000);
     ByteReader words(reply);
     words.ReadU32LE();
-    uint32_t nameLimit = words.ReadU32LE();
-    uint32_t slotCount = words.ReadU32LE();
-    uint32_t numberLimit = words.ReadU32LE();
-    if (!words.Ok() || slotCount > kMostSlots)
-        ThrowTamError(1, L"The handset's card information reply is garbled");
-    m_slotCount = slotCount;
+    CardInformation card;
+    card.nameLimit = words.ReadU32LE();
+    card.slotCount = words.ReadU32LE();
+    card.numberLimit = words.ReadU32LE();
+    if (!words.Ok() || card.slotCount > kMostSlots)
+        ThrowTamError(kTamWrongReply, L"The handset's card information reply is garbled");
     // Whatever the card reports, never more than the record's fields hold.
-    m_nameLimit = std::min<uint32_t>(nameLimit, static_cast<uint32_t>(m_layout.name.maxChars));
-    m_numberLimit = std::min<uint32_t>(numberLimit, static_cast<uint32_t>(m_layout.number.maxChars));
+    card.nameLimit = std::min<uint32_t>(card.nameLimit, static_cast<uint32_t>(m_layout.name.maxChars));
+    card.numberLimit = std::min<uint32_t>(card.numberLimit, static_cast<uint32_t>(m_layout.number.maxChars));
+    return card;
 }
 
-void CDataTableKelvraCard::ScanSlots(CKelvraBase& link)
+std::vector<uint8_t> CDataTableKelvraCard::ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount)
 {
-    m_slots.assign(m_slotCount, 0);
-    if (m_recordCount == 0)
-        return;
+    std::vector<uint8_t> slots(slotCount, 0);
     uint32_t found = 0;
-    for (LONG index = m_startIndex; index <= static_cast<LONG>(m_slotCount) && found < m_recordCount; ++index) {
+    // The scan stops once every counted entry is found, and never passes the last slot.
+    for (LONG64 index = m_startIndex; index <= static_cast<LONG64>(slotCount) && found < recordCount; ++index) {
         std::string entry(kScanBytes, '\0');
         uint32_t received = 0;
         try {
-            if (!link.Exchange(Request(0x4120, {m_cardKind, static_cast<uint32_t>(index)}), entry.data(),
-                               entry.size(), received, CKelvraBase::kMismatchIsFalse, 2000))
+            if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(static_cast<uint32_t>(index)),
+                               entry.data(), entry.size(), received, CKelvraBase::kMismatchIsFalse, 2000))
                 continue;
         } catch (const _com_error&) {
             continue;  // a slot that cannot be read is passed over
         } catch (const _tam_error&) {
             continue;
         }
-        if (entry[kUsedMarkOffset] != 0 && index >= 1 && static_cast<uint32_t>(index) <= m_slotCount) {
-            m_slots[static_cast<size_t>(index - 1)] = 1;
+        if (entry[kUsedMarkOffset] != 0 && index >= 1) {
+            slots[static_cast<size_t>(index - 1)] = 1;
             ++found;
         }
     }
+    return slots;
 }
 
 void CDataTableKelvraCard::ReadCard()
 {
-    RequirePointer(m_agent, L"The device agent");
+    if (m_startIndex < 0 || m_startIndex > static_cast<LONG>(kMostSlots))
+        ThrowComError(E_INVALIDARG, L"The model profile gives an impossible card start index " +
+                                        std::to_wstring(m_startIndex));
     CKelvraBase link = Link();
-    ReadCardInformation(link);
-    m_recordCount = link.GetRecordCount(m_cardKind);
-    ScanSlots(link);
+    CardInformation card = ReadCardInformation(link);
+    uint32_t recordCount = link.GetRecordCount(m_cardKind);
+    std::vector<uint8_t> slots = ScanSlots(link, card.slotCount, recordCount);
+    // Taken over only once all of it arrived, so the slot map never disagrees with the card.
+    m_nameLimit = card.nameLimit;
+    m_numberLimit = card.numberLimit;
+    m_recordCount = recordCount;
+    m_slots = std::move(slots);
     m_cardRead = true;
 }
 
@@ -115,10 +115,23 @@ STDMETHODIMP CDataTableKelvraCard::ListItemsAllBegin()
 RecordBytes CDataTableKelvraCard::ReadEntry(CKelvraBase& link, uint32_t index)
 {
     uint32_t received = 0;
-    std::string reply = link.ExchangeAlloc(Request(0x4120, {m_cardKind, index}), received, 2000);
+    std::string reply =
+        link.ExchangeAlloc(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), received, 2000);
     if (reply.size() < m_layout.size)
-        ThrowTamError(1, L"The card entry " + std::to_wstring(index) + L" is shorter than its layout");
+        ThrowTamError(kTamWrongReply, L"The card entry " + std::to_wstring(index) + L" is a short reply of " +
+                                          std::to_wstring(reply.size()) + L" bytes; it needs " +
+                                          std::to_wstring(m_layout.size));
+    reply.resize(m_layout.size);
     return RecordBytes(std::move(reply));
+}
+
+void CDataTableKelvraCard::DecodeEntry(const RecordBytes& record, ColumnMap& map) const
+{
+    map.SetValue(L"SUID", VT_UI2, record.U16(m_layout.address));
+    map.SetText(L"FIRST_NAME", record.WideText(m_layout.name));
+    map.SetText(L"TEL_NUM_0", record.WideText(m_layout.number));
+    map.SetText(L"TEL_TYPE_0", L"Private");
+    map[L"DISPLAY_NAME"] = map[L"FIRST_NAME"];
 }
 
 STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
@@ -128,25 +141,24 @@ STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
         if (!item)
             return E_POINTER;
         *item = nullptr;
-        if (HandedOut() >= m_recordCount)
-            return S_OK;
+        if (Passed() >= m_recordCount)
+            return NoMoreItems();
         if (!Listing())
             return E_FAIL;
         while (m_slotCursor < m_slots.size() && !m_slots[m_slotCursor])
             ++m_slotCursor;
         if (m_slotCursor >= m_slots.size()) {
-            m_recordCount = HandedOut();  // the card counted more than it holds
+            m_recordCount = Passed();  // the card counted more than it holds
             return ListItemsEnd();
         }
         ++m_slotCursor;
-        CKelvraBase link = Link();
-        RecordBytes record = ReadEntry(link, m_slotCursor);
         ColumnMap map;
-        map.SetValue(L"SUID", VT_UI2, record.U16(m_layout.address));
-        map.SetText(L"FIRST_NAME", record.WideText(m_layout.name));
-        map.SetText(L"TEL_NUM_0", record.WideText(m_layout.number));
-        map.SetText(L"TEL_TYPE_0", L"Private");
-        map[L"DISPLAY_NAME"] = map[L"FIRST_NAME"];
+        try {
+            CKelvraBase link = Link();
+            DecodeEntry(ReadEntry(link, m_slotCursor), map);
+        } catch (...) {
+            PassOverFailedRecord(L"Card entry " + std::to_wstring(m_slotCursor), m_recordCount);
+        }
         auto entry = ItemFromRecord<CItemKelvraCardPhonebook>(m_columns.Get(), map);
         return HandOut(entry.Get(), item, m_recordCount);
     });
@@ -163,7 +175,6 @@ STDMETHODIMP CDataTableKelvraCard::GetItemCount(IItem*, ULONG, QELDATATYPE, ULON
     return ComBoundary(L"CDataTableKelvraCard::GetItemCount", [&] {
         if (!count)
             return E_POINTER;
-        RequirePointer(m_agent, L"The device agent");
         *count = Link().GetRecordCount(m_cardKind);
         return S_OK;
     });
@@ -185,7 +196,7 @@ CItemKelvraBase& CDataTableKelvraCard::CardItemToWrite(IItem* item)
     CItemKelvraBase& own = OwnItem(item);
     if (own.Type() != QELDT_PHONEBOOK_SIM)
         ThrowComError(E_INVALIDARG, L"The card phonebook takes card entries only");
-    RequirePointer(m_agent, L"The device agent");
+    RequireAgent();
     if (!m_cardRead)
         ReadCard();  // no limits or slot map without it
     return own;
@@ -193,28 +204,44 @@ CItemKelvraBase& CDataTableKelvraCard::CardItemToWrite(IItem* item)
 
 uint32_t CDataTableKelvraCard::SlotOf(SUID suid) const
 {
-    if (suid < m_startIndex || static_cast<LONG64>(suid) - m_startIndex >= static_cast<LONG64>(m_slotCount))
+    if (suid < m_startIndex || static_cast<LONG64>(suid) - m_startIndex >= static_cast<LONG64>(m_slots.size()))
         ThrowComError(E_INVALIDARG, L"The card entry's SUID " + std::to_wstring(suid) + L" names no card slot");
     return static_cast<uint32_t>(suid - m_startIndex);
 }
 
-void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid)
+void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid, bool creating)
 {
-    std::wstring name = map.TextOr(L"DISPLAY_NAME", L"").substr(0, m_nameLimit);
-    std::wstring number = CleanCardNumber(map.TextOr(L"TEL_NUM_0", L""), m_numberLimit);
-    map.SetText(L"DISPLAY_NAME", name);
-    map.SetText(L"TEL_NUM_0", number);
-
-    RecordBytes record(m_layout.size);
+    CKelvraBase link = Link();
+    RecordBytes record = creating ? RecordBytes(m_layout.size) : ReadEntry(link, suid);
+    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
+    if (!creating) {
+        ColumnMap current;
+        DecodeEntry(record, current);
+        changes = ColumnChanges::ForRecord(map, current);
+    }
+    ColumnMap& values = changes.Values();
+    if (changes.Changed({L"DISPLAY_NAME"})) {
+        std::wstring name(CutWithinUnits(values.TextOr(L"DISPLAY_NAME", L""), m_nameLimit));
+        values.SetText(L"DISPLAY_NAME", name);
+        record.SetWideText(m_layout.name, name);
+    }
+    if (changes.Changed({L"TEL_NUM_0"})) {
+        // A leading "+" is allowed beyond the card's limit, but never beyond the field.
+        std::wstring number =
+            CleanCardNumber(values.TextOr(L"TEL_NUM_0", L""), m_numberLimit).substr(0, m_layout.number.maxChars);
+        values.SetText(L"TEL_NUM_0", number);
+        record.SetWideText(m_layout.number, number);
+    }
+    // The card marks a slot used by its number: an entry without one would never be
+    // listed again, and the next new entry would take its slot.
+    if (record.WideText(m_layout.number).empty())
+        ThrowComError(E_INVALIDARG, L"A card entry needs a number; nothing was written");
     record.SetU16(m_layout.address, static_cast<uint16_t>(suid));
-    record.SetWideText(m_layout.name, name);
-    record.SetWideText(m_layout.number, number);
-    uint32_t length = static_cast<uint32_t>((m_layout.name.units + m_layout.number.units) * 2 + 10);
-    std::string request =
-        ByteWriter().U16LE(0x4130).U32LE(length).U32LE(m_cardKind).U32LE(suid).Bytes(record.Bytes()).Take();
     uint8_t reply[8];
     uint32_t received = 0;
-    Link().Exchange(request, reply, sizeof(reply), received, CKelvraBase::kMismatchIsError, 2000);
+    link.Exchange(Request(CKelvraBase::kWriteRequest).Word(m_cardKind).Word(suid).Bytes(record.Bytes()), reply,
+                  sizeof(reply), received, CKelvraBase::kMismatchIsError, 2000);
+    map = values;
 }
 
 STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
@@ -224,17 +251,16 @@ STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
         ColumnMap map = MapOfItem(own);
         auto free = std::find(m_slots.begin(), m_slots.end(), 0);
         if (free == m_slots.end())
-            ThrowTamError(kStoreFull, L"The card has no free slot");
+            ThrowTamError(kTamStoreFull, L"The card has no free slot");
         uint32_t slot = static_cast<uint32_t>(free - m_slots.begin());
-        uint32_t newSuid = static_cast<uint16_t>(m_startIndex + static_cast<LONG>(slot));
-        map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(slot));
-        WriteEntry(map, newSuid);
+        uint32_t newSuid = static_cast<uint32_t>(m_startIndex) + slot;
+        WriteEntry(map, newSuid, true);
         m_slots[slot] = 1;
-        if (suid)
-            *suid = static_cast<SUID>(newSuid);
+        ++m_recordCount;
         map.SetValue(L"SUID", VT_I4, static_cast<LONG>(newSuid));
         own.SchemaConvertMap2Item(map);
-        ++m_recordCount;
+        if (suid)
+            *suid = static_cast<SUID>(newSuid);
         return S_OK;
     });
 }
@@ -245,8 +271,8 @@ STDMETHODIMP CDataTableKelvraCard::UpdateItem(IItem* item)
         CItemKelvraBase& own = CardItemToWrite(item);
         SlotOf(own.Suid());
         ColumnMap map = MapOfItem(own);
+        WriteEntry(map, static_cast<uint32_t>(own.Suid()), false);
         map.SetValue(L"SUID", VT_I4, own.Suid());
-        WriteEntry(map, static_cast<uint32_t>(own.Suid()));
         own.SchemaConvertMap2Item(map);
         return S_OK;
     });
@@ -259,8 +285,8 @@ STDMETHODIMP CDataTableKelvraCard::DeleteItem(IItem* item)
         uint32_t slot = SlotOf(own.Suid());
         uint8_t reply[8];
         uint32_t received = 0;
-        Link().Exchange(Request(0x4140, {m_cardKind, static_cast<uint32_t>(own.Suid())}), reply, sizeof(reply),
-                        received, CKelvraBase::kMismatchIsError, 2000);
+        Link().Exchange(Request(CKelvraBase::kDeleteRequest).Word(m_cardKind).Word(static_cast<uint32_t>(own.Suid())),
+                        reply, sizeof(reply), received, CKelvraBase::kMismatchIsError, 2000);
         m_slots[slot] = 0;
         if (m_recordCount > 0)
             --m_recordCount;

@@ -27,29 +27,35 @@ public:
     STDMETHODIMP DeleteItem(IItem* item) override;
 
 private:
-    CKelvraBase Link() const { return CKelvraBase(m_agent.Get(), 1, 3000); }
+    struct CardInformation {
+        uint32_t nameLimit = 0;
+        uint32_t slotCount = 0;
+        uint32_t numberLimit = 0;
+    };
+
+    CKelvraBase Link() const { return CKelvraBase(RequireAgent(), 1, 3000); }
     // Card information, count and the map of used slots, as a listing start gathers them.
     void ReadCard();
-    void ReadCardInformation(CKelvraBase& link);
-    void ScanSlots(CKelvraBase& link);
+    CardInformation ReadCardInformation(CKelvraBase& link);
+    std::vector<uint8_t> ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount);
     RecordBytes ReadEntry(CKelvraBase& link, uint32_t index);
-    void WriteEntry(ColumnMap& map, uint32_t suid);
+    void DecodeEntry(const RecordBytes& record, ColumnMap& map) const;
+    // Writes the entry at a SUID: a new one whole, an existing one changing only the
+    // fields whose columns differ. The map afterwards holds what was stored.
+    void WriteEntry(ColumnMap& map, uint32_t suid, bool creating);
     // The host's card entry, with the card's limits and slot map read if need be.
     CItemKelvraBase& CardItemToWrite(IItem* item);
     uint32_t SlotOf(SUID suid) const;
 
     uint32_t m_cardKind = 13;
     LONG m_startIndex = 0;
-    FieldLength m_nameField{0, 0};
-    FieldLength m_numberField{0, 0};
     CardEntryLayout m_layout;
 
     bool m_cardRead = false;
     uint32_t m_recordCount = 0;
-    uint32_t m_slotCount = 0;
     uint32_t m_nameLimit = 0;
     uint32_t m_numberLimit = 0;
-    std::vector<uint8_t> m_slots;
+    std::vector<uint8_t> m_slots;  // one byte a slot: the slot count is its size
     uint32_t m_slotCursor = 0;
 };
 

@@ -16,7 +16,6 @@ namespace kelvra {
 
 namespace {
 
-constexpr LONG kStoreFull = 12;
 constexpr DWORD kListingPause = 500;
 constexpr long kUtf8 = 65001;
 
@@ -35,11 +34,19 @@ void CDataTableKelvraPB::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* co
     m_codec.reset();
 }
 
+void CDataTableKelvraPB::Detach()
+{
+    CDataTableKelvraBase::Detach();
+    m_codec.reset();
+    m_models.Reset();
+    m_speedDialReceiver = nullptr;
+}
+
 CKelvraPB& CDataTableKelvraPB::Codec()
 {
-    RequirePointer(m_agent, L"The device agent");
+    ITAMAgent* agent = RequireAgent();
     if (!m_codec)
-        m_codec = std::make_unique<CKelvraPB>(m_agent.Get(), m_settings);
+        m_codec = std::make_unique<CKelvraPB>(agent, m_settings);
     return *m_codec;
 }
 
@@ -52,8 +59,8 @@ STDMETHODIMP CDataTableKelvraPB::ListItemsAllBegin()
 {
     return ComBoundary(L"CDataTableKelvraPB::ListItemsAllBegin", [&] {
         ScopedTrace trace(L"CDataTableKelvraPB::ListItemsAllBegin");
-        RequirePointer(m_agent, L"The device agent");
-        Check(m_agent->SetCodePage(kUtf8), m_agent.Get());
+        ITAMAgent* agent = RequireAgent();
+        Check(agent->SetCodePage(kUtf8), agent);
         return BeginListing([&] {
             Platform::Current().Sleep(kListingPause);
             m_photoSupported = _wcsicmp(Ask(L"Phonebook.Photo").c_str(), L"true") == 0;
@@ -65,7 +72,7 @@ STDMETHODIMP CDataTableKelvraPB::ListItemsAllBegin()
 
 void CDataTableKelvraPB::LoadIndexLists()
 {
-    CKelvraBase link(m_agent.Get(), 1, 3000);
+    CKelvraBase link(RequireAgent(), 1, 3000);
     m_entryCursor = 0;
     m_entries.clear();
     m_entryCount = link.GetRecordCount(CKelvraPB::kContactStore);
@@ -80,7 +87,6 @@ void CDataTableKelvraPB::LoadIndexLists()
             link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups)));
     }
     if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
-        m_simSpeedDial = true;
         std::vector<uint16_t> speedDials;
         if (Codec().ScanSimSpeedDials(speedDials) && m_speedDialReceiver)
             m_speedDialReceiver(speedDials);
@@ -102,14 +108,18 @@ bool CDataTableKelvraPB::NextGroup(IItem** item)
             m_groupsDone = last;
             continue;
         }
-        ColumnMap map;
-        Codec().ReadGroup(index, map);
-        auto group = ItemFromRecord<CItemKelvraPBGroup>(m_groupColumns.Get(), map);
         if (last) {
             m_groupsDone = true;
             m_groups.clear();
         }
-        *item = group.Detach();
+        ColumnMap map;
+        try {
+            Codec().ReadGroup(index, map);
+        } catch (...) {
+            // The cursor has moved on: the next call lists the next group.
+            RethrowNamingRecord(L"Caller group " + std::to_wstring(index));
+        }
+        *item = ItemFromRecord<CItemKelvraPBGroup>(m_groupColumns.Get(), map).Detach();
         return true;
     }
     return false;
@@ -123,18 +133,23 @@ STDMETHODIMP CDataTableKelvraPB::NextItem(IItem** item)
             return E_POINTER;
         *item = nullptr;
         if (!Listing())
-            return HandedOut() >= m_entryCount ? S_OK : E_FAIL;
+            return Passed() >= m_entryCount ? S_OK : E_FAIL;
         if (NextGroup(item))
             return S_OK;
-        if (HandedOut() >= m_entryCount)
-            return S_OK;
+        if (Passed() >= m_entryCount)
+            return ListItemsEnd();
         if (m_entryCursor >= m_entries.size()) {
             // The handset listed fewer entries than it counted.
-            m_entryCount = HandedOut();
+            m_entryCount = Passed();
             return ListItemsEnd();
         }
+        uint32_t index = m_entries[m_entryCursor++];
         ColumnMap map;
-        Codec().ReadContact(m_entries[m_entryCursor++], map);
+        try {
+            Codec().ReadContact(index, map);
+        } catch (...) {
+            PassOverFailedRecord(L"Contact " + std::to_wstring(index), m_entryCount);
+        }
         auto entry = ItemFromRecord<CItemKelvraPhonebook>(m_columns.Get(), map);
         return HandOut(entry.Get(), item, m_entryCount);
     });
@@ -201,10 +216,10 @@ void CDataTableKelvraPB::StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint3
     item.SchemaConvertMap2Item(map);
 }
 
-void CDataTableKelvraPB::StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index)
+void CDataTableKelvraPB::StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating)
 {
     map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(index));
-    Codec().WriteGroup(index, map);
+    Codec().WriteGroup(index, map, creating);
     map.clear();
     Codec().ReadGroup(index, map);
     item.SchemaConvertMap2Item(map);
@@ -214,15 +229,15 @@ void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
 {
     uint32_t maxRecords = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxRecords));
     if (m_entryCount >= maxRecords)
-        ThrowTamError(kStoreFull, L"The handset's phonebook is full");
+        ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     ColumnMap map = MapOfItem(item);
     uint32_t index = FreeIndex(CKelvraPB::kContactStore, maxRecords);
     if (index > maxRecords || index > 0xFFFF)
-        ThrowTamError(kStoreFull, L"The handset's phonebook is full");
-    if (suid)
-        *suid = static_cast<SUID>(index);
+        ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     StoreEntry(item, map, index, true);
     ++m_entryCount;
+    if (suid)
+        *suid = static_cast<SUID>(index);
 }
 
 void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
@@ -231,15 +246,15 @@ void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
         ThrowComError(E_FAIL, L"This model keeps no caller groups");
     uint32_t maxGroups = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups));
     if (m_groupCount >= maxGroups)
-        ThrowTamError(kStoreFull, L"The handset has no room for another group");
+        ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     uint32_t index = FreeIndex(CKelvraPB::kGroupStore, maxGroups);
     if (index >= maxGroups)
-        ThrowTamError(kStoreFull, L"The handset has no room for another group");
+        ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     ColumnMap map = MapOfItem(item);
+    StoreGroup(item, map, index, true);
+    ++m_groupCount;
     if (suid)
         *suid = static_cast<SUID>(index);
-    StoreGroup(item, map, index);
-    ++m_groupCount;
 }
 
 STDMETHODIMP CDataTableKelvraPB::CreateItem(IItem* item, SUID* suid)
@@ -286,7 +301,7 @@ STDMETHODIMP CDataTableKelvraPB::UpdateItem(IItem* item)
         } else if (own.Type() == QELDT_GROUP) {
             uint32_t index = GroupIndexOf(own);
             ColumnMap map = MapOfItem(own);
-            StoreGroup(own, map, index);
+            StoreGroup(own, map, index, false);
         } else {
             ThrowComError(E_INVALIDARG, L"The phonebook stores entries and groups only");
         }

@@ -20,9 +20,9 @@ public:
     CDataTableKelvraPB();
 
     void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void Detach() override;
     void SetModelDatabase(IModelDatabase* models) { m_models = models; }
     void SetSpeedDialReceiver(SpeedDialReceiver receiver) { m_speedDialReceiver = std::move(receiver); }
-    const PhonebookSettings& Settings() const { return m_settings; }
 
     STDMETHODIMP ListItemsAllBegin() override;
     STDMETHODIMP NextItem(IItem** item) override;
@@ -43,7 +43,7 @@ private:
     void CreateEntry(CItemKelvraBase& item, SUID* suid);
     void CreateGroup(CItemKelvraBase& item, SUID* suid);
     void StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating);
-    void StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index);
+    void StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating);
     // The record index an item's SUID names; an index the store cannot hold is refused.
     uint32_t EntryIndexOf(const CItemKelvraBase& item) const;
     uint32_t GroupIndexOf(const CItemKelvraBase& item) const;
@@ -55,7 +55,6 @@ private:
     SpeedDialReceiver m_speedDialReceiver;
 
     bool m_photoSupported = false;
-    bool m_simSpeedDial = false;
     bool m_groupsDone = true;
     std::vector<uint32_t> m_entries;
     std::vector<uint32_t> m_groups;

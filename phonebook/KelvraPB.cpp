@@ -4,25 +4,25 @@
 
 #include <cwchar>
 
-#include "ByteCursor.h"
 #include "Errors.h"
-#include "Platform.h"
+#include "LinkModeScope.h"
 #include "PhonebookTypes.h"
+#include "PhotoNames.h"
+#include "Platform.h"
+#include "Request.h"
 
 namespace kelvra {
 
 namespace {
 
 constexpr DWORD kTimeout = CKelvraBase::kRecordTimeout;
-constexpr DWORD kLinkPause = 500;
-constexpr LONG kWrongReply = 1;
+// The ring index byte the two small models keep when no ring is chosen.
+constexpr uint8_t kSmallModelRing = 0x86;
+// No handset keeps more speed dials than this; a wider range is a broken profile.
+constexpr LONG64 kMostSpeedDials = 1000;
+constexpr size_t kSpeedDialReplyBytes = 158;
 
-std::wstring Indexed(const wchar_t* name, size_t n)
-{
-    return name + std::to_wstring(n);
-}
-
-std::wstring Formatted(const wchar_t* format, size_t n)
+std::wstring Indexed(const wchar_t* format, size_t n)
 {
     wchar_t name[64];
     swprintf(name, 64, format, static_cast<int>(n));
@@ -38,20 +38,43 @@ bool IsValidDate(int year, int month, int day)
     return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-// The file name part of a handset path: no folders, no drive, nothing that climbs out.
-std::wstring PlainFileName(const std::wstring& path)
+bool EndsWith(const std::wstring& text, const std::wstring& tail)
 {
-    size_t slash = path.find_last_of(L"/\\");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    if (name.empty() || name == L"." || name == L".." || name.find(L':') != std::wstring::npos)
-        return {};
-    return name;
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-std::wstring FileNameOf(const std::wstring& path)
+bool IsDecimalNumber(const std::wstring& text)
 {
-    size_t slash = path.find_last_of(L"/\\");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (text.empty() || text.size() > 5)
+        return false;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return false;
+    }
+    return true;
+}
+
+// The last name inside a full name that the model made from the first and last names;
+// empty when the full name does not follow the model's rule (the person edited it on
+// the handset, or it was cut to its field).
+std::wstring LastNameWithin(const std::wstring& full, const std::wstring& first, FullNameRule rule)
+{
+    switch (rule) {
+    case FullNameRule::FirstBlankLast: {
+        std::wstring lead = first + L" ";
+        return full.compare(0, lead.size(), lead) == 0 ? full.substr(lead.size()) : std::wstring();
+    }
+    case FullNameRule::SingleName:
+        // A single name with no first name in it is the first name itself.
+        if (first.empty() || full.size() <= first.size())
+            return {};
+        return EndsWith(full, first) ? full.substr(0, full.size() - first.size()) : std::wstring();
+    case FullNameRule::LastThenFirst:
+        return EndsWith(full, first) ? full.substr(0, full.size() - first.size()) : std::wstring();
+    case FullNameRule::LastNameInFirstName:
+        break;
+    }
+    return {};
 }
 
 bool FileExists(const std::wstring& path)
@@ -74,6 +97,13 @@ bool LoadsAsBitmap(const std::wstring& path)
     return loaded;
 }
 
+std::wstring CachedFileName(int number, const std::wstring& fileName)
+{
+    wchar_t prefix[16];
+    swprintf(prefix, 16, L"%03d_", number);
+    return prefix + fileName;
+}
+
 }  // namespace
 
 CKelvraPB::CKelvraPB(ITAMAgent* agent, const PhonebookSettings& settings)
@@ -86,66 +116,80 @@ CKelvraPB::CKelvraPB(ITAMAgent* agent, const PhonebookSettings& settings)
 
 RecordBytes CKelvraPB::ReadRecord(uint32_t store, uint32_t index, size_t size)
 {
-    std::string request = ByteWriter().U16LE(0x4120).U32LE(8).U32LE(store).U32LE(index).Take();
     uint32_t received = 0;
-    std::string reply = ExchangeAlloc(request, received, kTimeout);
+    std::string reply = ExchangeAlloc(Request(kReadRequest).Word(store).Word(index), received, kTimeout);
     if (reply.size() < size)
-        ThrowTamError(kWrongReply, L"The handset's record " + std::to_wstring(index) + L" of store " +
-                                       std::to_wstring(store) + L" has " + std::to_wstring(reply.size()) +
-                                       L" bytes; the model's layout needs " + std::to_wstring(size));
+        ThrowTamError(kTamWrongReply, L"The handset's record " + std::to_wstring(index) + L" of store " +
+                                          std::to_wstring(store) + L" is a short reply of " +
+                                          std::to_wstring(reply.size()) + L" bytes; the model's layout needs " +
+                                          std::to_wstring(size));
+    reply.resize(size);
     return RecordBytes(std::move(reply));
 }
+
+void CKelvraPB::SendRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode,
+                           const std::wstring& what)
+{
+    uint8_t reply[8];
+    uint32_t received = 0;
+    if (!Exchange(Request(kWriteRequest).Word(store).Word(index).Bytes(record.Bytes()), reply, sizeof(reply),
+                  received, mismatchMode, kTimeout))
+        ThrowTamError(kTamWrongReply, L"The handset refused to store " + what + L" " + std::to_wstring(index));
+}
+
+// ---- Contacts: reading -----------------------------------------------------------------
 
 void CKelvraPB::ReadContact(uint32_t index, ColumnMap& map)
 {
     RecordBytes record = ReadRecord(kContactStore, index, m_contact.size);
+    DecodeContact(record, map);
+    DecodePhoto(record, map, true);
+}
+
+void CKelvraPB::DecodeContact(const RecordBytes& record, ColumnMap& map) const
+{
     map.SetValue(L"SUID", VT_UI2, record.U16(m_contact.tableAddress));
-    ReadNames(record, map);
-    ReadNumbers(record, map);
-    ReadTypedTexts(record, map);
+    DecodeNames(record, map);
+    DecodeNumbers(record, map);
+    DecodeTypedTexts(record, map);
     if (!m_settings.HasNoAddressBlock())
-        ReadAddresses(record, map);
-
-    int year = record.U16(m_contact.birthday), month = record.U16(m_contact.birthday + 2),
-        day = record.U16(m_contact.birthday + 4);
-    if (IsValidDate(year, month, day)) {
-        SYSTEMTIME date = {};
-        date.wYear = static_cast<WORD>(year);
-        date.wMonth = static_cast<WORD>(month);
-        date.wDay = static_cast<WORD>(day);
-        Variant birthday;
-        birthday.Get().vt = VT_DATE;
-        SystemTimeToVariantTime(&date, &birthday.Get().date);
-        map[L"BIRTHDAY"] = birthday;
-    }
-
-    std::string ring = record.NarrowText(m_contact.ring.fileName);
-    if (!ring.empty())
-        map.SetText(L"RINGTON", Widen(ring, CP_ACP));
-    else
-        map.SetValue(L"RINGTON", VT_UI2, record.U16(m_contact.ring.index));
-    map.SetText(L"RINGTON_TYPE", L"bell");
-
-    ReadPhoto(record, map);
+        DecodeAddresses(record, map);
+    DecodeBirthday(record, map);
+    DecodeRing(record, map);
     map.SetText(L"NOTES", record.WideText(m_contact.memo));
     for (size_t n = 0; n < m_contact.groupSlotCount; ++n) {
         uint8_t group = record.U8(m_contact.groupSlots + n);
-        map.SetValue(Indexed(L"GROUP_ID_", n), VT_UINT, group == 0xFF ? 0 : group);
+        map.SetValue(Indexed(L"GROUP_ID_%d", n), VT_UINT, group == 0xFF ? 0 : group);
     }
 }
 
-void CKelvraPB::ReadNames(const RecordBytes& record, ColumnMap& map) const
+// The built-in profiles give the last name no field of its own: the full name then
+// carries it, and reading finds it there by the model's own rule, so that a contact's
+// names survive every round trip.
+void CKelvraPB::DecodeNames(const RecordBytes& record, ColumnMap& map) const
 {
-    std::wstring last = m_settings.SkipsLastName() ? std::wstring() : record.WideText(m_contact.lastName);
+    std::wstring first = record.WideText(m_contact.firstName);
+    std::wstring full = record.WideText(m_contact.fullName);
+    std::wstring last;
+    bool lastFromFullName = false;
+    if (!m_settings.SkipsLastName()) {
+        if (m_contact.lastName.maxChars > 0) {
+            last = record.WideText(m_contact.lastName);
+        } else {
+            last = LastNameWithin(full, first, m_settings.NameRule());
+            lastFromFullName = !last.empty();
+        }
+    }
     map.SetText(L"LAST_NAME", last);
-    map.SetText(L"FIRST_NAME", record.WideText(m_contact.firstName));
-    if (m_settings.NamesFromFullName())
-        map.SetText(L"FIRST_NAME", record.WideText(m_contact.fullName));
-    else
-        map.SetText(L"DISPLAY_NAME", record.WideText(m_contact.fullName));
+    if (m_settings.NamesFromFullName()) {
+        map.SetText(L"FIRST_NAME", lastFromFullName ? first : full);
+    } else {
+        map.SetText(L"FIRST_NAME", first);
+        map.SetText(L"DISPLAY_NAME", full);
+    }
 }
 
-void CKelvraPB::ReadNumbers(const RecordBytes& record, ColumnMap& map) const
+void CKelvraPB::DecodeNumbers(const RecordBytes& record, ColumnMap& map) const
 {
     map.SetValue(L"TEL_COUNT", VT_UINT, static_cast<LONG>(m_contact.numbers.size()));
     for (size_t n = 0; n < m_contact.numbers.size(); ++n) {
@@ -153,22 +197,22 @@ void CKelvraPB::ReadNumbers(const RecordBytes& record, ColumnMap& map) const
         std::wstring number = record.WideText(block.text);
         if (!m_settings.KeepsNumbersAsStored())
             number = CleanContactNumber(number, block.text.maxChars);
-        map.SetText(Formatted(L"TEL_NUM_%d", n), number);
+        map.SetText(Indexed(L"TEL_NUM_%d", n), number);
         if (number.empty())
             continue;
-        map.SetText(Formatted(L"TEL_TYPE_%d", n), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
+        map.SetText(Indexed(L"TEL_TYPE_%d", n), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
         uint16_t speedDial = record.U16(block.speedDial);
         if (speedDial == 0) {
             Variant null;
             null.Get().vt = VT_NULL;
-            map[Formatted(L"TEL_DIAL_%d", n)] = null;
+            map[Indexed(L"TEL_DIAL_%d", n)] = null;
         } else {
-            map.SetText(Formatted(L"TEL_DIAL_%d", n), std::to_wstring(speedDial));
+            map.SetText(Indexed(L"TEL_DIAL_%d", n), std::to_wstring(speedDial));
         }
     }
 }
 
-void CKelvraPB::ReadTypedTexts(const RecordBytes& record, ColumnMap& map) const
+void CKelvraPB::DecodeTypedTexts(const RecordBytes& record, ColumnMap& map) const
 {
     auto read = [&](const std::vector<ContactLayout::TypedText>& blocks, const wchar_t* type, const wchar_t* text,
                     const wchar_t* count) {
@@ -177,8 +221,8 @@ void CKelvraPB::ReadTypedTexts(const RecordBytes& record, ColumnMap& map) const
             std::wstring value = record.WideText(block.text);
             if (value.empty())
                 continue;
-            map.SetText(Formatted(type, found), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
-            map.SetText(Formatted(text, found), value);
+            map.SetText(Indexed(type, found), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
+            map.SetText(Indexed(text, found), value);
             ++found;
         }
         map.SetValue(count, VT_UINT, static_cast<LONG>(found));
@@ -187,10 +231,15 @@ void CKelvraPB::ReadTypedTexts(const RecordBytes& record, ColumnMap& map) const
     read(m_contact.urls, L"URL_TYPE_%d", L"URL_ADDR_%d", L"URL_COUNT");
 }
 
-void CKelvraPB::ReadAddresses(const RecordBytes& record, ColumnMap& map) const
+namespace {
+
+const wchar_t* const kAddressParts[] = {L"ADDR_EXTADDR_%d",  L"ADDR_STREET_%d", L"ADDR_POSTALCODE_%d",
+                                        L"ADDR_LOCALITY_%d", L"ADDR_REGION_%d", L"ADDR_COUNTRY_%d"};
+
+}  // namespace
+
+void CKelvraPB::DecodeAddresses(const RecordBytes& record, ColumnMap& map) const
 {
-    static const wchar_t* const kParts[] = {L"ADDR_EXTADDR_%d",  L"ADDR_STREET_%d", L"ADDR_POSTALCODE_%d",
-                                            L"ADDR_LOCALITY_%d", L"ADDR_REGION_%d", L"ADDR_COUNTRY_%d"};
     size_t found = 0;
     for (const auto& block : m_contact.addresses) {
         std::wstring parts[6];
@@ -201,28 +250,58 @@ void CKelvraPB::ReadAddresses(const RecordBytes& record, ColumnMap& map) const
         }
         if (!any)
             continue;
-        map.SetText(Formatted(L"ADDR_TYPE_%d", found), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
+        map.SetText(Indexed(L"ADDR_TYPE_%d", found), TypeName(record.U8(block.type), m_settings.numberTypeSetting));
         for (size_t part = 0; part < 6; ++part)
-            map.SetText(Formatted(kParts[part], found), parts[part]);
+            map.SetText(Indexed(kAddressParts[part], found), parts[part]);
         ++found;
     }
     map.SetValue(L"ADDR_COUNT", VT_UINT, static_cast<LONG>(found));
 }
 
-void CKelvraPB::ReadPhoto(const RecordBytes& record, ColumnMap& map)
+void CKelvraPB::DecodeBirthday(const RecordBytes& record, ColumnMap& map) const
+{
+    int year = record.U16(m_contact.birthday), month = record.U16(m_contact.birthday + 2),
+        day = record.U16(m_contact.birthday + 4);
+    if (!IsValidDate(year, month, day))
+        return;
+    SYSTEMTIME date = {};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    Variant birthday;
+    birthday.Get().vt = VT_DATE;
+    SystemTimeToVariantTime(&date, &birthday.Get().date);
+    map[L"BIRTHDAY"] = birthday;
+}
+
+void CKelvraPB::DecodeRing(const RecordBytes& record, ColumnMap& map) const
+{
+    std::string ring = record.NarrowText(m_contact.ring.fileName);
+    if (!ring.empty())
+        map.SetText(L"RINGTON", Widen(ring, CP_ACP));
+    else
+        map.SetValue(L"RINGTON", VT_UI2, record.U16(m_contact.ring.index));
+    map.SetText(L"RINGTON_TYPE", L"bell");
+}
+
+bool CKelvraPB::ModelKeepsNoPhotos() const
+{
+    return m_settings.model.OccursInList(L"KTM-A280;KTM-A150;KTM-A230;KTM-A130;KTM-A260;");
+}
+
+void CKelvraPB::DecodePhoto(const RecordBytes& record, ColumnMap& map, bool fetch)
 {
     std::wstring handsetPath = WidenUtf8(record.NarrowText(m_contact.photo));
-    const std::wstring modelsWithoutPhotos = L"KTM-A280;KTM-A150;KTM-A230;KTM-A130;KTM-A260;";
-    if (!m_settings.model.empty() && modelsWithoutPhotos.find(m_settings.model) != std::wstring::npos) {
-        if (ModelIsOneOf(m_settings.model, {L"KTM-A260", L"KTM-A130"}) && !handsetPath.empty())
+    if (ModelKeepsNoPhotos()) {
+        if (m_settings.model.IsOneOfIgnoringCase({L"KTM-A260", L"KTM-A130"}) && !handsetPath.empty())
             map.SetText(L"PHOTO_LOCAL_PATH", handsetPath);
         map.SetText(L"PHOTO_TYPE", L"NONE");
         map.SetText(L"PHOTO", L"");
         return;
     }
-    std::wstring fileName = PlainFileName(handsetPath);
-    if (handsetPath.empty() || fileName.empty()) {
-        // Also a name that would lead out of the cache folder: the picture is not fetched.
+    // A handset name that would lead out of the cache or open a device is not fetched.
+    std::wstring fileName = CacheFileName(handsetPath);
+    if (fileName.empty()) {
         map.SetText(L"PHOTO_TYPE", L"NONE");
         map.SetText(L"PHOTO", L"");
         return;
@@ -231,175 +310,273 @@ void CKelvraPB::ReadPhoto(const RecordBytes& record, ColumnMap& map)
     if (folder.empty())
         return;
     std::wstring localPath = folder + fileName;
-    Platform& platform = Platform::Current();
-    SetMode(2);
-    platform.Sleep(kLinkPause);
-    if (FAILED(Agent()->GetFile(Bstr(handsetPath).Get(), Bstr(localPath).Get())))
-        ThrowTamError(kWrongReply, L"The contact's picture " + handsetPath + L" could not be copied from the handset");
-    SetMode(0);
-    platform.Sleep(kLinkPause);
+    if (fetch) {
+        LinkModeScope fileTransfer(*this);
+        if (FAILED(Agent()->GetFile(Bstr(handsetPath).Get(), Bstr(localPath).Get())))
+            ThrowTamError(kTamWrongReply, L"The contact's picture " + handsetPath + L" could not be copied from the handset");
+    }
     map.SetText(L"PHOTO_LOCAL_PATH", localPath);
     map.SetText(L"PHOTO_TYPE", L"IMAGE_PHOTO");
 }
 
-void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool)
+// ---- Contacts: writing -----------------------------------------------------------------
+
+void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool creating)
 {
-    RecordBytes record(m_contact.size);
     uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
-    // The record carries its own index, which reads back as its SUID.
+    RecordBytes record = creating ? RecordBytes(m_contact.size) : ReadRecord(kContactStore, index, m_contact.size);
+    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
+    if (!creating) {
+        ColumnMap current;
+        DecodeContact(record, current);
+        DecodePhoto(record, current, false);
+        changes = ColumnChanges::ForRecord(map, current);
+    }
+    EncodeContact(record, changes);
+    // Set on every write: the slot's occupied byte and the record's own index, which
+    // reads back as its SUID.
+    record.SetU8(m_contact.occupied, 0);
     record.SetU16(m_contact.tableAddress, static_cast<uint16_t>(index));
+    PendingPicture picture = EncodePhoto(record, changes, photoSupported, index);
 
-    for (size_t n = 0; n < m_contact.groupSlotCount; ++n) {
-        std::wstring column = Indexed(L"GROUP_ID_", n);
-        uint8_t group = map.Has(column) ? static_cast<uint8_t>(ParseDecimal(map.TextOr(column, L"0"))) : 0xFF;
-        record.SetU8(m_contact.groupSlots + n, group);
-    }
-    WriteNumbersAndTexts(record, map);
-    WriteNames(record, map);
-    WriteRing(record, map);
-
-    // The picture is cached (and so checked) before the record names it, so that no
-    // record names a picture that never reached the handset.
-    std::wstring picture = photoSupported ? map.TextOr(L"PHOTO_LOCAL_PATH", L"") : std::wstring();
-    std::wstring pictureName = PlainFileName(picture);
-    std::wstring cached;
-    bool pictureReady = !pictureName.empty() && CachePhoto(static_cast<int>(index), picture, pictureName, cached);
-    std::wstring handsetPicture = pictureReady ? HandsetPictureFolder() + pictureName : std::wstring();
-    record.SetNarrowText(m_contact.photo, NarrowUtf8(handsetPicture));
-    if (!photoSupported)
-        map.SetText(L"PHOTO_LOCAL_PATH", L"");
-
-    std::string request =
-        ByteWriter().U16LE(0x4130).U32LE(static_cast<uint32_t>(record.Size() + 8)).U32LE(kContactStore).U32LE(index)
-            .Bytes(record.Bytes()).Take();
-    uint8_t reply[8];
-    uint32_t received = 0;
-    Exchange(request, reply, sizeof(reply), received, kMismatchIsError, kTimeout);
-
-    if (pictureReady) {
-        map.SetText(L"PHOTO_LOCAL_PATH", cached);
-        map.SetText(L"PHOTO_TYPE", L"IMAGE_PHOTO");
-        SendPictureToHandset(cached, handsetPicture);
-    } else if (photoSupported && !picture.empty()) {
-        map.SetText(L"PHOTO_LOCAL_PATH", L"");
-        map.SetText(L"PHOTO_TYPE", L"NONE");
-    }
+    SendRecord(kContactStore, index, record, kMismatchIsError, L"contact");
+    if (!picture.cachedPath.empty())
+        SendPictureToHandset(picture);
+    map = changes.Values();
 }
 
-void CKelvraPB::WriteNumbersAndTexts(RecordBytes& record, ColumnMap& map) const
+void CKelvraPB::EncodeContact(RecordBytes& record, ColumnChanges& changes) const
 {
-    for (size_t n = 0; n < m_contact.numbers.size(); ++n) {
-        const auto& block = m_contact.numbers[n];
-        record.SetWideText(block.text, map.TextOr(Formatted(L"TEL_NUM_%d", n), L""));
-        record.SetU8(block.type, NumberTypeCode(map.TextOr(Formatted(L"TEL_TYPE_%d", n), L""), m_settings));
-        record.SetU16(block.speedDial, static_cast<uint16_t>(ParseDecimal(map.TextOr(Formatted(L"TEL_DIAL_%d", n), L"0"))));
-    }
-    for (size_t n = 0; n < m_contact.emails.size(); ++n) {
-        record.SetWideText(m_contact.emails[n].text, map.TextOr(Formatted(L"EMAIL_ADDR_%d", n), L""));
-        record.SetU8(m_contact.emails[n].type, EmailTypeCode(map.TextOr(Formatted(L"EMAIL_TYPE_%d", n), L"")));
-    }
-    size_t urlsWritten = 0;
-    for (size_t n = 0; n < m_contact.urls.size(); ++n) {
-        std::wstring url = UrlForHandset(map.TextOr(Formatted(L"URL_ADDR_%d", n), L""));
-        record.SetWideText(m_contact.urls[n].text, url);
-        record.SetU8(m_contact.urls[n].type, UrlTypeCode(map.TextOr(Formatted(L"URL_TYPE_%d", n), L"")));
-        urlsWritten += url.empty() ? 0 : 1;
-    }
-    map.SetValue(L"URL_COUNT", VT_UINT, static_cast<LONG>(urlsWritten));
-
-    static const wchar_t* const kParts[] = {L"ADDR_EXTADDR_%d",  L"ADDR_STREET_%d", L"ADDR_POSTALCODE_%d",
-                                            L"ADDR_LOCALITY_%d", L"ADDR_REGION_%d", L"ADDR_COUNTRY_%d"};
-    for (size_t n = 0; n < m_contact.addresses.size(); ++n) {
-        const auto& block = m_contact.addresses[n];
-        for (size_t part = 0; part < 6; ++part)
-            record.SetWideText(block.parts[part], map.TextOr(Formatted(kParts[part], n), L""));
-        record.SetU8(block.type, AddressTypeCode(map.TextOr(Formatted(L"ADDR_TYPE_%d", n), L"")));
-    }
-
-    auto birthday = map.find(L"BIRTHDAY");
-    if (birthday != map.end() && birthday->second.Type() == VT_DATE) {
-        SYSTEMTIME date = {};
-        if (VariantTimeToSystemTime(birthday->second.Get().date, &date)) {
-            record.SetU16(m_contact.birthday, date.wYear);
-            record.SetU16(m_contact.birthday + 2, date.wMonth);
-            record.SetU16(m_contact.birthday + 4, date.wDay);
-        }
-    }
-    record.SetWideText(m_contact.memo, map.TextOr(L"NOTES", L""));
+    ColumnMap& values = changes.Values();
+    if (changes.Changed({L"FIRST_NAME", L"LAST_NAME", L"DISPLAY_NAME"}))
+        EncodeNames(record, values);
+    EncodeNumbers(record, changes);
+    EncodeEmailsAndUrls(record, changes);
+    if (!m_settings.HasNoAddressBlock())
+        EncodeAddresses(record, changes);
+    if (changes.Changed({L"BIRTHDAY"}))
+        EncodeBirthday(record, values);
+    if (changes.Changed({L"NOTES"}))
+        record.SetWideText(m_contact.memo, values.TextOr(L"NOTES", L""));
+    if (changes.Changed({L"RINGTON"}))
+        EncodeRing(record, values);
+    EncodeGroupSlots(record, changes);
 }
 
-void CKelvraPB::WriteNames(RecordBytes& record, ColumnMap& map) const
+void CKelvraPB::EncodeNames(RecordBytes& record, ColumnMap& values) const
 {
-    std::wstring first = map.TextOr(L"FIRST_NAME", L"");
-    std::wstring last = map.TextOr(L"LAST_NAME", L"");
+    std::wstring first = values.TextOr(L"FIRST_NAME", L"");
+    std::wstring last = values.TextOr(L"LAST_NAME", L"");
+    // A contact known only by its display name is stored under that name.
+    if (first.empty() && last.empty())
+        first = values.TextOr(L"DISPLAY_NAME", L"");
     record.SetWideText(m_contact.firstName, first);
-    if (m_settings.SkipsLastName()) {
+
+    std::wstring full;
+    switch (m_settings.NameRule()) {
+    case FullNameRule::LastNameInFirstName:
+        record.SetWideText(m_contact.lastName, L"");
         if (!last.empty()) {
             first = last + first;
-            map.SetText(L"FIRST_NAME", first);
+            values.SetText(L"FIRST_NAME", first);
         }
-    } else {
-        std::wstring stored = last.substr(0, m_contact.lastName.maxChars);
-        map.SetText(L"LAST_NAME", stored);
-        record.SetWideText(m_contact.lastName, stored);
-    }
-    // The full name is made from the name as given, so a last name the record has no
-    // field for still reaches the handset.
-    std::wstring full;
-    if (ModelIsOneOf(m_settings.model, {L"KTM-A230", L"KTM-A160", L"KTM-A120 INDIA_OPEN"}))
+        full = first;
+        break;
+    case FullNameRule::FirstBlankLast:
+        record.SetWideText(m_contact.lastName, last);
         full = first + L" " + last;
-    else if (m_settings.model == L"KTM-A220" || m_settings.model == L"KTM-A110" || m_settings.model == L"KTM-A100")
-        full = first;
-    else if (m_settings.SkipsLastName())
-        full = first;
-    else
+        break;
+    case FullNameRule::SingleName:  // the one name the handset shows keeps the last name too
+    case FullNameRule::LastThenFirst:
+        record.SetWideText(m_contact.lastName, last);
         full = last + first;
+        break;
+    }
     record.SetWideText(m_contact.fullName, full);
 }
 
-void CKelvraPB::WriteRing(RecordBytes& record, ColumnMap& map) const
+void CKelvraPB::EncodeNumbers(RecordBytes& record, const ColumnChanges& changes) const
 {
-    map.SetText(L"RINGTON_TYPE", L"bell");
-    auto ring = map.find(L"RINGTON");
-    std::wstring ringName = ring != map.end() && ring->second.Type() == VT_BSTR ? map.Text(L"RINGTON") : L"";
-    if (!ringName.empty())
-        record.SetNarrowText(m_contact.ring.fileName, Narrow(ringName, CP_ACP));
-    else
-        map.SetText(L"RINGTON", L"137");
-    if (m_settings.UsesShortTypeTable())
-        record.SetU8(m_contact.ring.index, 0x86);
+    const ColumnMap& values = changes.Values();
+    for (size_t n = 0; n < m_contact.numbers.size(); ++n) {
+        const auto& block = m_contact.numbers[n];
+        std::wstring number = Indexed(L"TEL_NUM_%d", n), type = Indexed(L"TEL_TYPE_%d", n),
+                     dial = Indexed(L"TEL_DIAL_%d", n);
+        if (changes.Changed({number}))
+            record.SetWideText(block.text, values.TextOr(number, L""));
+        if (changes.Changed({type}))
+            record.SetU8(block.type, NumberTypeCode(values.TextOr(type, L""), m_settings));
+        if (changes.Changed({dial}))
+            record.SetU16(block.speedDial, static_cast<uint16_t>(ParseDecimal(values.TextOr(dial, L"0"))));
+    }
+}
+
+// E-mails, URLs and addresses read back packed (empty blocks skipped), so each kind is
+// encoded whole when any of its columns changes.
+void CKelvraPB::EncodeEmailsAndUrls(RecordBytes& record, ColumnChanges& changes) const
+{
+    ColumnMap& values = changes.Values();
+    std::vector<std::wstring> emailColumns, urlColumns;
+    for (size_t n = 0; n < m_contact.emails.size(); ++n) {
+        emailColumns.push_back(Indexed(L"EMAIL_ADDR_%d", n));
+        emailColumns.push_back(Indexed(L"EMAIL_TYPE_%d", n));
+    }
+    for (size_t n = 0; n < m_contact.urls.size(); ++n) {
+        urlColumns.push_back(Indexed(L"URL_ADDR_%d", n));
+        urlColumns.push_back(Indexed(L"URL_TYPE_%d", n));
+    }
+    if (changes.Changed(emailColumns)) {
+        for (size_t n = 0; n < m_contact.emails.size(); ++n) {
+            record.SetWideText(m_contact.emails[n].text, values.TextOr(Indexed(L"EMAIL_ADDR_%d", n), L""));
+            record.SetU8(m_contact.emails[n].type, EmailTypeCode(values.TextOr(Indexed(L"EMAIL_TYPE_%d", n), L"")));
+        }
+    }
+    if (changes.Changed(urlColumns)) {
+        size_t urlsWritten = 0;
+        for (size_t n = 0; n < m_contact.urls.size(); ++n) {
+            std::wstring url = UrlForHandset(values.TextOr(Indexed(L"URL_ADDR_%d", n), L""));
+            record.SetWideText(m_contact.urls[n].text, url);
+            record.SetU8(m_contact.urls[n].type, UrlTypeCode(values.TextOr(Indexed(L"URL_TYPE_%d", n), L"")));
+            urlsWritten += url.empty() ? 0 : 1;
+        }
+        values.SetValue(L"URL_COUNT", VT_UINT, static_cast<LONG>(urlsWritten));
+    }
+}
+
+void CKelvraPB::EncodeAddresses(RecordBytes& record, const ColumnChanges& changes) const
+{
+    std::vector<std::wstring> columns;
+    for (size_t n = 0; n < m_contact.addresses.size(); ++n) {
+        columns.push_back(Indexed(L"ADDR_TYPE_%d", n));
+        for (const wchar_t* part : kAddressParts)
+            columns.push_back(Indexed(part, n));
+    }
+    if (!changes.Changed(columns))
+        return;
+    const ColumnMap& values = changes.Values();
+    for (size_t n = 0; n < m_contact.addresses.size(); ++n) {
+        const auto& block = m_contact.addresses[n];
+        for (size_t part = 0; part < 6; ++part)
+            record.SetWideText(block.parts[part], values.TextOr(Indexed(kAddressParts[part], n), L""));
+        record.SetU8(block.type, AddressTypeCode(values.TextOr(Indexed(L"ADDR_TYPE_%d", n), L"")));
+    }
+}
+
+void CKelvraPB::EncodeBirthday(RecordBytes& record, const ColumnMap& values) const
+{
+    SYSTEMTIME date = {};
+    auto birthday = values.find(L"BIRTHDAY");
+    if (birthday == values.end() || birthday->second.Type() != VT_DATE ||
+        !VariantTimeToSystemTime(birthday->second.Get().date, &date))
+        date = {};  // no date: the birthday is cleared
+    record.SetU16(m_contact.birthday, date.wYear);
+    record.SetU16(m_contact.birthday + 2, date.wMonth);
+    record.SetU16(m_contact.birthday + 4, date.wDay);
+}
+
+// A ring is either a file on the handset or one of the handset's own rings by number;
+// a listed contact shows the number, and a number goes back to the ring index.
+void CKelvraPB::EncodeRing(RecordBytes& record, ColumnMap& values) const
+{
+    values.SetText(L"RINGTON_TYPE", L"bell");
+    auto found = values.find(L"RINGTON");
+    std::wstring ring = found == values.end() ? std::wstring() : ComparableText(found->second);
+    uint16_t index = m_settings.UsesShortTypeTable() ? kSmallModelRing : 0;
+    if (IsDecimalNumber(ring) && ParseDecimal(ring) <= 0xFFFF) {
+        index = static_cast<uint16_t>(ParseDecimal(ring));
+        record.SetNarrowText(m_contact.ring.fileName, std::string_view());
+    } else {
+        record.SetNarrowText(m_contact.ring.fileName, ring, CP_ACP);
+        if (ring.empty())
+            values.SetText(L"RINGTON", L"137");
+    }
+    record.SetU16(m_contact.ring.index, index);
+}
+
+void CKelvraPB::EncodeGroupSlots(RecordBytes& record, const ColumnChanges& changes) const
+{
+    for (size_t n = 0; n < m_contact.groupSlotCount; ++n) {
+        std::wstring column = Indexed(L"GROUP_ID_%d", n);
+        if (!changes.Changed({column}))
+            continue;
+        size_t slot = m_contact.groupSlots + n;
+        LONG group = ParseDecimal(changes.Values().TextOr(column, L"0"));
+        if (group < 0 || group >= 0xFF)
+            ThrowComError(E_INVALIDARG, column + L" names no caller group: " + std::to_wstring(group));
+        if (group > 0)
+            record.SetU8(slot, static_cast<uint8_t>(group));
+        else if (changes.Creating() || record.U8(slot) != 0)  // an unset slot is no group
+            record.SetU8(slot, 0xFF);
+    }
+}
+
+CKelvraPB::PendingPicture CKelvraPB::EncodePhoto(RecordBytes& record, ColumnChanges& changes, bool photoSupported,
+                                                 uint32_t index)
+{
+    if (!changes.Changed({L"PHOTO_LOCAL_PATH"}))
+        return {};  // the record keeps the picture it names, and nothing is sent again
+    ColumnMap& values = changes.Values();
+    std::wstring picture = photoSupported ? values.TextOr(L"PHOTO_LOCAL_PATH", L"") : std::wstring();
+    record.SetNarrowText(m_contact.photo, std::string_view());
+    if (!photoSupported) {
+        values.SetText(L"PHOTO_LOCAL_PATH", L"");
+        return {};
+    }
+    // Each contact's picture gets a name of its own on the handset, so two pictures of
+    // the same PC file name never replace each other.
+    std::wstring fileName = CacheFileName(picture);
+    std::wstring folder = HandsetPictureFolder();
+    std::string handsetPath = fileName.empty() ? std::string()
+                                               : NarrowWithin(folder + CachedFileName(static_cast<int>(index), fileName),
+                                                              CP_UTF8, m_contact.photo.maxChars);
+    std::wstring cached;
+    bool ready = handsetPath.size() > NarrowUtf8(folder).size() &&
+                 CachePhoto(static_cast<int>(index), picture, fileName, cached);
+    if (!ready) {
+        if (!picture.empty()) {
+            values.SetText(L"PHOTO_LOCAL_PATH", L"");
+            values.SetText(L"PHOTO_TYPE", L"NONE");
+        }
+        return {};
+    }
+    record.SetNarrowText(m_contact.photo, handsetPath);
+    values.SetText(L"PHOTO_LOCAL_PATH", cached);
+    values.SetText(L"PHOTO_TYPE", L"IMAGE_PHOTO");
+    return {cached, WidenUtf8(handsetPath)};
 }
 
 std::wstring CKelvraPB::HandsetPictureFolder() const
 {
-    if (ModelIsOneOf(m_settings.model, {L"KTM-A290", L"KTM-A180"}))
+    const ModelName& model = m_settings.model;
+    if (model.IsOneOfIgnoringCase({L"KTM-A290", L"KTM-A180"}))
         return L"tfs4/a/sap/";
-    if (ModelIsOneOf(m_settings.model, {L"KTM-A160", L"KTM-A150 TW"}))
+    if (model.IsOneOfIgnoringCase({L"KTM-A160", L"KTM-A150 TW"}))
         return L"efs2/users/Images/";
-    if (ModelIsOneOf(m_settings.model,
-                     {L"KTM-A200", L"KTM-A200 INDIA_OPEN", L"KTM-A200 HUTCH", L"KTM-A140", L"KTM-A120",
-                      L"KTM-A120 INDIA_OPEN", L"KTM-A120 TW", L"KTM-A120 INDONESIA", L"KTM-A270", L"KTM-A220",
-                      L"KTM-A300", L"KTM-A250", L"KTM-A210", L"KTM-A210 INDIA_OPEN", L"KTM-A190 INDIA",
-                      L"KTM-A190 INI", L"KTM-A240"}))
+    if (model.IsOneOfIgnoringCase({L"KTM-A200", L"KTM-A200 INDIA_OPEN", L"KTM-A200 HUTCH", L"KTM-A140", L"KTM-A120",
+                                   L"KTM-A120 INDIA_OPEN", L"KTM-A120 TW", L"KTM-A120 INDONESIA", L"KTM-A270",
+                                   L"KTM-A220", L"KTM-A300", L"KTM-A250", L"KTM-A210", L"KTM-A210 INDIA_OPEN",
+                                   L"KTM-A190 INDIA", L"KTM-A190 INI", L"KTM-A240"}))
         return m_settings.phoneRootPath + L"/Images/";
     return m_settings.phoneRootPath + L"/Images/Phonebook images/";
 }
 
-void CKelvraPB::SendPictureToHandset(const std::wstring& pcPath, const std::wstring& handsetPath)
+void CKelvraPB::SendPictureToHandset(const PendingPicture& picture)
 {
-    Platform& platform = Platform::Current();
-    SetMode(2);
-    platform.Sleep(kLinkPause);
-    Bstr target(handsetPath), source(pcPath);
+    LinkModeScope fileTransfer(*this);
+    Bstr target(picture.handsetPath), source(picture.cachedPath);
     if (FAILED(Agent()->PutFile(target.Get(), source.Get())) && SUCCEEDED(Agent()->RemoveFile(target.Get())))
         Agent()->PutFile(target.Get(), source.Get());
-    SetMode(0);
-    platform.Sleep(kLinkPause);
 }
+
+// ---- Groups ----------------------------------------------------------------------------
 
 void CKelvraPB::ReadGroup(uint32_t index, ColumnMap& map)
 {
-    RecordBytes record = ReadRecord(kGroupStore, index, m_group.size);
+    DecodeGroup(ReadRecord(kGroupStore, index, m_group.size), index, map);
+}
+
+void CKelvraPB::DecodeGroup(const RecordBytes& record, uint32_t index, ColumnMap& map) const
+{
     std::wstring photo = Widen(record.NarrowText(m_group.photo), CP_ACP);
     map.SetValue(L"SUID", VT_I4, static_cast<LONG>(index));
     map.SetValue(L"INDEX", VT_UINT, static_cast<LONG>(index));
@@ -420,42 +597,56 @@ void CKelvraPB::ReadGroup(uint32_t index, ColumnMap& map)
         map.SetText(zeroText, L"0");
 }
 
-void CKelvraPB::WriteGroup(uint32_t index, const ColumnMap& map)
+void CKelvraPB::WriteGroup(uint32_t index, const ColumnMap& map, bool creating)
 {
-    RecordBytes record(m_group.size);
-    record.SetWideText(m_group.name, map.TextOr(L"NAME", L""));
-    record.SetNarrowText(m_group.photo, Narrow(map.TextOr(L"PHOTO", L""), CP_ACP));
-    std::string request =
-        ByteWriter().U16LE(0x4130).U32LE(static_cast<uint32_t>(record.Size() + 8)).U32LE(kGroupStore).U32LE(index)
-            .Bytes(record.Bytes()).Take();
-    uint8_t reply[8];
-    uint32_t received = 0;
-    if (!Exchange(request, reply, sizeof(reply), received, kMismatchIsFalse, kTimeout))
-        ThrowTamError(kWrongReply, L"The handset refused to store group " + std::to_wstring(index));
+    RecordBytes record = creating ? RecordBytes(m_group.size) : ReadRecord(kGroupStore, index, m_group.size);
+    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
+    if (!creating) {
+        ColumnMap current;
+        DecodeGroup(record, index, current);
+        changes = ColumnChanges::ForRecord(map, current);
+    }
+    // A group's ring and secret flag are the handset's own: a new group has none, and an
+    // update keeps them.
+    const ColumnMap& values = changes.Values();
+    if (changes.Changed({L"NAME"}))
+        record.SetWideText(m_group.name, values.TextOr(L"NAME", L""));
+    if (changes.Changed({L"PHOTO"}))
+        record.SetNarrowText(m_group.photo, values.TextOr(L"PHOTO", L""), CP_ACP);
+    // Set on every write.
+    record.SetU8(m_group.occupied, 0);
+    record.SetU16(m_group.address, 0);
+    SendRecord(kGroupStore, index, record, kMismatchIsFalse, L"group");
 }
 
 void CKelvraPB::DeleteRecord(uint32_t index, uint32_t store)
 {
-    std::string request = ByteWriter().U16LE(0x4140).U32LE(8).U32LE(store).U32LE(index).Take();
     uint8_t reply[8];
     uint32_t received = 0;
-    Exchange(request, reply, sizeof(reply), received, kMismatchIsError, kTimeout);
+    Exchange(Request(kDeleteRequest).Word(store).Word(index), reply, sizeof(reply), received, kMismatchIsError,
+             kTimeout);
 }
+
+// ---- Card speed dials ------------------------------------------------------------------
 
 bool CKelvraPB::ScanSimSpeedDials(std::vector<uint16_t>& speedDials)
 {
     speedDials.clear();
+    LONG64 first = m_settings.speedDialStart, last = m_settings.speedDialEnd;
+    if (first < 0 || last - first + 1 > kMostSpeedDials)
+        ThrowComError(E_INVALIDARG, L"The model profile gives an impossible speed-dial range " +
+                                        std::to_wstring(first) + L" to " + std::to_wstring(last));
     uint32_t count = GetRecordCount(kSpeedDialStore);
     if (count == 0)
         return false;
     CardEntryLayout layout = CardEntryLayout::For(m_settings.speedDialName, m_settings.speedDialNumber);
     uint32_t arrived = 0;
-    for (LONG index = m_settings.speedDialStart; index <= m_settings.speedDialEnd && arrived < count; ++index) {
-        std::string request =
-            ByteWriter().U16LE(0x4120).U32LE(8).U32LE(kSpeedDialStore).U32LE(static_cast<uint32_t>(index)).Take();
-        std::string reply(158, '\0');
+    // The scan stops once every counted record has arrived, and never passes the range.
+    for (LONG64 index = first; index <= last && arrived < count; ++index) {
+        std::string reply(kSpeedDialReplyBytes, '\0');
         uint32_t received = 0;
-        if (!Exchange(request, reply.data(), reply.size(), received, kMismatchIsFalse, kTimeout))
+        if (!Exchange(Request(kReadRequest).Word(kSpeedDialStore).Word(static_cast<uint32_t>(index)), reply.data(),
+                      reply.size(), received, kMismatchIsFalse, kTimeout))
             continue;
         ++arrived;
         RecordBytes record(reply);
@@ -467,6 +658,8 @@ bool CKelvraPB::ScanSimSpeedDials(std::vector<uint16_t>& speedDials)
     }
     return true;
 }
+
+// ---- The photo cache -------------------------------------------------------------------
 
 std::wstring CKelvraPB::PhotoCacheFolder()
 {
@@ -483,16 +676,16 @@ std::wstring CKelvraPB::PhotoCacheFolder()
 bool CKelvraPB::CachePhoto(int number, const std::wstring& source, const std::wstring& fileName,
                            std::wstring& cachedPath)
 {
-    if (source.empty() || !FileExists(source))
+    std::wstring safeName = CacheFileName(fileName);
+    if (source.empty() || safeName.empty() || !FileExists(source))
         return false;
     std::wstring folder = PhotoCacheFolder();
     if (folder.empty())
         return false;
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"%ls%03d_%ls", folder.c_str(), number, FileNameOf(fileName).c_str());
+    std::wstring name = folder + CachedFileName(number, safeName);
     if (!LoadsAsBitmap(source))
         return false;
-    if (_wcsicmp(source.c_str(), name) != 0 && !CopyFileW(source.c_str(), name, FALSE))
+    if (_wcsicmp(source.c_str(), name.c_str()) != 0 && !CopyFileW(source.c_str(), name.c_str(), FALSE))
         return false;
     cachedPath = name;
     return true;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ColumnChanges.h"
 #include "ColumnMap.h"
 #include "KelvraBase.h"
 #include "PhonebookLayouts.h"
@@ -20,12 +21,15 @@ public:
 
     CKelvraPB(ITAMAgent* agent, const PhonebookSettings& settings);
 
+    // Reads one contact, bringing its picture into the photo cache.
     void ReadContact(uint32_t index, ColumnMap& map);
-    // Encodes the map into a contact record at the map's "SUID" and sends it; the map
-    // afterwards holds what was stored.
+    // Writes the contact at the map's "SUID". A new contact is encoded whole; an update
+    // starts from the record the handset holds and changes only the fields whose columns
+    // the map sets to other values. The map afterwards holds what was stored.
     void WriteContact(ColumnMap& map, bool photoSupported, bool creating);
     void ReadGroup(uint32_t index, ColumnMap& map);
-    void WriteGroup(uint32_t index, const ColumnMap& map);
+    // Writes a group by the same rule as a contact.
+    void WriteGroup(uint32_t index, const ColumnMap& map, bool creating);
     void DeleteRecord(uint32_t index, uint32_t store);
     // The card speed-dial records that point past the phonebook; false when the
     // handset counts no speed-dial record at all.
@@ -37,21 +41,42 @@ public:
     // "<application data>\Orvane\Lumen Desk\KELVRA_PB\", created; empty when unknown.
     static std::wstring PhotoCacheFolder();
 
-    const ContactLayout& Layout() const { return m_contact; }
-    const GroupLayout& Groups() const { return m_group; }
-
 private:
+    // A picture cached for a contact, to be sent to the handset once its record is stored.
+    struct PendingPicture {
+        std::wstring cachedPath;
+        std::wstring handsetPath;
+    };
+
+    // The first size bytes of a record; a shorter reply fails the read.
     RecordBytes ReadRecord(uint32_t store, uint32_t index, size_t size);
-    void ReadNames(const RecordBytes& record, ColumnMap& map) const;
-    void ReadNumbers(const RecordBytes& record, ColumnMap& map) const;
-    void ReadTypedTexts(const RecordBytes& record, ColumnMap& map) const;
-    void ReadAddresses(const RecordBytes& record, ColumnMap& map) const;
-    void ReadPhoto(const RecordBytes& record, ColumnMap& map);
-    void WriteNumbersAndTexts(RecordBytes& record, ColumnMap& map) const;
-    void WriteNames(RecordBytes& record, ColumnMap& map) const;
-    void WriteRing(RecordBytes& record, ColumnMap& map) const;
+    void SendRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode,
+                    const std::wstring& what);
+
+    void DecodeContact(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeNames(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeNumbers(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeTypedTexts(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeAddresses(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeBirthday(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeRing(const RecordBytes& record, ColumnMap& map) const;
+    // The photo columns; fetching copies the picture from the handset into the cache.
+    void DecodePhoto(const RecordBytes& record, ColumnMap& map, bool fetch);
+    void DecodeGroup(const RecordBytes& record, uint32_t index, ColumnMap& map) const;
+
+    void EncodeContact(RecordBytes& record, ColumnChanges& changes) const;
+    void EncodeNames(RecordBytes& record, ColumnMap& values) const;
+    void EncodeNumbers(RecordBytes& record, const ColumnChanges& changes) const;
+    void EncodeEmailsAndUrls(RecordBytes& record, ColumnChanges& changes) const;
+    void EncodeAddresses(RecordBytes& record, const ColumnChanges& changes) const;
+    void EncodeBirthday(RecordBytes& record, const ColumnMap& values) const;
+    void EncodeRing(RecordBytes& record, ColumnMap& values) const;
+    void EncodeGroupSlots(RecordBytes& record, const ColumnChanges& changes) const;
+    PendingPicture EncodePhoto(RecordBytes& record, ColumnChanges& changes, bool photoSupported, uint32_t index);
+
+    bool ModelKeepsNoPhotos() const;
     std::wstring HandsetPictureFolder() const;
-    void SendPictureToHandset(const std::wstring& pcPath, const std::wstring& handsetPath);
+    void SendPictureToHandset(const PendingPicture& picture);
 
     const PhonebookSettings& m_settings;
     ContactLayout m_contact;

@@ -7,7 +7,7 @@ namespace kelvra {
 PhonebookSettings PhonebookSettings::Load(const ModelProfile& profile)
 {
     PhonebookSettings s;
-    s.model = profile.Text(L"PhoneBaseInfo_PhoneModel");
+    s.model = ModelName(profile.Text(L"PhoneBaseInfo_PhoneModel"));
     s.phoneRootPath = profile.Text(L"PhoneRootPath_Path");
     s.startIndex = profile.Number(L"Phonebook_PBStartIndex");
     s.endIndex = profile.Number(L"Phonebook_PBEndIndex");
@@ -53,38 +53,40 @@ PhonebookSettings PhonebookSettings::Load(const ModelProfile& profile)
     return s;
 }
 
-bool ModelIsOneOf(const std::wstring& model, std::initializer_list<const wchar_t*> models)
-{
-    for (const wchar_t* candidate : models) {
-        if (_wcsicmp(model.c_str(), candidate) == 0)
-            return true;
-    }
-    return false;
-}
-
 bool PhonebookSettings::SkipsLastName() const
 {
-    return !model.empty() && std::wstring(L"KTM-A300;").find(model + L";") != std::wstring::npos;
+    return model.OccursInListAsWholeEntry(L"KTM-A300;");
 }
 
 bool PhonebookSettings::KeepsNumbersAsStored() const
 {
-    return model == L"KTM-A230" || model == L"KTM-A230 HUTCH";
+    return model.IsOneOf({L"KTM-A230", L"KTM-A230 HUTCH"});
 }
 
 bool PhonebookSettings::HasNoAddressBlock() const
 {
-    return !model.empty() && std::wstring(L"KTM-A230;KTM-A160").find(model) != std::wstring::npos;
+    return model.OccursInList(L"KTM-A230;KTM-A160");
 }
 
 bool PhonebookSettings::UsesShortTypeTable() const
 {
-    return model == L"KTM-A110" || model == L"KTM-A100";
+    return model.IsOneOf({L"KTM-A110", L"KTM-A100"});
 }
 
 bool PhonebookSettings::NamesFromFullName() const
 {
-    return model == L"KTM-A220" || model == L"KTM-A110" || model == L"KTM-A300" || model == L"KTM-A100";
+    return model.IsOneOf({L"KTM-A220", L"KTM-A110", L"KTM-A300", L"KTM-A100"});
+}
+
+FullNameRule PhonebookSettings::NameRule() const
+{
+    if (model.IsOneOfIgnoringCase({L"KTM-A230", L"KTM-A160", L"KTM-A120 INDIA_OPEN"}))
+        return FullNameRule::FirstBlankLast;
+    if (model.IsOneOf({L"KTM-A220", L"KTM-A110", L"KTM-A100"}))
+        return FullNameRule::SingleName;
+    if (SkipsLastName())
+        return FullNameRule::LastNameInFirstName;
+    return FullNameRule::LastThenFirst;
 }
 
 }  // namespace kelvra

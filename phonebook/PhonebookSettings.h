@@ -4,12 +4,21 @@
 
 #include <string>
 
+#include "ModelName.h"
 #include "ModelProfile.h"
 
 namespace kelvra {
 
+// How a model forms the full-name field from the first and last names.
+enum class FullNameRule {
+    LastThenFirst,       // "LovelaceAda"
+    FirstBlankLast,      // "Ada Lovelace"
+    SingleName,          // the handset shows one name: the last name goes in front of the first
+    LastNameInFirstName  // no last-name field: the first name carries both
+};
+
 struct PhonebookSettings {
-    std::wstring model;
+    ModelName model;
     std::wstring phoneRootPath;
     LONG startIndex = 0;
     LONG endIndex = 0;
@@ -45,9 +54,7 @@ struct PhonebookSettings {
     bool HasNoAddressBlock() const;   // M3
     bool UsesShortTypeTable() const;  // the number-type table of two small models
     bool NamesFromFullName() const;   // FIRST_NAME is the full name, no DISPLAY_NAME
+    FullNameRule NameRule() const;
 };
-
-// Whether a model code is one of a list joined by ";", ignoring case.
-bool ModelIsOneOf(const std::wstring& model, std::initializer_list<const wchar_t*> models);
 
 }  // namespace kelvra

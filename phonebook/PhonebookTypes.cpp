@@ -66,9 +66,9 @@ uint8_t NumberTypeCode(const std::wstring& name, const PhonebookSettings& settin
         return 4;
     if (name == L"ETC")
         return 5;
-    if (ModelIsOneOf(settings.model, {L"KTM-A290", L"KTM-A180"}))
+    if (settings.model.IsOneOfIgnoringCase({L"KTM-A290", L"KTM-A180"}))
         return 2;
-    if (ModelIsOneOf(settings.model, {L"KTM-A140", L"KTM-A250"}))
+    if (settings.model.IsOneOfIgnoringCase({L"KTM-A140", L"KTM-A250"}))
         return 0;
     return 5;
 }

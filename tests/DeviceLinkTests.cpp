@@ -16,7 +16,7 @@ struct Link {
     CKelvraBase codec{agent.Get(), 1, 3000};
 };
 
-LONG TamCode(const std::function<void()>& body)
+LONG TamCodeOf(const std::function<void()>& body)
 {
     try {
         body();
@@ -86,11 +86,11 @@ TEST(DeviceLink, AcceptsOnlyTheRequestCodePlusOne)
     EXPECT_EQ(4u, received);  // the payload was read all the same
 
     link.agent->Queue(Bytes("00 41 04 00 00 00 07 00 00 00"));
-    EXPECT_EQ(1, TamCode([&] { link.codec.Exchange(request, buffer, 4, received, 1, 2000); }));
+    EXPECT_EQ(1, TamCodeOf([&] { link.codec.Exchange(request, buffer, 4, received, 1, 2000); }));
     link.agent->Queue(Bytes("00 41 04 00 00 00 07 00 00 00"));
-    EXPECT_EQ(1, TamCode([&] { link.codec.GetRecordCount(1); }));
+    EXPECT_EQ(1, TamCodeOf([&] { link.codec.GetRecordCount(1); }));
     link.agent->Queue(Bytes("00 41 00 00 00 00"));
-    EXPECT_EQ(1, TamCode([&] { link.codec.ExchangeAlloc(request, received, 2000); }));
+    EXPECT_EQ(1, TamCodeOf([&] { link.codec.ExchangeAlloc(request, received, 2000); }));
 }
 
 TEST(DeviceLink, IndexListTakesWholeEntriesOnly)
@@ -132,18 +132,18 @@ TEST(DeviceLink, RefusesAbsurdLengthsAndSilentAgents)
     Link link;
     uint32_t received = 0;
     link.agent->Queue(Bytes("21 41 F0 FF FF FF 00"));
-    EXPECT_EQ(1, TamCode([&] { link.codec.ExchangeAlloc(Bytes("20 41 00 00 00 00"), received, 2000); }));
+    EXPECT_EQ(1, TamCodeOf([&] { link.codec.ExchangeAlloc(Bytes("20 41 00 00 00 00"), received, 2000); }));
     EXPECT_EQ(1u, link.agent->readSizes.size());  // the header only, no payload read
 
     Link silent;
     silent.agent->emptyReads = 1000;
-    EXPECT_EQ(15, TamCode([&] { silent.codec.GetRecordCount(1); }));
+    EXPECT_EQ(15, TamCodeOf([&] { silent.codec.GetRecordCount(1); }));
     EXPECT_LT(silent.agent->readSizes.size(), 10u);
 
     Link generous;
     generous.agent->extraBytes = 3;
     generous.agent->Queue(Bytes("01 41 04 00 00 00 2C 01 00 00 AA BB CC"));
-    EXPECT_EQ(1, TamCode([&] { generous.codec.GetRecordCount(1); }));
+    EXPECT_EQ(1, TamCodeOf([&] { generous.codec.GetRecordCount(1); }));
 }
 
 TEST(DeviceLink, AgentFailuresAndAMissingAgentAreComErrors)

@@ -104,7 +104,7 @@ TEST(ContactRecord, KTM_A280)
     EXPECT_EQ(VT_UI2, read.at(L"SUID").Type());
     EXPECT_EQ(7, read.Number(L"SUID"));
     EXPECT_EQ(L"Ada", read.Text(L"FIRST_NAME"));
-    EXPECT_EQ(L"", read.Text(L"LAST_NAME"));
+    EXPECT_EQ(L"Lovelace", read.Text(L"LAST_NAME"));  // found again in the full name
     EXPECT_EQ(L"LovelaceAda", read.Text(L"DISPLAY_NAME"));
     EXPECT_EQ(5, read.Number(L"TEL_COUNT"));
     EXPECT_EQ(L"+442079460000", read.Text(L"TEL_NUM_0"));
@@ -232,7 +232,7 @@ TEST(GroupRecord, WritesNameAndPhotoAndReadsEveryColumn)
     map.SetText(L"NAME", L"Family");
     map.SetText(L"PHOTO", L"fam.jpg");
     map.SetText(L"RINGTON", L"not stored");
-    c.codec.WriteGroup(3, map);
+    c.codec.WriteGroup(3, map, true);
     RecordBuilder record;
     record.U8(0).U8(0).Wide(L"Family", 21).Narrow("fam.jpg", 257).U16(0).Narrow("", 257).U16(0);
     EXPECT_EQ(WriteRequest(2, 3, record.Bytes()), c.LastRequest());
@@ -284,18 +284,18 @@ TEST(PhoneNumbers, TypeNamesBothWays)
     EXPECT_EQ(L"ETC", TypeName(19, 0));
 
     PhonebookSettings settings;
-    settings.model = L"KTM-A280";
+    settings.model = ModelName(L"KTM-A280");
     EXPECT_EQ(0, NumberTypeCode(L"Mobile", settings));
     EXPECT_EQ(5, NumberTypeCode(L"pager", settings));
     EXPECT_EQ(5, NumberTypeCode(L"mobile.private", settings));  // names compare case-sensitively
-    settings.model = L"ktm-a290";
+    settings.model = ModelName(L"ktm-a290");
     EXPECT_EQ(2, NumberTypeCode(L"pager", settings));
-    settings.model = L"KTM-A250";
+    settings.model = ModelName(L"KTM-A250");
     EXPECT_EQ(0, NumberTypeCode(L"pager", settings));
     settings.numberTypeSetting = 1;
     EXPECT_EQ(5, NumberTypeCode(L"NONE", settings));
     EXPECT_EQ(3, NumberTypeCode(L"Fax", settings));
-    settings.model = L"KTM-A100";
+    settings.model = ModelName(L"KTM-A100");
     EXPECT_EQ(1, NumberTypeCode(L"Mobile.Business", settings));
     EXPECT_EQ(0, NumberTypeCode(L"Fax", settings));
 }

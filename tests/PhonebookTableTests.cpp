@@ -246,10 +246,12 @@ TEST(CardTable, CutsNamesAndNumbersToTheCardsLimits)
 
     ComPtr<IItem> second;
     card->NewItem(QELDT_PHONEBOOK_SIM, 0, 0, second.GetAddressOf());
+    SetColumn(second.Get(), L"TEL_NUM_0", L"2");
     ASSERT_EQ(S_OK, card->CreateItem(second.Get(), &suid));
     EXPECT_EQ(2, suid);
     ComPtr<IItem> third;
     card->NewItem(QELDT_PHONEBOOK_SIM, 0, 0, third.GetAddressOf());
+    SetColumn(third.Get(), L"TEL_NUM_0", L"3");
     EXPECT_EQ(static_cast<HRESULT>(0x8004000C), card->CreateItem(third.Get(), &suid));
 }
 

@@ -124,9 +124,10 @@ TEST(Photos, ACreatedContactsPictureIsCachedAndSentToTheHandset)
     ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
 
     EXPECT_TRUE(Exists(Services().appData + L"\\Orvane\\Lumen Desk\\KELVRA_PB\\001_face.bmp"));
-    EXPECT_TRUE(Exists(handset.root + L"\\tfs4\\a\\sap\\face.bmp"));
+    // On the handset the picture is named after its contact, as in the cache.
+    EXPECT_TRUE(Exists(handset.root + L"\\tfs4\\a\\sap\\001_face.bmp"));
     const std::string& record = *handset.Sim().FindRecord(1, 1);
-    EXPECT_EQ(std::string("tfs4/a/sap/face.bmp") + '\0', record.substr(12, 20));
+    EXPECT_EQ(std::string("tfs4/a/sap/001_face.bmp") + '\0', record.substr(12, 24));
     EXPECT_EQ(L"IMAGE_PHOTO", ColumnText(item.Get(), L"PHOTO_TYPE"));
 }
 

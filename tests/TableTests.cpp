@@ -25,6 +25,7 @@ public:
 class NoteTable : public CDataTableKelvra<NoteTable> {
 public:
     NoteTable() { m_columns = MakeColumns(kNoteColumns); }
+    using CDataTableKelvraBase::Owner;
 
     std::map<SUID, std::wstring> notes;
 
@@ -40,13 +41,13 @@ public:
             if (!item)
                 return E_POINTER;
             *item = nullptr;
-            if (Listing() && HandedOut() >= m_walk.size())
-                return S_OK;
+            if (Listing() && Passed() >= m_walk.size())
+                return NoMoreItems();
             if (!Listing())
-                return HandedOut() > 0 && HandedOut() >= m_walk.size() ? S_OK : E_FAIL;
+                return Passed() > 0 && Passed() >= m_walk.size() ? S_OK : E_FAIL;
             ColumnMap record;
-            record.SetValue(L"SUID", VT_I4, m_walk[HandedOut()].first);
-            record.SetText(L"TEXT", m_walk[HandedOut()].second);
+            record.SetValue(L"SUID", VT_I4, m_walk[Passed()].first);
+            record.SetText(L"TEXT", m_walk[Passed()].second);
             auto note = ItemFromRecord<NoteItem>(m_columns.Get(), record);
             return HandOut(note.Get(), item, static_cast<ULONG>(m_walk.size()));
         });
@@ -130,7 +131,7 @@ TEST(Table, InitializeObtainsTheAgentFromTheConnection)
     Connected session;
     session.table->Initialize(session.device.Get(), session.Connection());
     EXPECT_NE(nullptr, session.table->Agent());
-    EXPECT_EQ(session.device.Get(), session.table->Owner());
+    EXPECT_EQ(session.device.Get(), &session.table->Owner());
     ASSERT_FALSE(kelvra::testing::Services().logLines.empty());
     EXPECT_EQ(L"[LUMOQELTAM]CDataTableKelvraBase::Initialize\n", kelvra::testing::Services().logLines[0]);
 }

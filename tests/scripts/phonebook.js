@@ -14,10 +14,13 @@ models.SetValue("PhoneInfo.FromRes", "true");
 models.SetValue("PhoneInfo.ResID", "202");
 models.SetValue("Datastore.Phonebook.PB_GROUP", "true");
 
+// The device data objects stay alive as long as their tables are used.
+var devices = [];
 function Connect() {
     var device = new ActiveXObject("Orvane.Syncora.QEL.DeviceDataKELVRA");
     device.SetConneciton(handset, models);
     device.ListDataTable();
+    devices.push(device);
     return device.GetDataTable(0);
 }
 
