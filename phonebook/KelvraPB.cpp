@@ -525,13 +525,12 @@ CKelvraPB::PendingPicture CKelvraPB::EncodePhoto(RecordBytes& record, ColumnChan
     // Each contact's picture gets a name of its own on the handset, so two pictures of
     // the same PC file name never replace each other.
     std::wstring fileName = CacheFileName(picture);
-    std::wstring folder = HandsetPictureFolder();
-    std::string handsetPath = fileName.empty() ? std::string()
-                                               : NarrowWithin(folder + CachedFileName(static_cast<int>(index), fileName),
-                                                              CP_UTF8, m_contact.photo.maxChars);
+    std::string handsetPath =
+        fileName.empty() ? std::string()
+                         : HandsetPicturePath(HandsetPictureFolder(), CachedFileName(static_cast<int>(index), fileName),
+                                              m_contact.photo.maxChars);
     std::wstring cached;
-    bool ready = handsetPath.size() > NarrowUtf8(folder).size() &&
-                 CachePhoto(static_cast<int>(index), picture, fileName, cached);
+    bool ready = !handsetPath.empty() && CachePhoto(static_cast<int>(index), picture, fileName, cached);
     if (!ready) {
         if (!picture.empty()) {
             values.SetText(L"PHOTO_LOCAL_PATH", L"");

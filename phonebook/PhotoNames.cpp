@@ -4,6 +4,8 @@
 
 #include <cwctype>
 
+#include "ComTypes.h"
+
 namespace kelvra {
 
 namespace {
@@ -50,6 +52,20 @@ std::wstring CacheFileName(const std::wstring& path)
     if (IsDeviceName(safe))
         safe = L"_" + safe;
     return safe;
+}
+
+std::string HandsetPicturePath(const std::wstring& folder, const std::wstring& fileName, size_t maxBytes)
+{
+    size_t dot = fileName.find_last_of(L'.');
+    std::wstring extension = dot == std::wstring::npos ? std::wstring() : fileName.substr(dot);
+    std::string head = NarrowUtf8(folder), tail = NarrowUtf8(extension);
+    if (head.size() + tail.size() >= maxBytes)
+        return {};
+    std::string stem = NarrowWithin(fileName.substr(0, fileName.size() - extension.size()), CP_UTF8,
+                                    maxBytes - head.size() - tail.size());
+    while (!stem.empty() && (stem.back() == '.' || stem.back() == ' '))
+        stem.pop_back();
+    return stem.empty() ? std::string() : head + stem + tail;
 }
 
 }  // namespace kelvra

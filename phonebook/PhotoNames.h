@@ -12,4 +12,9 @@ namespace kelvra {
 // usable is left.
 std::wstring CacheFileName(const std::wstring& path);
 
+// A picture's path on the handset in UTF-8, folder and file name, that fits maxBytes:
+// a name too long loses characters at the end of its stem, never inside a character
+// and never its extension. Empty when not even that fits.
+std::string HandsetPicturePath(const std::wstring& folder, const std::wstring& fileName, size_t maxBytes);
+
 }  // namespace kelvra

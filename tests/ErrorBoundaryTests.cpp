@@ -106,3 +106,20 @@ TEST(ErrorBoundary, OutsideFailureCarriesTheObjectsErrorInformation)
         EXPECT_EQ(L"told by the object", description.Str());
     }
 }
+
+TEST(ErrorBoundary, AFailingCallLeavesItsErrorInformationWithOneReferencePerHolder)
+{
+    for (int kind = 0; kind < 2; ++kind) {
+        ComPtr<IErrorInfo> info = MakeErrorInfo(L"counted");
+        IErrorInfo* raw = info.Get();
+        HRESULT hr = ComBoundary(L"T::M", [&]() -> HRESULT {
+            if (kind == 0)
+                throw _com_error(E_FAIL, raw, true);
+            throw _tam_error(raw, 1);
+        });
+        EXPECT_NE(S_OK, hr);
+        SetErrorInfo(0, nullptr);
+        raw->AddRef();
+        EXPECT_EQ(1u, raw->Release()) << "kind " << kind;  // only this test's own reference is left
+    }
+}

@@ -5,6 +5,7 @@
 
 #include "KelvraPB.h"
 #include "PhonebookTestSupport.h"
+#include "PhotoNames.h"
 #include "RecordBuilder.h"
 
 using namespace kelvra;
@@ -12,14 +13,20 @@ using namespace kelvra::testing;
 
 namespace {
 
-// A 1x1 24-bit bitmap.
-std::string Bitmap()
+// A 1x1 24-bit bitmap of one colour.
+std::string Bitmap(uint8_t red = 0xFF)
 {
     RecordBuilder bmp;
     bmp.U8('B').U8('M').U32(58).U32(0).U32(54);
     bmp.U32(40).U32(1).U32(1).U16(1).U16(24).U32(0).U32(4).U32(2835).U32(2835).U32(0).U32(0);
-    bmp.U8(0).U8(0).U8(0xFF).U8(0);
+    bmp.U8(0).U8(0).U8(red).U8(0);
     return bmp.Bytes();
+}
+
+std::string ReadFile(const std::wstring& path)
+{
+    std::ifstream file(std::string(path.begin(), path.end()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void WriteFile(const std::wstring& path, const std::string& bytes)
@@ -104,6 +111,7 @@ TEST(Photos, AHandsetNameCannotLeadOutOfTheCache)
     ComPtr<IItem> item;
     ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
     EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->NextItem(item.GetAddressOf()));
+    EXPECT_EQ(0, handset.connection->State().mode);  // the failed copy left packet exchange on
     EXPECT_FALSE(Exists(Services().appData + L"\\evil.bmp"));
     EXPECT_FALSE(Exists(Services().appData + L"\\Orvane\\evil.bmp"));
 }
@@ -150,4 +158,82 @@ TEST(Photos, AFileThatIsNoPictureIsNeitherCachedNorNamed)
     EXPECT_FALSE(Exists(Services().appData + L"\\Orvane\\Lumen Desk\\KELVRA_PB\\001_notes.bmp"));
     EXPECT_FALSE(Exists(handset.root + L"\\tfs4\\a\\sap\\notes.bmp"));
     EXPECT_EQ('\0', handset.Sim().FindRecord(1, 1)->at(12));
+}
+
+TEST(Photos, TwoContactsWhosePicturesShareAFileNameKeepTheirOwn)
+{
+    PictureHandset handset(L"true");
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    ASSERT_EQ(S_OK, phonebook->ListItemsEnd());
+    const uint8_t colours[] = {0x11, 0x22};
+    for (uint8_t colour : colours) {
+        std::wstring source = MakeTempFolder(L"pictures") + L"\\photo.bmp";
+        WriteFile(source, Bitmap(colour));
+        ComPtr<IItem> item;
+        phonebook->NewItem(QELDT_PHONEBOOK, 0, 0, item.GetAddressOf());
+        SetColumn(item.Get(), L"FIRST_NAME", L"Twin");
+        SetColumn(item.Get(), L"PHOTO_LOCAL_PATH", source.c_str());
+        ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
+    }
+    EXPECT_EQ(Bitmap(0x11), ReadFile(handset.root + L"\\tfs4\\a\\sap\\001_photo.bmp"));
+    EXPECT_EQ(Bitmap(0x22), ReadFile(handset.root + L"\\tfs4\\a\\sap\\002_photo.bmp"));
+
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    for (uint8_t colour : colours) {
+        ComPtr<IItem> listed;
+        ASSERT_EQ(S_OK, phonebook->NextItem(listed.GetAddressOf()));
+        ASSERT_NE(nullptr, listed.Get());
+        EXPECT_EQ(Bitmap(colour), ReadFile(ColumnText(listed.Get(), L"PHOTO_LOCAL_PATH")));
+    }
+}
+
+TEST(Photos, AHandsetPictureNameIsCutWholeAndSentUnderExactlyThatName)
+{
+    PictureHandset handset(L"true");
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    ASSERT_EQ(S_OK, phonebook->ListItemsEnd());
+    // Three bytes a character in UTF-8: the name does not fit the record's field.
+    std::wstring source = MakeTempFolder(L"pictures") + L"\\" + std::wstring(80, L'\uAC00') + L".bmp";
+    HANDLE file = CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::string bitmap = Bitmap();
+    DWORD written = 0;
+    WriteFile(file, bitmap.data(), static_cast<DWORD>(bitmap.size()), &written, nullptr);
+    CloseHandle(file);
+
+    ComPtr<IItem> item;
+    phonebook->NewItem(QELDT_PHONEBOOK, 0, 0, item.GetAddressOf());
+    SetColumn(item.Get(), L"PHOTO_LOCAL_PATH", source.c_str());
+    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
+    EXPECT_EQ(L"IMAGE_PHOTO", ColumnText(item.Get(), L"PHOTO_TYPE")) << ColumnText(item.Get(), L"PHOTO_LOCAL_PATH");
+    std::string field = handset.Sim().FindRecord(1, 1)->substr(12, 257);
+    std::string name = field.substr(0, field.find('\0'));
+    ASSERT_GT(name.size(), 20u);
+    EXPECT_LE(name.size(), 256u);
+    EXPECT_EQ(".bmp", name.substr(name.size() - 4));
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    ASSERT_GT(units, 0) << "the name was cut inside a character";
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), wide.data(), units);
+    for (wchar_t& c : wide)
+        c = c == L'/' ? L'\\' : c;
+    EXPECT_TRUE(Exists(handset.root + L"\\" + wide));
+}
+
+TEST(PhotoNames, NeverLeaveTheCacheOrNameADevice)
+{
+    struct Case {
+        const wchar_t* handset;
+        const wchar_t* cached;
+    };
+    for (Case c : {Case{L"a/b/face.jpg", L"face.jpg"}, Case{L"NUL", L"_NUL"}, Case{L"x/com1.jpg", L"_com1.jpg"},
+                   Case{L"LPT9.txt", L"_LPT9.txt"}, Case{L"CON .jpg", L"_CON .jpg"}, Case{L"COM10.jpg", L"COM10.jpg"},
+                   Case{L"face.jpg. . ", L"face.jpg"}, Case{L"a\\..", L""}, Case{L"C:evil.jpg", L""},
+                   Case{L"x.jpg:stream", L""}, Case{L"tab\there?.jpg", L"tab_here_.jpg"}, Case{L"", L""}})
+        EXPECT_EQ(c.cached, CacheFileName(c.handset)) << c.handset;
+    EXPECT_EQ("f/abc.jpg", HandsetPicturePath(L"f/", L"abcdef.jpg", 9));
+    EXPECT_EQ("f/\xEA\xB0\x80.jpg", HandsetPicturePath(L"f/", L"\uAC00\uAC00.jpg", 10));  // never half a character
+    EXPECT_EQ("", HandsetPicturePath(L"f/", L"a.jpg", 6));
 }

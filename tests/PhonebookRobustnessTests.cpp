@@ -1,0 +1,195 @@
+// Listings that end and go on as they should, untrusted handset answers and profile
+// numbers, and tables that outlive their device data object.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "KelvraPB.h"
+#include "PhonebookLayouts.h"
+#include "PhonebookTestSupport.h"
+#include "RecordBuilder.h"
+
+using namespace kelvra;
+using namespace kelvra::testing;
+
+namespace {
+
+ComPtr<IItem> NewContact(IDataTable* table, const wchar_t* first)
+{
+    ComPtr<IItem> item;
+    EXPECT_EQ(S_OK, table->NewItem(QELDT_PHONEBOOK, 0, 0, item.GetAddressOf()));
+    SetColumn(item.Get(), L"FIRST_NAME", first);
+    return item;
+}
+
+ComPtr<IItem> NewCardEntry(IDataTable* table, const wchar_t* name, const wchar_t* number)
+{
+    ComPtr<IItem> item;
+    EXPECT_EQ(S_OK, table->NewItem(QELDT_PHONEBOOK_SIM, 0, 0, item.GetAddressOf()));
+    SetColumn(item.Get(), L"DISPLAY_NAME", name);
+    if (number)
+        SetColumn(item.Get(), L"TEL_NUM_0", number);
+    return item;
+}
+
+std::wstring ThreadErrorDescription()
+{
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) != S_OK)
+        return {};
+    Bstr description;
+    info->GetDescription(description.Out());
+    return description.Str();
+}
+
+}  // namespace
+
+TEST(Listing, AnEmptyStoreClosesItsListingSoTheNextOneSeesNewRecords)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(13, 16, 5, 20);
+    for (DATATABLE_SUID id : {DTID_PHONEBOOK, DTID_SIM}) {
+        SCOPED_TRACE(id);
+        ComPtr<IDataTable> table = handset.Table(id);
+        ComPtr<IItem> none;
+        ASSERT_EQ(S_OK, table->ListItemsAllBegin());
+        ASSERT_EQ(S_OK, table->NextItem(none.GetAddressOf()));
+        ASSERT_EQ(nullptr, none.Get());
+
+        ComPtr<IItem> made = id == DTID_PHONEBOOK ? NewContact(table.Get(), L"New") : NewCardEntry(table.Get(), L"New", L"1");
+        ASSERT_EQ(S_OK, table->CreateItem(made.Get(), nullptr));
+        ComPtr<IItem> listed;
+        ASSERT_EQ(S_OK, table->ListItemsAllBegin());
+        ASSERT_EQ(S_OK, table->NextItem(listed.GetAddressOf()));
+        ASSERT_NE(nullptr, listed.Get());
+        EXPECT_EQ(1, SuidOf(listed.Get()));
+    }
+}
+
+TEST(Listing, ADamagedRecordIsNamedAndTheListingGoesOnPastIt)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    for (const wchar_t* name : {L"First", L"Second", L"Third"})
+        ASSERT_EQ(S_OK, phonebook->CreateItem(NewContact(phonebook.Get(), name).Get(), nullptr));
+    handset.Sim().PutRecord(1, 2, std::string(100, '\x01'));  // cut short
+
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    ComPtr<IItem> item;
+    ASSERT_EQ(S_OK, phonebook->NextItem(item.GetAddressOf()));
+    EXPECT_EQ(L"First", ColumnText(item.Get(), L"FIRST_NAME"));
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(nullptr, item.Get());
+    EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"Contact 2 could not be read"));
+    ASSERT_EQ(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    ASSERT_NE(nullptr, item.Get());
+    EXPECT_EQ(L"Third", ColumnText(item.Get(), L"FIRST_NAME"));
+    ASSERT_EQ(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(nullptr, item.Get());
+
+    // The damaged record as the last one still ends the listing.
+    handset.Sim().PutRecord(1, 3, std::string(10, '\x01'));
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    EXPECT_EQ(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_NE(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_NE(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(S_OK, phonebook->NextItem(item.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(nullptr, item.Get());
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(NewContact(phonebook.Get(), L"Fourth").Get(), &suid));
+    EXPECT_EQ(4, suid);
+}
+
+TEST(CardTable, ItsSlotMapCannotBeIndexedPastItsEnd)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(13, 16, 3, 20);
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    ASSERT_EQ(S_OK, card->CreateItem(NewCardEntry(card.Get(), L"A", L"1").Get(), nullptr));
+
+    // The card now claims many more slots, but the count that follows fails.
+    handset.connection->SetCardInfo(13, 16, 5000, 20);
+    handset.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 1);
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), card->ListItemsAllBegin());
+    long before = handset.Sim().RequestCount();
+    for (SUID suid : {4, 100, 4000, 5000, 0, -1, INT_MAX}) {
+        ComPtr<IItem> stranger;
+        ASSERT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, suid, 0, stranger.GetAddressOf()));
+        EXPECT_EQ(E_INVALIDARG, card->DeleteItem(stranger.Get())) << suid;
+        SetColumn(stranger.Get(), L"TEL_NUM_0", L"2");
+        EXPECT_EQ(E_INVALIDARG, card->UpdateItem(stranger.Get())) << suid;
+    }
+    EXPECT_EQ(before, handset.Sim().RequestCount());
+    ComPtr<IItem> first;
+    ASSERT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, 1, 0, first.GetAddressOf()));
+    EXPECT_EQ(S_OK, card->DeleteItem(first.Get()));
+}
+
+TEST(CardTable, RefusesAnEntryWithoutANumberAndStoresWhatTheItemSays)
+{
+    Handset handset(202);
+    ModelProfile& profile = handset.device->Model();
+    size_t numberField = static_cast<size_t>(profile.Length(L"RUIM_DefaultNumberLen").first);
+    handset.connection->SetCardInfo(13, 16, 3, 500);  // the card allows more than the field holds
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    ASSERT_EQ(S_OK, card->ListItemsAllBegin());
+    long before = handset.Sim().RequestCount();
+    SUID suid = 0;
+    EXPECT_EQ(E_INVALIDARG, card->CreateItem(NewCardEntry(card.Get(), L"Nobody", nullptr).Get(), &suid));
+    EXPECT_EQ(E_INVALIDARG, card->CreateItem(NewCardEntry(card.Get(), L"Dashes", L"--").Get(), &suid));
+    EXPECT_EQ(before, handset.Sim().RequestCount());
+    EXPECT_EQ(0, suid);
+
+    std::wstring digits(numberField + 5, L'7');
+    ComPtr<IItem> longNumber = NewCardEntry(card.Get(), L"Long", (L"+" + digits).c_str());
+    ASSERT_EQ(S_OK, card->CreateItem(longNumber.Get(), &suid));
+    std::wstring held = ColumnText(longNumber.Get(), L"TEL_NUM_0");
+    EXPECT_EQ(numberField, held.size());
+    ComPtr<IItem> listed;
+    ASSERT_EQ(S_OK, card->ListItemsAllBegin());
+    ASSERT_EQ(S_OK, card->NextItem(listed.GetAddressOf()));
+    EXPECT_EQ(held, ColumnText(listed.Get(), L"TEL_NUM_0"));
+}
+
+TEST(ProfileNumbers, ImpossibleRangesFailCleanlyInsteadOfRunningAway)
+{
+    Handset handset(202);
+    PhonebookSettings settings = PhonebookSettings::Load(handset.device->Model());
+    settings.speedDialStart = 1;
+    settings.speedDialEnd = INT_MAX;
+    CKelvraPB codec(handset.device->Agent(), settings);
+    std::vector<uint16_t> speedDials;
+    long before = handset.Sim().RequestCount();
+    try {
+        codec.ScanSimSpeedDials(speedDials);
+        FAIL() << "no exception";
+    } catch (const _com_error& e) {
+        EXPECT_EQ(E_INVALIDARG, e.Error());
+    }
+    EXPECT_EQ(before, handset.Sim().RequestCount());
+
+    handset.device->Model().SetText(L"RUIM_startindex", L"2147483647");
+    auto card = CDataTableKelvraCard::Make();
+    card->Initialize(handset.device.Get(), static_cast<ITAMConnection*>(handset.connection.Get()), 13);
+    EXPECT_EQ(E_INVALIDARG, card->ListItemsAllBegin());
+}
+
+TEST(TableLifetime, ATableKeptAfterItsDeviceDataObjectFailsCleanly)
+{
+    ComPtr<IDataTable> phonebook, metadata;
+    {
+        Handset handset(202);
+        phonebook = handset.Table(DTID_PHONEBOOK);
+        metadata = handset.Table(DTID_METADATA);
+    }  // the host releases the device data object first
+    EXPECT_EQ(E_UNEXPECTED, phonebook->ListItemsAllBegin());
+    EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"has been released"));
+    ComPtr<IItem> item = NewContact(phonebook.Get(), L"Late");
+    EXPECT_EQ(E_UNEXPECTED, phonebook->CreateItem(item.Get(), nullptr));
+    Bstr devInf;
+    EXPECT_EQ(E_UNEXPECTED, metadata->GetProperty(Bstr(L"DevInf").Get(), devInf.Out()));
+    EXPECT_EQ(nullptr, devInf.Get());
+    item.Reset();
+    EXPECT_EQ(0u, phonebook.Detach()->Release());
+    EXPECT_EQ(0u, metadata.Detach()->Release());
+}

@@ -1,0 +1,318 @@
+// An update never destroys what it does not change: a listed contact, group or card
+// entry written back unchanged reaches the handset as it was, on every built-in model,
+// and a changed column changes only its own field.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "PhonebookLayouts.h"
+#include "PhonebookTestSupport.h"
+#include "RecordBuilder.h"
+
+using namespace kelvra;
+using namespace kelvra::testing;
+
+namespace {
+
+ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE type, SUID suid = 0)
+{
+    ComPtr<IItem> item;
+    EXPECT_EQ(S_OK, table->NewItem(type, suid, 0, item.GetAddressOf()));
+    return item;
+}
+
+std::vector<ComPtr<IItem>> ListAll(IDataTable* table)
+{
+    std::vector<ComPtr<IItem>> items;
+    EXPECT_EQ(S_OK, table->ListItemsAllBegin());
+    for (int guard = 0; guard < 100; ++guard) {
+        ComPtr<IItem> item;
+        EXPECT_EQ(S_OK, table->NextItem(item.GetAddressOf()));
+        if (!item)
+            break;
+        items.push_back(item);
+    }
+    return items;
+}
+
+ComPtr<IItem> Listed(IDataTable* table, QELDATATYPE type, SUID suid)
+{
+    for (const auto& item : ListAll(table)) {
+        QELDATATYPE kind;
+        item->getType(&kind);
+        if (kind == type && SuidOf(item.Get()) == suid)
+            return item;
+    }
+    ADD_FAILURE() << "SUID " << suid << " was not listed";
+    return nullptr;
+}
+
+// What a sync suite does: a new item filled with the columns of its own copy.
+ComPtr<IItem> CopyMadeWithNewItem(IDataTable* table, IItem* listed)
+{
+    QELDATATYPE type;
+    listed->getType(&type);
+    ComPtr<IItem> copy = NewItem(table, type, SuidOf(listed));
+    ULONG columns = 0;
+    listed->GetColumnCount(&columns);
+    for (ULONG column = 0; column < columns; ++column) {
+        Variant value;
+        listed->GetValue(column, value.Out());
+        EXPECT_EQ(S_OK, copy->SetValue(column, value.Get()));
+    }
+    return copy;
+}
+
+// The positions where two records differ, apart from the ones every write sets.
+std::vector<size_t> Differences(const std::string& before, const std::string& after, std::vector<size_t> setOnWrite)
+{
+    std::vector<size_t> positions;
+    EXPECT_EQ(before.size(), after.size());
+    for (size_t at = 0; at < std::min(before.size(), after.size()); ++at) {
+        bool rule = std::find(setOnWrite.begin(), setOnWrite.end(), at) != setOnWrite.end();
+        if (before[at] != after[at] && !rule)
+            positions.push_back(at);
+    }
+    return positions;
+}
+
+void ExpectWithin(const std::vector<size_t>& positions, size_t from, size_t size, const char* field)
+{
+    EXPECT_FALSE(positions.empty()) << field << " did not change";
+    for (size_t at : positions)
+        EXPECT_TRUE(at >= from && at < from + size) << "byte " << at << " changed outside " << field;
+}
+
+void Poke(std::string& record, size_t offset, std::string_view bytes)
+{
+    ASSERT_LE(offset + bytes.size(), record.size());
+    record.replace(offset, bytes.size(), bytes);
+}
+
+class EveryModelUpdate : public ::testing::TestWithParam<int> {};
+
+}  // namespace
+
+TEST_P(EveryModelUpdate, AContactWrittenBackUnchangedKeepsEveryByte)
+{
+    Handset handset(GetParam());
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(made.Get(), L"FIRST_NAME", L"Ada");
+    SetColumn(made.Get(), L"LAST_NAME", L"Lovelace");
+    SetColumn(made.Get(), L"TEL_NUM_0", L"+44 (20) 7946-0000");
+    SetColumn(made.Get(), L"TEL_TYPE_0", L"Mobile.Business");
+    SetColumn(made.Get(), L"TEL_NUM_1", L"555 0101");
+    SetColumn(made.Get(), L"TEL_TYPE_1", L"Fax");
+    SetColumn(made.Get(), L"TEL_DIAL_1", L"3");
+    SetColumn(made.Get(), L"EMAIL_ADDR_0", L"ada@example.org");
+    SetColumn(made.Get(), L"URL_ADDR_0", L"example.org");
+    SetColumn(made.Get(), L"ADDR_LOCALITY_0", L"London");
+    SetColumn(made.Get(), L"BIRTHDAY", L"1815-12-10");
+    SetColumn(made.Get(), L"NOTES", L"Analyst");
+    SetColumn(made.Get(), L"RINGTON", L"134");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+
+    // Settings the person made on the handset, which no column carries.
+    std::string record = *handset.Sim().FindRecord(1, static_cast<uint32_t>(suid));
+    record[layout.occupied] = 1;
+    record[layout.extendedId] = 0x5A;
+    Poke(record, layout.groupSlots, "\x02\xFF\x04");
+    Poke(record, layout.mainNumberMark, "\x01\x02");
+    Poke(record, layout.ring.clip, std::string("\x01\x10\x00\x00\x00\x20\x00\x00\x00", 9));
+    if (layout.messageRing)
+        Poke(record, layout.messageRing->fileName.offset, std::string("sms.mid\0\0\0\0\0\0", 9));
+    handset.Sim().PutRecord(1, static_cast<uint32_t>(suid), record);
+
+    ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_PHONEBOOK, suid);
+    ASSERT_NE(nullptr, listed.Get());
+    EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
+    EXPECT_EQ(L"134", ColumnText(listed.Get(), L"RINGTON"));
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyMadeWithNewItem(phonebook.Get(), listed.Get()).Get()));
+    std::string unchanged = *handset.Sim().FindRecord(1, static_cast<uint32_t>(suid));
+    std::vector<size_t> rules = {layout.occupied, layout.tableAddress, layout.tableAddress + 1};
+    EXPECT_TRUE(Differences(record, unchanged, rules).empty());
+
+    ComPtr<IItem> changed = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+    SetColumn(changed.Get(), L"NOTES", L"First programmer");
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(changed.Get()));
+    ExpectWithin(Differences(unchanged, *handset.Sim().FindRecord(1, static_cast<uint32_t>(suid)), rules),
+                 layout.memo.offset, layout.memo.Size(), "the memo");
+    EXPECT_EQ(L"First programmer", ColumnText(changed.Get(), L"NOTES"));
+}
+
+TEST_P(EveryModelUpdate, AGroupAndACardEntryWrittenBackUnchangedKeepEveryByte)
+{
+    Handset handset(GetParam());
+    PhonebookSettings settings = PhonebookSettings::Load(handset.device->Model());
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    if (settings.groupSupport) {
+        GroupLayout layout = GroupLayout::For(settings);
+        SUID suid = 0;
+        for (const wchar_t* name : {L"Family", L"Friends"}) {
+            ComPtr<IItem> group = NewItem(phonebook.Get(), QELDT_GROUP);
+            SetColumn(group.Get(), L"NAME", name);
+            ASSERT_EQ(S_OK, phonebook->CreateItem(group.Get(), &suid));
+        }
+        std::string record = *handset.Sim().FindRecord(2, static_cast<uint32_t>(suid));
+        record[layout.secret] = 1;
+        if (layout.ringFileName.Size() >= 6)  // some models keep no ring name for groups
+            Poke(record, layout.ringFileName.offset, std::string("g.mid", 6));
+        Poke(record, layout.ringIndex, "\x05\x00");
+        handset.Sim().PutRecord(2, static_cast<uint32_t>(suid), record);
+
+        ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_GROUP, suid);
+        ASSERT_NE(nullptr, listed.Get());
+        ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyMadeWithNewItem(phonebook.Get(), listed.Get()).Get()));
+        std::string unchanged = *handset.Sim().FindRecord(2, static_cast<uint32_t>(suid));
+        std::vector<size_t> rules = {layout.occupied, layout.address, layout.address + 1};
+        EXPECT_TRUE(Differences(record, unchanged, rules).empty());
+
+        ComPtr<IItem> renamed = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+        SetColumn(renamed.Get(), L"NAME", L"Pals");
+        ASSERT_EQ(S_OK, phonebook->UpdateItem(renamed.Get()));
+        ExpectWithin(Differences(unchanged, *handset.Sim().FindRecord(2, static_cast<uint32_t>(suid)), rules),
+                     layout.name.offset, layout.name.Size(), "the group name");
+    }
+
+    // A card entry the handset stored with its own punctuation.
+    handset.connection->SetCardInfo(13, 16, 5, 20);
+    ModelProfile& profile = handset.device->Model();
+    CardEntryLayout card = CardEntryLayout::For(profile.Length(L"RUIM_DefaultNameLen"), profile.Length(L"RUIM_DefaultNumberLen"));
+    RecordBuilder entry;
+    entry.U16(2).Wide(L"Mum", card.name.units).Wide(L"010-2222-3333", card.number.units);
+    handset.Sim().PutRecord(13, 2, entry.Bytes());
+    ComPtr<IDataTable> cardTable = handset.Table(DTID_SIM);
+    ComPtr<IItem> listed = Listed(cardTable.Get(), QELDT_PHONEBOOK_SIM, 2);
+    ASSERT_NE(nullptr, listed.Get());
+    ASSERT_EQ(S_OK, cardTable->UpdateItem(CopyMadeWithNewItem(cardTable.Get(), listed.Get()).Get()));
+    EXPECT_EQ(entry.Bytes(), *handset.Sim().FindRecord(13, 2));
+
+    ComPtr<IItem> renamed = CopyMadeWithNewItem(cardTable.Get(), listed.Get());
+    SetColumn(renamed.Get(), L"DISPLAY_NAME", L"Mother");
+    ASSERT_EQ(S_OK, cardTable->UpdateItem(renamed.Get()));
+    ExpectWithin(Differences(entry.Bytes(), *handset.Sim().FindRecord(13, 2), {}), card.name.offset,
+                 card.name.Size(), "the card name");
+}
+
+INSTANTIATE_TEST_SUITE_P(BuiltInModels, EveryModelUpdate, ::testing::Values(202, 203, 208, 210, 211, 212, 218));
+
+// Last-then-first (KTM-A280), first-blank-last (KTM-A230) and single-name (KTM-A110)
+// models each keep both names through create, list, update and list.
+TEST(ContactNames, SurviveEveryRoundTripOnEachFamily)
+{
+    struct Family {
+        int resource;
+        const wchar_t* shownAs;
+    };
+    for (Family family : {Family{202, L"LovelaceAda"}, Family{208, L"Ada Lovelace"}, Family{218, nullptr}}) {
+        SCOPED_TRACE(family.resource);
+        Handset handset(family.resource);
+        ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+        ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+        SetColumn(made.Get(), L"FIRST_NAME", L"Ada");
+        SetColumn(made.Get(), L"LAST_NAME", L"Lovelace");
+        SetColumn(made.Get(), L"TEL_NUM_0", L"1");
+        SUID suid = 0;
+        ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+        for (int round = 0; round < 2; ++round) {
+            ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_PHONEBOOK, suid);
+            ASSERT_NE(nullptr, listed.Get());
+            EXPECT_EQ(L"Ada", ColumnText(listed.Get(), L"FIRST_NAME"));
+            EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
+            if (family.shownAs)
+                EXPECT_EQ(family.shownAs, ColumnText(listed.Get(), L"DISPLAY_NAME"));
+            ComPtr<IItem> copy = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+            SetColumn(copy.Get(), L"NOTES", round == 0 ? L"one" : L"two");  // an update of another field
+            ASSERT_EQ(S_OK, phonebook->UpdateItem(copy.Get()));
+        }
+    }
+
+    // A contact known by its display name alone keeps it.
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> shop = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(shop.Get(), L"DISPLAY_NAME", L"Corner shop");
+    ASSERT_EQ(S_OK, phonebook->CreateItem(shop.Get(), nullptr));
+    EXPECT_EQ(L"Corner shop", ColumnText(shop.Get(), L"DISPLAY_NAME"));
+}
+
+TEST(ContactRing, ANumberGoesBackToTheRingIndexAndANameToTheFileName)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(item.Get(), L"FIRST_NAME", L"Ring");
+    SetColumn(item.Get(), L"RINGTON", L"tune.mid");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), &suid));
+    std::string record = *handset.Sim().FindRecord(1, 1);
+    EXPECT_EQ(std::string("tune.mid\0", 9), record.substr(layout.ring.fileName.offset, 9));
+
+    SetColumn(item.Get(), L"RINGTON", L"7");
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(item.Get()));
+    record = *handset.Sim().FindRecord(1, 1);
+    EXPECT_EQ(std::string(layout.ring.fileName.Size(), '\0'), record.substr(layout.ring.fileName.offset, layout.ring.fileName.Size()));
+    EXPECT_EQ(std::string("\x07\x00", 2), record.substr(layout.ring.index, 2));
+    EXPECT_EQ(L"7", ColumnText(item.Get(), L"RINGTON"));
+}
+
+TEST(ContactGroups, AnUnsetGroupIsNoGroupAndAnImpossibleOneIsRefused)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(item.Get(), L"FIRST_NAME", L"Grouped");
+    SetColumn(item.Get(), L"GROUP_ID_1", L"3");
+    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
+    EXPECT_EQ(std::string("\xFF\x03\xFF", 3), handset.Sim().FindRecord(1, 1)->substr(layout.groupSlots, 3));
+
+    // Leaving a group: the slot becomes no group again.
+    SetColumn(item.Get(), L"GROUP_ID_1", L"0");
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(item.Get()));
+    EXPECT_EQ(std::string("\xFF\xFF\xFF", 3), handset.Sim().FindRecord(1, 1)->substr(layout.groupSlots, 3));
+
+    std::string before = *handset.Sim().FindRecord(1, 1);
+    SetColumn(item.Get(), L"GROUP_ID_0", L"300");
+    EXPECT_EQ(E_INVALIDARG, phonebook->UpdateItem(item.Get()));
+    EXPECT_EQ(before, *handset.Sim().FindRecord(1, 1));
+}
+
+TEST(ContactWrites, AFailedCreateHandsOutNoSuidAndAFailedUpdateLeavesTheRecord)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(item.Get(), L"FIRST_NAME", L"Lost");
+    handset.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 1);  // the count passes, the write does not
+    SUID suid = 0;
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->CreateItem(item.Get(), &suid));
+    EXPECT_EQ(0, suid);
+
+    // A record too short to be the one the model describes is never written over.
+    handset.Sim().PutRecord(1, 1, std::string(40, '\x01'));
+    ComPtr<IItem> existing = NewItem(phonebook.Get(), QELDT_PHONEBOOK, 1);
+    SetColumn(existing.Get(), L"NOTES", L"overwrite");
+    handset.Sim().PutRecord(1, 1, std::string(40, '\x01'));
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->UpdateItem(existing.Get()));
+    EXPECT_EQ(std::string(40, '\x01'), *handset.Sim().FindRecord(1, 1));
+}
+
+TEST(ContactWrites, TextCutToItsFieldNeverSplitsACharacter)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ASSERT_EQ(50u, layout.memo.maxChars);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    std::wstring memo = std::wstring(49, L'x') + L"\U0001F600";  // the emoji's pair would straddle the end
+    SetColumn(item.Get(), L"NOTES", memo.c_str());
+    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
+    std::string field = handset.Sim().FindRecord(1, 1)->substr(layout.memo.offset + 49 * 2, 4);
+    EXPECT_EQ(std::string(4, '\0'), field);
+    EXPECT_EQ(std::wstring(49, L'x'), ColumnText(item.Get(), L"NOTES"));
+}
