@@ -31,8 +31,6 @@ PhonebookSettings PhonebookSettings::Load(const ModelProfile& profile)
     s.addressCity = profile.Length(L"Phonebook_AddrCityLen");
     s.addressState = profile.Length(L"Phonebook_AddrStateLen");
     s.addressCountry = profile.Length(L"Phonebook_AddrCountryLen");
-    s.ringFileName = profile.Length(L"Phonebook_RingFileNameLen");
-    s.messageRingFileName = profile.Length(L"Phonebook_MsgRingFileNameLen");
     s.speedDialStart = profile.Number(L"Phonebook_SpeedDialStart");
     s.speedDialEnd = profile.Number(L"Phonebook_SpeedDialEnd");
     s.mainEmailWord = _wcsicmp(profile.Text(L"Phonebook_SupportMainEmail").c_str(), L"true") == 0;
@@ -41,9 +39,6 @@ PhonebookSettings PhonebookSettings::Load(const ModelProfile& profile)
     if (s.groupSupport) {
         s.groupName = profile.Length(L"PBGroup_NameLen");
         s.maxGroups = profile.Number(L"PBGroup_GroupMaxCnt");
-        s.groupStart = profile.Number(L"PBGroup_StartIndex");
-        s.groupEnd = profile.Number(L"PBGroup_EndIndex");
-        s.groupDefaultCount = profile.Number(L"PBGroup_DefaultCount");
         s.undeletableGroups = profile.Number(L"PBGroup_NotDelete");
         s.groupPhotoFileName = profile.Length(L"PBGroup_PhotoFileNameLen");
         s.groupRingFileName = profile.Length(L"PBGroup_RingFileNameLen");

@@ -32,16 +32,12 @@ struct PhonebookSettings {
     bool mainEmailWord = false;
     FieldLength number, firstName, lastName, fullName, email, memo, fileName;
     FieldLength addressInfo, addressStreet, addressZipCode, addressCity, addressState, addressCountry;
-    FieldLength ringFileName, messageRingFileName;
     LONG speedDialStart = 0;
     LONG speedDialEnd = 0;
 
     bool groupSupport = false;
     FieldLength groupName, groupPhotoFileName, groupRingFileName;
     LONG maxGroups = 0;
-    LONG groupStart = 0;
-    LONG groupEnd = 0;
-    LONG groupDefaultCount = 0;
     LONG undeletableGroups = 0;
 
     FieldLength speedDialName, speedDialNumber;

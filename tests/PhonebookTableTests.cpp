@@ -29,22 +29,6 @@ ComPtr<IItem> NewContact(IDataTable* table, const wchar_t* first, const wchar_t*
     return item;
 }
 
-std::vector<ComPtr<IItem>> ListAll(IDataTable* table)
-{
-    std::vector<ComPtr<IItem>> items;
-    EXPECT_EQ(S_OK, table->ListItemsAllBegin());
-    for (int guard = 0; guard < 5000; ++guard) {
-        ComPtr<IItem> item;
-        HRESULT hr = table->NextItem(item.GetAddressOf());
-        EXPECT_EQ(S_OK, hr);
-        if (FAILED(hr) || !item)
-            break;
-        items.push_back(item);
-    }
-    EXPECT_EQ(S_OK, table->ListItemsEnd());
-    return items;
-}
-
 QELDATATYPE TypeOf(IItem* item)
 {
     QELDATATYPE type = QELDT_PHONEBOOK;

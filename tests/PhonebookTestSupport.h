@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DataTableKelvraCard.h"
 #include "DataTableKelvraPB.h"
@@ -47,5 +48,7 @@ void SetColumn(IItem* item, const wchar_t* name, const wchar_t* text);
 Variant Column(IItem* item, const wchar_t* name);
 std::wstring ColumnText(IItem* item, const wchar_t* name);
 SUID SuidOf(IItem* item);
+// Every item of a table's listing, which is then ended.
+std::vector<ComPtr<IItem>> ListAll(IDataTable* table);
 
 }  // namespace kelvra::testing

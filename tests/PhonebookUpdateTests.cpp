@@ -21,20 +21,6 @@ ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE type, SUID suid = 0)
     return item;
 }
 
-std::vector<ComPtr<IItem>> ListAll(IDataTable* table)
-{
-    std::vector<ComPtr<IItem>> items;
-    EXPECT_EQ(S_OK, table->ListItemsAllBegin());
-    for (int guard = 0; guard < 100; ++guard) {
-        ComPtr<IItem> item;
-        EXPECT_EQ(S_OK, table->NextItem(item.GetAddressOf()));
-        if (!item)
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 ComPtr<IItem> Listed(IDataTable* table, QELDATATYPE type, SUID suid)
 {
     for (const auto& item : ListAll(table)) {

@@ -133,6 +133,22 @@ std::wstring ColumnText(IItem* item, const wchar_t* name)
     return Bstr::Attach(SysAllocString(text.Get().bstrVal)).Str();
 }
 
+std::vector<ComPtr<IItem>> ListAll(IDataTable* table)
+{
+    std::vector<ComPtr<IItem>> items;
+    EXPECT_EQ(S_OK, table->ListItemsAllBegin());
+    for (int guard = 0; guard < 5000; ++guard) {
+        ComPtr<IItem> item;
+        HRESULT hr = table->NextItem(item.GetAddressOf());
+        EXPECT_EQ(S_OK, hr);
+        if (FAILED(hr) || !item)
+            break;
+        items.push_back(item);
+    }
+    EXPECT_EQ(S_OK, table->ListItemsEnd());
+    return items;
+}
+
 SUID SuidOf(IItem* item)
 {
     SUID suid = 0;
