@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "ModelName.h"
+
 namespace kelvra {
 
 namespace {
@@ -92,8 +94,8 @@ void PhonebookDataStore(const ModelProfile& profile, std::wstring& out)
         p.Open(L"TEL_DIAL", L"string");
         p.Close();
     }
-    std::wstring model = profile.Text(L"PhoneBaseInfo_PhoneModel");
-    if (model.empty() || std::wstring(L"KTM-A280;KTM-A150;KTM-A230;KTM-A130;KTM-A260").find(model) == std::wstring::npos) {
+    ModelName model(profile.Text(L"PhoneBaseInfo_PhoneModel"));
+    if (!model.OccursInList(L"KTM-A280;KTM-A150;KTM-A230;KTM-A130;KTM-A260")) {
         p.Open(L"PHOTO", L"string");
         p.Line(L"\t <MaxOccur>1</MaxOccur>\r\n\t <ValEnum>IMAGE_PHOTO</ValEnum>");
         p.Close();
@@ -296,8 +298,7 @@ void HolidayCap(const ModelProfile& profile, std::wstring& out)
 
 void CalendarDataStore(const ModelProfile& profile, std::wstring& out)
 {
-    std::wstring model = profile.Text(L"PhoneBaseInfo_PhoneModel");
-    bool special = _wcsicmp(model.c_str(), L"KTM-A290") == 0 || _wcsicmp(model.c_str(), L"KTM-A180") == 0;
+    bool special = ModelName(profile.Text(L"PhoneBaseInfo_PhoneModel")).IsOneOfIgnoringCase({L"KTM-A290", L"KTM-A180"});
     const wchar_t* const kType = L"\t\t<CTType>CALENDAR_EVENT</CTType>\r\n\t\t<VerCT>1.0</VerCT>\r\n";
     out += L"<DataStore>\r\n\t<SourceRef>CALENDAR_EVENT</SourceRef>\r\n";
     out += std::wstring(L"\t<Rx-Pref>\r\n") + kType + L"\t</Rx-Pref>\r\n\t<Tx-Pref>\r\n" + kType + L"\t</Tx-Pref>\r\n";

@@ -4,6 +4,7 @@
 
 #include "ComModule.h"
 #include "Errors.h"
+#include "ModelName.h"
 #include "Platform.h"
 #include "ProfileKeyCatalogue.h"
 
@@ -112,7 +113,7 @@ void ProfileLoader::ReadTablePresence()
         start = comma + 1;
     }
     // These two models have the organizer's extra stores whatever their list says.
-    if (m_profile.phoneModel == L"KTM-A150" || m_profile.phoneModel == L"KTM-A280") {
+    if (ModelName(m_profile.phoneModel).IsOneOf({L"KTM-A150", L"KTM-A280"})) {
         for (int table : {3, 7, 8, 9, 10})
             m_profile.presence[static_cast<size_t>(table - 1)] = 1;
     }
