@@ -78,7 +78,19 @@ uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, D
                                            L" bytes, more than any reply can hold");
     payload.clear();
     payload.reserve(length);
-    ReadExactly(length, timeoutMs, payload);
+    try {
+        ReadExactly(length, timeoutMs, payload);
+    } catch (const _com_error& e) {
+        // The agent's failure stays the result; the text says the reply came short.
+        ComPtr<IErrorInfo> info;
+        *info.ReleaseAndGetAddressOf() = e.ErrorInfo();  // a reference of its own
+        Bstr cause;
+        if (info)
+            info->GetDescription(cause.Out());
+        ThrowComError(e.Error(), L"The handset's reply stopped after " + std::to_wstring(payload.size()) + L" of " +
+                                     std::to_wstring(length) + L" bytes" +
+                                     (cause.Length() ? L": " + cause.Str() : std::wstring()));
+    }
     return replyCode;
 }
 

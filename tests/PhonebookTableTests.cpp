@@ -204,6 +204,13 @@ TEST(PhonebookTable, HandsetFaultsBecomeFailingResults)
     EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count));
     handset.connection->InjectFault(SIMFAULT_GARBAGE_LENGTH, 0);
     EXPECT_EQ(static_cast<HRESULT>(0x80040001), phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count));
+    handset.connection->InjectFault(SIMFAULT_SHORT_REPLY, 0);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_TIMEOUT), phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count));
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(S_OK, GetErrorInfo(0, &info));
+    Bstr description;
+    info->GetDescription(description.Out());
+    EXPECT_NE(std::wstring::npos, description.Str().find(L"reply stopped after 2 of 4 bytes")) << description.Str();
 }
 
 TEST(CardTable, CutsNamesAndNumbersToTheCardsLimits)
