@@ -102,7 +102,8 @@ void ContentLineReader::Parse(const std::string& logical, size_t number, Content
         line.group = name.substr(0, dot);
         name = name.substr(dot + 1);
     }
-    if (name.empty() || name.find('.') != std::string::npos || line.group.find('.') != std::string::npos)
+    bool nameEnds = at < logical.size() && (logical[at] == ';' || logical[at] == ':');
+    if (name.empty() || !nameEnds || name.find('.') != std::string::npos || line.group.find('.') != std::string::npos)
         throw ContentLineError(number, "this is not a content line (\"NAME:value\")");
     line.name = UpperAscii(name);
     while (at < logical.size() && logical[at] == ';')

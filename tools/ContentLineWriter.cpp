@@ -28,14 +28,14 @@ std::string ContentLineWriter::Line(const ContentLine& line)
 
 std::string ContentLineWriter::ParameterValue(const std::string& value)
 {
-    if (value.find_first_of(",;:") == std::string::npos)
-        return value;
-    std::string quoted;
+    std::string kept;
     for (char c : value) {
-        if (c != '"')  // a parameter value cannot hold a quote
-            quoted += c;
+        if (c != '"')  // a parameter value cannot hold a quote, quoted or not
+            kept += c;
     }
-    return "\"" + quoted + "\"";
+    if (kept.find_first_of(",;:") == std::string::npos)
+        return kept;
+    return "\"" + kept + "\"";
 }
 
 std::string ContentLineWriter::Folded(const std::string& line)

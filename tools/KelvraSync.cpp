@@ -171,6 +171,19 @@ void CheckModel(int id)
     throw BadValue("there is no built-in model " + std::to_string(id) + "; the models are " + known);
 }
 
+// A table by the name a person uses; a model without it is a bad value, not a usage error.
+ComPtr<IDataTable> OpenTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    NamedTable named;
+    if (!SyncSession::Lookup(name, named))
+        throw UsageError("unknown table \"" + NarrowUtf8(name) + "\"");
+    ComPtr<IDataTable> table = session.Table(named.id);
+    if (!table)
+        throw BadValue("this model offers no " + NarrowUtf8(name) + " table; the tables command lists those it has");
+    kind = named.itemType;
+    return table;
+}
+
 const std::wstring& Word(const CommandLine& line, size_t index)
 {
     return line.words.at(index);  // Validate made sure the words are there
@@ -229,7 +242,7 @@ int Models()
 int List(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
     fputs((line.json ? ItemsAsJson(items) : ItemsAsText(items)).c_str(), stdout);
     return kOk;
@@ -238,7 +251,7 @@ int List(SyncSession& session, const CommandLine& line)
 int Count(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     bool phonebook = Word(line, 1) == L"phonebook" || Word(line, 1) == L"groups";
     // The phonebook counts its contacts and groups together; the groups come first in
     // its listing, so walking them gives the split.
@@ -288,7 +301,7 @@ SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstr
 int Create(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     std::vector<std::string> changes;
     SUID suid = CreateItem(table.Get(), kind, Rest(line, 2), &changes, Word(line, 1));
     printf("created SUID %ld\n", static_cast<long>(suid));
@@ -298,7 +311,7 @@ int Create(SyncSession& session, const CommandLine& line)
 int Update(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     SUID suid = ParseSuid(Word(line, 2));
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     std::vector<std::wstring> assignments = Rest(line, 3);
@@ -336,7 +349,7 @@ size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
 int Delete(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     SUID suid = ParseSuid(Word(line, 2));
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
@@ -376,7 +389,7 @@ int ExportVCard(SyncSession& session, const CommandLine& line)
 {
     std::wstring path = Word(line, 1);
     QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     std::map<std::wstring, std::wstring> groups = GroupNames(phonebook.Get());
     std::string text;
     std::vector<ComPtr<IItem>> contacts = TableWalker(phonebook.Get()).Items(QELDT_PHONEBOOK, true);
@@ -406,14 +419,14 @@ int ImportVCard(SyncSession& session, const CommandLine& line)
         throw InputError(NarrowUtf8(path) + ": " + e.what());
     }
     QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     return VCardImport(phonebook.Get(), line.duplicates).Run(contacts) ? kOk : kHandsetChanged;
 }
 
 int SeedDemo(SyncSession& session)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     ULONG count = 0;
     CheckCall(phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count), "Counting the phonebook");
     if (count > 0) {
@@ -439,7 +452,7 @@ int SeedDemo(SyncSession& session)
     };
     for (const auto& contact : contacts)
         CreateItem(phonebook.Get(), QELDT_PHONEBOOK, contact);
-    ComPtr<IDataTable> card = session.Table(L"card", kind);
+    ComPtr<IDataTable> card = OpenTable(session, L"card", kind);
     for (const auto& entry : std::vector<std::vector<std::wstring>>{
              {L"DISPLAY_NAME=Mum", L"TEL_NUM_0=010-3333-4444"},
              {L"DISPLAY_NAME=Taxi", L"TEL_NUM_0=1588-0000"},
