@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -192,8 +193,9 @@ const std::wstring& Word(const CommandLine& line, size_t index)
 SUID ParseSuid(const std::wstring& text)
 {
     wchar_t* end = nullptr;
+    errno = 0;
     long value = wcstol(text.c_str(), &end, 10);
-    if (text.empty() || *end != L'\0' || value < 0)
+    if (text.empty() || *end != L'\0' || value < 0 || errno == ERANGE || value > 0x7FFFFFFF)
         throw BadValue("\"" + NarrowUtf8(text) + "\" is not a SUID");
     return static_cast<SUID>(value);
 }
@@ -404,20 +406,24 @@ int ExportVCard(SyncSession& session, const CommandLine& line)
     return kOk;
 }
 
-int ImportVCard(SyncSession& session, const CommandLine& line)
+// The file is read before the handset is opened: a file that is missing or no vCard
+// file leaves the handset untouched.
+std::vector<VCardContact> ReadVCardFile(const std::wstring& path)
 {
-    std::wstring path = Word(line, 1);
     std::ifstream in(path.c_str(), std::ios::binary);
     if (!in)
         throw InputError("cannot read " + NarrowUtf8(path));
     std::stringstream text;
     text << in.rdbuf();
-    std::vector<VCardContact> contacts;
     try {
-        contacts = VCardReader::Read(text.str());
+        return VCardReader::Read(text.str());
     } catch (const InputError& e) {
         throw InputError(NarrowUtf8(path) + ": " + e.what());
     }
+}
+
+int ImportVCard(SyncSession& session, const CommandLine& line, const std::vector<VCardContact>& contacts)
+{
     QELDATATYPE kind;
     ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     return VCardImport(phonebook.Get(), line.duplicates).Run(contacts) ? kOk : kHandsetChanged;
@@ -465,6 +471,9 @@ int SeedDemo(SyncSession& session)
 int RunWithHandset(const CommandLine& line)
 {
     const std::wstring& command = line.words[0];
+    std::vector<VCardContact> contacts;
+    if (command == L"import-vcard")
+        contacts = ReadVCardFile(Word(line, 1));
     SyncSession session(line.session);
     if (command == L"tables")
         return Tables(session);
@@ -483,7 +492,7 @@ int RunWithHandset(const CommandLine& line)
     if (command == L"export-vcard")
         return ExportVCard(session, line);
     if (command == L"import-vcard")
-        return ImportVCard(session, line);
+        return ImportVCard(session, line, contacts);
     return SeedDemo(session);
 }
 

@@ -44,6 +44,11 @@ run others import-vcard "Z:$work/garbage.vcf"
 check "binary garbage is no vCard file" exits 3
 check "said plainly" contains "$err" "is not a vCard file"
 check "without echoing its bytes" bash -c '! LC_ALL=C grep -q "[^[:print:][:space:]]" <<<"$1"' _ "$err"
+run untouched import-vcard "Z:$work/garbage.vcf"
+check "a file that is no vCard leaves the handset unopened" test ! -e "$work/untouched"
+run untouched import-vcard "Z:$work/no-such-file.vcf"
+check "so does a file that is not there" test ! -e "$work/untouched"
+check "which is a file error" exits 3
 
 run small --model 218 import-vcard "Z:$vcards/too-much-for-a110.vcf"
 check "a file the small model cannot hold exits 4" exits 4
