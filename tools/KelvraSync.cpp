@@ -509,6 +509,8 @@ int Run(const CommandLine& line)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // Names and notes are printed as UTF-8; a Windows console shows them as such.
+    SetConsoleOutputCP(CP_UTF8);
     CommandLine line;
     try {
         line = Parse(argc, argv);

@@ -1,5 +1,6 @@
 #include "VCardReader.h"
 
+#include <cwchar>
 #include <cwctype>
 
 #include "CharsetDecoder.h"
@@ -233,7 +234,9 @@ void VCardReader::TakeNumber(const ContentLine& line, const std::wstring& number
     }
     std::wstring index = std::to_wstring(n);
     std::string ownType = line.Parameter("X-KELVRA-TYPE");
-    contact.columns.emplace_back(L"TEL_NUM_" + index, number);
+    // vCard 4.0 writes numbers as URIs: "tel:+1-555-0101".
+    bool uri = number.size() > 4 && _wcsnicmp(number.c_str(), L"tel:", 4) == 0;
+    contact.columns.emplace_back(L"TEL_NUM_" + index, uri ? number.substr(4) : number);
     contact.columns.emplace_back(L"TEL_TYPE_" + index, ownType.empty() ? NumberTypeOf(line) : WidenUtf8(ownType));
     std::string dial = line.Parameter("X-KELVRA-DIAL");
     if (!dial.empty())

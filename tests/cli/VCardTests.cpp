@@ -61,6 +61,13 @@ TEST(VCardReader, LeavesOutTextItCannotDecodeAndSaysSo)
     EXPECT_TRUE(contact.problem.empty());
 }
 
+TEST(VCardReader, ReadsVersion40NumbersWrittenAsUris)
+{
+    VCardContact contact = One("FN:A\r\nTEL;VALUE=uri;TYPE=\"cell,work\":tel:+1-555-0101\r\n");
+    EXPECT_EQ(Column(contact, L"TEL_NUM_0"), L"+1-555-0101");
+    EXPECT_EQ(Column(contact, L"TEL_TYPE_0"), L"Mobile.Business");
+}
+
 TEST(VCardReader, TakesTheFormattedNameWhenThereIsNoStructuredName)
 {
     EXPECT_EQ(Column(One("FN:Grace Hopper\r\n"), L"FIRST_NAME"), L"Grace Hopper");
