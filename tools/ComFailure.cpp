@@ -33,6 +33,21 @@ std::string SystemMeaning(HRESULT hr)
     return NarrowUtf8(meaning);
 }
 
+// The component's error information says where it failed ("Table::Method failed with
+// 0x...: " before, "(File.cpp:12)" after the reason). That belongs in the debug log; a
+// person reads the reason.
+std::wstring ReasonOnly(std::wstring text)
+{
+    size_t source = text.rfind(L" (");
+    if (source != std::wstring::npos && text.back() == L')' && text.find(L".cpp:", source) != std::wstring::npos)
+        text.erase(source);
+    size_t failed = text.find(L" failed with 0x");
+    size_t colon = failed == std::wstring::npos ? std::wstring::npos : text.find(L": ", failed);
+    if (colon != std::wstring::npos && text.find(L"::") < failed)
+        text.erase(0, colon + 2);
+    return text;
+}
+
 std::string ErrorInformation()
 {
     Microsoft::WRL::ComPtr<IErrorInfo> info;
@@ -40,7 +55,9 @@ std::string ErrorInformation()
         return {};
     Bstr description;
     info->GetDescription(description.Out());
-    return NarrowUtf8(description.Str());
+    std::wstring text = description.Str();
+    OutputDebugStringW((L"kelvra-sync: " + text + L"\n").c_str());
+    return NarrowUtf8(ReasonOnly(text));
 }
 
 }  // namespace

@@ -9,8 +9,20 @@
 
 namespace kelvra::tools {
 
-// A failure of the host program itself: a usage error or a bad value.
+// A command line the program cannot follow: the usage is printed with it.
 class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A value on the command line that does not fit (a column, a SUID, a model).
+class BadValue : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that cannot be read or written, or that is not what the command needs.
+class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

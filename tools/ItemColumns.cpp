@@ -63,7 +63,7 @@ void SetColumnText(IItem* item, const std::wstring& name, const std::wstring& va
     LONG found = 0;
     CheckCall(item->GetOrdinal(Bstr(name).Get(), &ordinal, &found), "Looking up a column");
     if (!found)
-        throw UsageError("the item has no column \"" + NarrowUtf8(name) + "\"");
+        throw BadValue("the item has no column \"" + NarrowUtf8(name) + "\"");
     CheckCall(item->SetValue(ordinal, Variant::FromText(value).Get()), "Setting a column");
 }
 
@@ -72,7 +72,7 @@ void ApplyAssignments(IItem* item, const std::vector<std::wstring>& assignments)
     for (const std::wstring& assignment : assignments) {
         size_t equals = assignment.find(L'=');
         if (equals == std::wstring::npos || equals == 0)
-            throw UsageError("\"" + NarrowUtf8(assignment) + "\" is not COLUMN=VALUE");
+            throw BadValue("\"" + NarrowUtf8(assignment) + "\" is not COLUMN=VALUE");
         SetColumnText(item, assignment.substr(0, equals), assignment.substr(equals + 1));
     }
 }

@@ -6,6 +6,26 @@
 
 namespace kelvra::tools {
 
+namespace {
+
+// An item's columns for a listing. The component's TEL_COUNT is the number of number
+// fields the model has; a person reads it as the numbers the contact holds.
+std::vector<NamedValue> ListedColumns(IItem* item)
+{
+    std::vector<NamedValue> columns = ReadColumns(item);
+    LONG present = 0;
+    for (const NamedValue& column : columns)
+        present += column.name.rfind(L"TEL_NUM_", 0) == 0 && !ValueText(column.value).empty() ? 1 : 0;
+    for (NamedValue& column : columns) {
+        if (column.name == L"TEL_COUNT")
+            column.value = column.value.Type() == VT_BSTR ? Variant::FromText(std::to_wstring(present))
+                                                          : Variant::FromInt(present);
+    }
+    return columns;
+}
+
+}  // namespace
+
 std::string JsonString(const std::wstring& text)
 {
     std::string out = "\"";
@@ -29,7 +49,7 @@ std::string ItemsAsText(const std::vector<ComPtr<IItem>>& items)
     std::string out;
     for (const auto& item : items) {
         out += "SUID " + std::to_string(ItemSuid(item.Get())) + "\n";
-        for (const NamedValue& column : ReadColumns(item.Get())) {
+        for (const NamedValue& column : ListedColumns(item.Get())) {
             std::wstring text = ValueText(column.value);
             bool noGroup = column.name.rfind(L"GROUP_ID_", 0) == 0 && text == L"0";
             if (!text.empty() && !noGroup && column.name != L"SUID")
@@ -45,7 +65,7 @@ std::string ItemsAsJson(const std::vector<ComPtr<IItem>>& items)
     for (size_t i = 0; i < items.size(); ++i) {
         out += i ? ",\n {" : "\n {";
         bool first = true;
-        for (const NamedValue& column : ReadColumns(items[i].Get())) {
+        for (const NamedValue& column : ListedColumns(items[i].Get())) {
             VARTYPE type = column.value.Type();
             if (type == VT_EMPTY)
                 continue;

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -12,47 +13,80 @@
 #include <vector>
 
 #include "ComFailure.h"
+#include "DevInfSummary.h"
+#include "HandsetChanges.h"
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
+#include "ModelCatalogue.h"
 #include "SyncSession.h"
 #include "TableWalker.h"
-#include "VCard.h"
+#include "VCardImport.h"
+#include "VCardReader.h"
+#include "VCardWriter.h"
 
 using namespace kelvra;
 using namespace kelvra::tools;
 
 namespace {
 
-enum ExitCode { kOk = 0, kUsage = 1, kComponentFailure = 2, kInputFailure = 3 };
+enum ExitCode { kOk = 0, kUsage = 1, kComponentFailure = 2, kInputFailure = 3, kHandsetChanged = 4 };
 
 const char kUsageText[] =
     "usage: kelvra-sync [--handset FOLDER] [--model ID] [--sim-fault FAULT] [--json] COMMAND ...\n"
     "commands:\n"
     "  tables                         the tables of the connected model\n"
     "  list TABLE                     the items of a table (--json for JSON)\n"
-    "  count TABLE                    how many items the handset holds\n"
-    "  devinf                         what the model can store (DevInf document)\n"
+    "  count TABLE                    how many items the table holds\n"
+    "  devinf [--summary]             what the model can store (DevInf document, or its limits)\n"
     "  create TABLE COLUMN=VALUE...   a new item; prints its SUID\n"
     "  update TABLE SUID COLUMN=VALUE...\n"
-    "  delete TABLE SUID\n"
+    "  delete TABLE SUID              deleting a group first takes it off its contacts\n"
     "  export-vcard FILE              the phonebook as vCard 3.0\n"
-    "  import-vcard FILE              creates the contacts of a vCard file\n"
+    "  import-vcard [--duplicates] FILE\n"
+    "                                 creates the contacts of a vCard file (2.1, 3.0 or 4.0);\n"
+    "                                 contacts the handset already holds are left out\n"
+    "                                 unless --duplicates is given\n"
     "  seed-demo                      fills an empty handset with demo data\n"
-    "tables: phonebook groups card card2 (and the model's other tables)\n"
+    "  models                         the models --model takes\n"
+    "  help                           this text (also --help, -h)\n"
+    "tables: phonebook groups card card2 metadata\n"
     "--handset: the folder where the simulated handset keeps its state\n"
-    "--model: the built-in profile of the simulated model (202 = KTM-A280)\n"
-    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n";
+    "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
+    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
+    "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
+    "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
+    "  handset changed or left out data, as the lines on stderr say\n";
+
+const wchar_t* const kFaults[] = {L"timeout", L"short-reply", L"wrong-code", L"garbage-length"};
 
 struct CommandLine {
     SessionOptions session;
+    bool modelGiven = false;
     bool json = false;
+    bool duplicates = false;
+    bool summary = false;
+    bool help = false;
     std::vector<std::wstring> words;
+};
+
+// A command, how many words it needs after its name, and whether the first names a table.
+struct CommandShape {
+    const wchar_t* name;
+    size_t arguments;
+    bool table;
+};
+
+const CommandShape kCommands[] = {
+    {L"tables", 0, false},      {L"list", 1, true},         {L"count", 1, true},
+    {L"devinf", 0, false},      {L"create", 1, true},       {L"update", 2, true},
+    {L"delete", 2, true},       {L"export-vcard", 1, false}, {L"import-vcard", 1, false},
+    {L"seed-demo", 0, false},   {L"models", 0, false},      {L"help", 0, false},
 };
 
 std::wstring DefaultHandsetFolder()
 {
     wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
     return std::wstring(path) + L"\\Kelvra Handset";
 }
 
@@ -67,35 +101,102 @@ CommandLine Parse(int argc, wchar_t** argv)
                 throw UsageError(NarrowUtf8(word) + " needs a value");
             return argv[++i];
         };
-        if (word == L"--handset")
+        if (word == L"--help" || word == L"-h") {
+            line.help = true;
+        } else if (word == L"--handset") {
             line.session.handsetFolder = value();
-        else if (word == L"--model")
-            line.session.model = _wtoi(value().c_str());
-        else if (word == L"--sim-fault")
+        } else if (word == L"--model") {
+            std::wstring id = value();
+            wchar_t* end = nullptr;
+            long model = wcstol(id.c_str(), &end, 10);
+            if (id.empty() || *end != L'\0' || model <= 0 || model > 0xFFFF)
+                throw BadValue("\"" + NarrowUtf8(id) + "\" is not a model number; the models command lists them");
+            line.session.model = static_cast<int>(model);
+            line.modelGiven = true;
+        } else if (word == L"--sim-fault") {
             line.session.fault = value();
-        else if (word == L"--json")
+        } else if (word == L"--json") {
             line.json = true;
-        else
+        } else if (word == L"--duplicates") {
+            line.duplicates = true;
+        } else if (word == L"--summary") {
+            line.summary = true;
+        } else if (word.size() > 1 && word[0] == L'-') {
+            throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
+        } else {
             line.words.push_back(word);
+        }
     }
-    if (line.words.empty())
+    if (!line.words.empty() && line.words[0] == L"help")
+        line.help = true;
+    if (line.words.empty() && !line.help)
         throw UsageError("no command given");
     return line;
 }
 
-const std::wstring& Word(const CommandLine& line, size_t index, const char* what)
+// Everything that can be checked without the handset is checked before it is opened, so
+// that a mistyped command leaves nothing behind.
+void Validate(const CommandLine& line)
 {
-    if (index >= line.words.size())
-        throw UsageError(std::string("missing ") + what);
-    return line.words[index];
+    const std::wstring& command = line.words[0];
+    const CommandShape* shape = nullptr;
+    for (const CommandShape& candidate : kCommands) {
+        if (command == candidate.name)
+            shape = &candidate;
+    }
+    if (!shape)
+        throw UsageError("unknown command \"" + NarrowUtf8(command) + "\"");
+    if (line.words.size() < 1 + shape->arguments)
+        throw UsageError(NarrowUtf8(command) + " needs " + (shape->table ? "a table name" : "a file name") +
+                         (shape->arguments > 1 ? " and a SUID" : ""));
+    NamedTable named;
+    if (shape->table && !SyncSession::Lookup(line.words[1], named))
+        throw UsageError("unknown table \"" + NarrowUtf8(line.words[1]) + "\"");
+    if (!line.session.fault.empty()) {
+        bool known = false;
+        for (const wchar_t* fault : kFaults)
+            known = known || line.session.fault == fault;
+        if (!known)
+            throw UsageError("unknown fault \"" + NarrowUtf8(line.session.fault) + "\"");
+    }
+}
+
+void CheckModel(int id)
+{
+    std::string known;
+    for (const BuiltInModel& model : ModelCatalogue::Load()) {
+        if (model.id == id)
+            return;
+        known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
+    }
+    throw BadValue("there is no built-in model " + std::to_string(id) + "; the models are " + known);
+}
+
+// A table by the name a person uses; a model without it is a bad value, not a usage error.
+ComPtr<IDataTable> OpenTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    NamedTable named;
+    if (!SyncSession::Lookup(name, named))
+        throw UsageError("unknown table \"" + NarrowUtf8(name) + "\"");
+    ComPtr<IDataTable> table = session.Table(named.id);
+    if (!table)
+        throw BadValue("this model offers no " + NarrowUtf8(name) + " table; the tables command lists those it has");
+    kind = named.itemType;
+    return table;
+}
+
+const std::wstring& Word(const CommandLine& line, size_t index)
+{
+    return line.words.at(index);  // Validate made sure the words are there
 }
 
 SUID ParseSuid(const std::wstring& text)
 {
     wchar_t* end = nullptr;
+    errno = 0;
     long value = wcstol(text.c_str(), &end, 10);
-    if (text.empty() || *end != L'\0')
-        throw UsageError("\"" + NarrowUtf8(text) + "\" is not a SUID");
+    if (text.empty() || *end != L'\0' || value < 0 || errno == ERANGE || value > 0x7FFFFFFF)
+        throw BadValue("\"" + NarrowUtf8(text) + "\" is not a SUID");
     return static_cast<SUID>(value);
 }
 
@@ -111,7 +212,16 @@ ComPtr<IItem> FindItem(IDataTable* table, QELDATATYPE kind, SUID suid)
         if (ItemSuid(item.Get()) == suid)
             return item;
     }
-    throw UsageError("there is no item with SUID " + std::to_string(suid));
+    throw BadValue("there is no item with SUID " + std::to_string(suid));
+}
+
+// Lines on stderr for what the handset changed; true when there were any.
+bool SayChanges(const std::string& who, const std::vector<std::string>& changes)
+{
+    fflush(stdout);
+    for (const std::string& change : changes)
+        fprintf(stderr, "%s: %s\n", who.c_str(), change.c_str());
+    return !changes.empty();
 }
 
 int Tables(SyncSession& session)
@@ -124,10 +234,17 @@ int Tables(SyncSession& session)
     return kOk;
 }
 
+int Models()
+{
+    for (const BuiltInModel& model : ModelCatalogue::Load())
+        printf("%d  %s\n", model.id, NarrowUtf8(model.name).c_str());
+    return kOk;
+}
+
 int List(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1, "table name"), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
     fputs((line.json ? ItemsAsJson(items) : ItemsAsText(items)).c_str(), stdout);
     return kOk;
@@ -136,60 +253,113 @@ int List(SyncSession& session, const CommandLine& line)
 int Count(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1, "table name"), kind);
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
+    bool phonebook = Word(line, 1) == L"phonebook" || Word(line, 1) == L"groups";
+    // The phonebook counts its contacts and groups together; the groups come first in
+    // its listing, so walking them gives the split.
+    size_t groups = phonebook ? TableWalker(table.Get()).Items(QELDT_GROUP, false).size() : 0;
+    if (kind == QELDT_GROUP) {
+        printf("%zu\n", groups);
+        return kOk;
+    }
     ULONG count = 0;
     CheckCall(table->GetItemCount(nullptr, 0, kind, &count), "Counting the items");
-    printf("%lu\n", static_cast<unsigned long>(count));
+    printf("%lu\n", static_cast<unsigned long>(count >= groups ? count - groups : 0));
     return kOk;
 }
 
-int DevInf(SyncSession& session)
+int DevInf(SyncSession& session, const CommandLine& line)
 {
     ComPtr<IDataTable> metadata = session.Table(DTID_METADATA);
+    if (!metadata)
+        throw ComFailure(E_NOTIMPL, "This model offers no metadata table, so no DevInf document");
     Bstr text;
     CheckCall(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out()), "Asking for the DevInf document");
-    fputs(NarrowUtf8(text.Str()).c_str(), stdout);
+    fputs(line.summary ? DevInfSummary::Of(text.Str()).c_str() : NarrowUtf8(text.Str()).c_str(), stdout);
     return kOk;
 }
 
-SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments)
+ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind, const std::wstring& tableName)
 {
     ComPtr<IItem> item;
     CheckCall(table->NewItem(kind, 0, 0, item.GetAddressOf()), "Making a new item");
+    if (!item)
+        throw BadValue("the " + NarrowUtf8(tableName) + " table makes no new items");
+    return item;
+}
+
+SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments,
+                std::vector<std::string>* changes = nullptr, const std::wstring& tableName = L"phonebook")
+{
+    ComPtr<IItem> item = NewItem(table, kind, tableName);
     ApplyAssignments(item.Get(), assignments);
     SUID suid = 0;
     CheckCall(table->CreateItem(item.Get(), &suid), "Creating the item");
+    if (changes)
+        *changes = HandsetChanges::Between(assignments, item.Get());
     return suid;
 }
 
 int Create(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1, "table name"), kind);
-    printf("created SUID %ld\n", static_cast<long>(CreateItem(table.Get(), kind, Rest(line, 2))));
-    return kOk;
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
+    std::vector<std::string> changes;
+    SUID suid = CreateItem(table.Get(), kind, Rest(line, 2), &changes, Word(line, 1));
+    printf("created SUID %ld\n", static_cast<long>(suid));
+    return SayChanges("SUID " + std::to_string(suid), changes) ? kHandsetChanged : kOk;
 }
 
 int Update(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1, "table name"), kind);
-    SUID suid = ParseSuid(Word(line, 2, "SUID"));
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
+    SUID suid = ParseSuid(Word(line, 2));
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
-    ApplyAssignments(item.Get(), Rest(line, 3));
+    std::vector<std::wstring> assignments = Rest(line, 3);
+    ApplyAssignments(item.Get(), assignments);
     CheckCall(table->UpdateItem(item.Get()), "Updating the item");
     printf("updated SUID %ld\n", static_cast<long>(suid));
-    return kOk;
+    return SayChanges("SUID " + std::to_string(suid), HandsetChanges::Between(assignments, item.Get()))
+               ? kHandsetChanged
+               : kOk;
+}
+
+// Takes a group off every contact that names it, so that no contact ends up in the group
+// that reuses its number later. Returns how many contacts changed.
+size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
+{
+    const std::wstring number = std::to_wstring(group);
+    size_t changed = 0;
+    for (const auto& contact : TableWalker(phonebook).Items(QELDT_PHONEBOOK, false)) {
+        bool named = false;
+        for (int slot = 0; slot < 10; ++slot) {
+            std::wstring column = L"GROUP_ID_" + std::to_wstring(slot);
+            if (ColumnText(contact.Get(), column) == number) {
+                SetColumnText(contact.Get(), column, L"0");  // 0 is "no group"
+                named = true;
+            }
+        }
+        if (!named)
+            continue;
+        CheckCall(phonebook->UpdateItem(contact.Get()), "Taking the group off a contact");
+        ++changed;
+    }
+    return changed;
 }
 
 int Delete(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(Word(line, 1, "table name"), kind);
-    SUID suid = ParseSuid(Word(line, 2, "SUID"));
+    ComPtr<IDataTable> table = OpenTable(session, Word(line, 1), kind);
+    SUID suid = ParseSuid(Word(line, 2));
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
+    size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
     CheckCall(table->DeleteItem(item.Get()), "Deleting the item");
-    printf("deleted SUID %ld\n", static_cast<long>(suid));
+    printf("deleted SUID %ld", static_cast<long>(suid));
+    if (kind == QELDT_GROUP)
+        printf("; %zu contact%s no longer in it", contacts, contacts == 1 ? " is" : "s are");
+    printf("\n");
     return kOk;
 }
 
@@ -201,11 +371,27 @@ std::map<std::wstring, std::wstring> GroupNames(IDataTable* phonebook)
     return names;
 }
 
+// Writes next to the file and then replaces it, so that a failed export never leaves a
+// cut file under the name asked for.
+void WriteWhole(const std::wstring& path, const std::string& text)
+{
+    std::wstring partial = path + L".part";
+    {
+        std::ofstream out(partial.c_str(), std::ios::binary | std::ios::trunc);
+        if (!(out << text) || !out.flush())
+            throw InputError("cannot write " + NarrowUtf8(path));
+    }
+    if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(partial.c_str());
+        throw InputError("cannot write " + NarrowUtf8(path));
+    }
+}
+
 int ExportVCard(SyncSession& session, const CommandLine& line)
 {
-    std::wstring path = Word(line, 1, "file name");
+    std::wstring path = Word(line, 1);
     QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     std::map<std::wstring, std::wstring> groups = GroupNames(phonebook.Get());
     std::string text;
     std::vector<ComPtr<IItem>> contacts = TableWalker(phonebook.Get()).Items(QELDT_PHONEBOOK, true);
@@ -213,53 +399,40 @@ int ExportVCard(SyncSession& session, const CommandLine& line)
         std::map<std::wstring, std::wstring> columns;
         for (const NamedValue& column : ReadColumns(contact.Get()))
             columns[column.name] = ValueText(column.value);
-        text += VCard::Write(columns, groups);
+        text += VCardWriter::Write(columns, groups);
     }
-    std::ofstream out(path.c_str(), std::ios::binary);
-    if (!(out << text))
-        throw UsageError("cannot write " + NarrowUtf8(path));
+    WriteWhole(path, text);
     printf("exported %zu contacts to %s\n", contacts.size(), NarrowUtf8(path).c_str());
     return kOk;
 }
 
-int ImportVCard(SyncSession& session, const CommandLine& line)
+// The file is read before the handset is opened: a file that is missing or no vCard
+// file leaves the handset untouched.
+std::vector<VCardContact> ReadVCardFile(const std::wstring& path)
 {
-    std::wstring path = Word(line, 1, "file name");
     std::ifstream in(path.c_str(), std::ios::binary);
     if (!in)
-        throw UsageError("cannot read " + NarrowUtf8(path));
+        throw InputError("cannot read " + NarrowUtf8(path));
     std::stringstream text;
     text << in.rdbuf();
-    QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
-    std::map<std::wstring, std::wstring> groupIds;  // name to number
-    for (const auto& [id, name] : GroupNames(phonebook.Get()))
-        groupIds.emplace(name, id);
-    size_t created = 0;
-    for (const ContactColumns& contact : VCard::Read(text.str())) {
-        std::vector<std::wstring> assignments;
-        int groups = 0;
-        for (const auto& [name, value] : contact) {
-            if (name.rfind(L"GROUP_NAME_", 0) != 0) {
-                assignments.push_back(name + L"=" + value);
-                continue;
-            }
-            if (!groupIds.count(value))
-                groupIds[value] = std::to_wstring(CreateItem(phonebook.Get(), QELDT_GROUP, {L"NAME=" + value}));
-            assignments.push_back(L"GROUP_ID_" + std::to_wstring(groups++) + L"=" + groupIds[value]);
-        }
-        SUID suid = CreateItem(phonebook.Get(), QELDT_PHONEBOOK, assignments);
-        printf("created SUID %ld\n", static_cast<long>(suid));
-        ++created;
+    try {
+        return VCardReader::Read(text.str());
+    } catch (const InputError& e) {
+        throw InputError(NarrowUtf8(path) + ": " + e.what());
     }
-    printf("imported %zu contacts from %s\n", created, NarrowUtf8(path).c_str());
-    return kOk;
+}
+
+int ImportVCard(SyncSession& session, const CommandLine& line, const std::vector<VCardContact>& contacts)
+{
+    QELDATATYPE kind;
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
+    return VCardImport(phonebook.Get(), line.duplicates).Run(contacts) ? kOk : kHandsetChanged;
 }
 
 int SeedDemo(SyncSession& session)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ComPtr<IDataTable> phonebook = OpenTable(session, L"phonebook", kind);
     ULONG count = 0;
     CheckCall(phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count), "Counting the phonebook");
     if (count > 0) {
@@ -285,19 +458,22 @@ int SeedDemo(SyncSession& session)
     };
     for (const auto& contact : contacts)
         CreateItem(phonebook.Get(), QELDT_PHONEBOOK, contact);
-    ComPtr<IDataTable> card = session.Table(L"card", kind);
+    ComPtr<IDataTable> card = OpenTable(session, L"card", kind);
     for (const auto& entry : std::vector<std::vector<std::wstring>>{
              {L"DISPLAY_NAME=Mum", L"TEL_NUM_0=010-3333-4444"},
              {L"DISPLAY_NAME=Taxi", L"TEL_NUM_0=1588-0000"},
          })
-        CreateItem(card.Get(), QELDT_PHONEBOOK_SIM, entry);
+        CreateItem(card.Get(), QELDT_PHONEBOOK_SIM, entry, nullptr, L"card");
     printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries\n", contacts.size());
     return kOk;
 }
 
-int Run(const CommandLine& line)
+int RunWithHandset(const CommandLine& line)
 {
     const std::wstring& command = line.words[0];
+    std::vector<VCardContact> contacts;
+    if (command == L"import-vcard")
+        contacts = ReadVCardFile(Word(line, 1));
     SyncSession session(line.session);
     if (command == L"tables")
         return Tables(session);
@@ -306,7 +482,7 @@ int Run(const CommandLine& line)
     if (command == L"count")
         return Count(session, line);
     if (command == L"devinf")
-        return DevInf(session);
+        return DevInf(session, line);
     if (command == L"create")
         return Create(session, line);
     if (command == L"update")
@@ -316,25 +492,52 @@ int Run(const CommandLine& line)
     if (command == L"export-vcard")
         return ExportVCard(session, line);
     if (command == L"import-vcard")
-        return ImportVCard(session, line);
-    if (command == L"seed-demo")
-        return SeedDemo(session);
-    throw UsageError("unknown command \"" + NarrowUtf8(command) + "\"");
+        return ImportVCard(session, line, contacts);
+    return SeedDemo(session);
+}
+
+int Run(const CommandLine& line)
+{
+    if (line.modelGiven)
+        CheckModel(line.session.model);
+    if (line.words[0] == L"models")
+        return Models();
+    return RunWithHandset(line);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    // Names and notes are printed as UTF-8; a Windows console shows them as such.
+    SetConsoleOutputCP(CP_UTF8);
+    CommandLine line;
+    try {
+        line = Parse(argc, argv);
+        if (line.help) {
+            fputs(kUsageText, stdout);
+            return kOk;
+        }
+        Validate(line);
+    } catch (const UsageError& e) {
+        fprintf(stderr, "kelvra-sync: %s\n%s", e.what(), kUsageText);
+        return kUsage;
+    } catch (const BadValue& e) {
+        fprintf(stderr, "kelvra-sync: %s\n", e.what());
+        return kUsage;
+    }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
         fputs("kelvra-sync: COM could not be started\n", stderr);
         return kComponentFailure;
     }
     int result = kOk;
     try {
-        result = Run(Parse(argc, argv));
+        result = Run(line);
     } catch (const UsageError& e) {
         fprintf(stderr, "kelvra-sync: %s\n%s", e.what(), kUsageText);
+        result = kUsage;
+    } catch (const BadValue& e) {
+        fprintf(stderr, "kelvra-sync: %s\n", e.what());
         result = kUsage;
     } catch (const ComFailure& e) {
         fprintf(stderr, "kelvra-sync: %s\n", e.what());

@@ -12,11 +12,19 @@ namespace {
 constexpr ULONG kProgressFrom = 5;  // shorter listings show no bar
 constexpr int kBarWidth = 30;
 
+// A bar is for a person watching; in a file or a pipe it is only noise.
+bool ErrorStreamIsTerminal()
+{
+    return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR;
+}
+
 }  // namespace
 
 std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgress)
 {
     ULONG total = 0;
+    // Groups are few, and the count covers the whole table.
+    showProgress = showProgress && kind != QELDT_GROUP && ErrorStreamIsTerminal();
     if (showProgress && FAILED(m_table->GetItemCount(nullptr, 0, kind, &total)))
         total = 0;
     bool drawing = showProgress && total >= kProgressFrom;
@@ -32,8 +40,12 @@ std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgres
         ++seen;
         if (drawing)
             DrawProgress(seen, total);
-        if (ItemType(item.Get()) == kind)
+        QELDATATYPE type = ItemType(item.Get());
+        if (type == kind)
             items.push_back(item);
+        else if (kind == QELDT_GROUP)
+            break;  // the phonebook hands out its groups first
+
     }
     m_table->ListItemsEnd();
     if (drawing)

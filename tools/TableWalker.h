@@ -1,4 +1,5 @@
-// Lists a table's items, with a progress bar on the error stream for longer listings.
+// Lists a table's items, with a progress bar for longer listings when the error stream
+// is a terminal.
 #pragma once
 
 #include <vector>
@@ -12,7 +13,7 @@ class TableWalker {
 public:
     explicit TableWalker(IDataTable* table) : m_table(table) {}
 
-    // The items of one kind, in the table's order.
+    // The items of one kind, in the table's order; for groups only the groups are read.
     std::vector<ComPtr<IItem>> Items(QELDATATYPE kind, bool showProgress);
 
 private:

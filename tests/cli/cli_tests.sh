@@ -1,64 +1,100 @@
 #!/usr/bin/env bash
-# Drives kelvra-sync as a person would: list, create, update, delete, vCard export and
-# import, and the failures a person can run into. Needs the registered servers.
+# Drives kelvra-sync as a person would: help, models, list, count, create, update,
+# delete, and the failures a person can run into. Needs the registered servers.
 set -u
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
+source "$(dirname "$0")/testlib.sh"
 
-sync() { wine "$exe" --handset "Z:$work/handset" "$@" 2>"$work/stderr"; }
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
+# Help needs nothing: not even a handset that answers.
+for help in --help -h help; do
+    run unused --sim-fault timeout "$help"
+    check "$help exits 0" exits 0
+    check "$help prints the usage" contains "$out" "usage: kelvra-sync"
+    check "$help says the exit codes" contains "$out" "4 done, but the"
+done
+check "help opens no handset" test ! -e "$work/unused"
 
-out=$(sync seed-demo)
+run unused models
+check "models lists the built-in models" contains "$out" "202  KTM-A280"
+check "models lists the small one" contains "$out" "218  KTM-A110"
+check "models lists seven" test "$(wc -l <<<"$out")" -eq 7
+run unused --model 999 list phonebook
+check "an unknown model is refused" exits 1
+check "naming the models there are" contains "$err" "there is no built-in model 999; the models are 202 (KTM-A280)"
+run unused --model 2O2 list phonebook
+check "a model that is no number is refused" exits 1
+run unused lsit phonebook
+check "a mistyped command is a usage error" exits 1
+check "that says so" contains "$err" 'unknown command "lsit"'
+check "and shows the usage" contains "$err" "usage: kelvra-sync"
+check "nothing is created on disk for it" test ! -e "$work/unused"
+
+run phone seed-demo
 check "seeding reports what it made" contains "$out" "3 groups, 5 contacts, 2 card entries"
-out=$(sync seed-demo)
+run phone seed-demo
 check "a second run finds the handset as it was" contains "$out" "already holds 8 phonebook items"
 
-out=$(sync list phonebook)
+run phone count phonebook
+check "count phonebook counts the contacts only" test "$out" = 5
+run phone count groups
+check "count groups counts the groups only" test "$out" = 3
+run phone list groups
+check "the group listing holds the groups" contains "$out" "NAME: Friends"
+check "and no contact" lacks "$out" "FIRST_NAME"
+
+run phone list phonebook
 check "contacts are listed" contains "$out" "FIRST_NAME: Ada"
 check "numbers are listed cleaned" contains "$out" "TEL_NUM_0: +442079460000"
-out=$(sync --json list card)
+check "the number count is the numbers present" contains "$(grep -A4 'SUID 1$' <<<"$out")" "TEL_COUNT: 2"
+check "no progress bar when stderr is no terminal" test -z "$err"
+run phone --json list card
 check "card entries as JSON" contains "$out" '"DISPLAY_NAME": "Mum"'
-check "the handset has groups" contains "$(sync list groups)" "NAME: Friends"
 
-out=$(sync create phonebook FIRST_NAME=Grace TEL_NUM_0=555-0101 TEL_TYPE_0=Mobile.Business)
+# The crash of old: the metadata table makes no items.
+run phone create metadata FIRST_NAME=x
+check "create on a table without items fails cleanly" exits 1
+check "and says why" contains "$err" "the metadata table makes no new items"
+
+run phone create phonebook FIRST_NAME=Grace TEL_NUM_0=555-0101 TEL_TYPE_0=Mobile.Business
 check "create prints the new SUID" contains "$out" "created SUID 6"
-check "count sees it" contains "$(sync count phonebook)" "9"
-out=$(sync update phonebook 6 NOTES=Admiral)
+check "a create the handset keeps as given exits 0" exits 0
+check "and says nothing more" test -z "$err"
+run phone update phonebook 6 NOTES=Admiral
 check "update by SUID" contains "$out" "updated SUID 6"
-check "the change is stored" contains "$(sync list phonebook)" "NOTES: Admiral"
-check "delete by SUID" contains "$(sync delete phonebook 6)" "deleted SUID 6"
-check "the contact is gone" test "$(sync count phonebook | tr -d '\r')" = "8"
-check "a card entry is created" contains "$(sync create card DISPLAY_NAME=Office TEL_NUM_0=02-000-1111)" "created SUID 3"
+run phone list phonebook
+check "the change is stored" contains "$out" "NOTES: Admiral"
+run phone update phonebook 6 "NOTES=Rear Admiral of the United States Navy, computing pioneer" TEL_NUM_1=1-800-FLOWERS
+check "an update the handset cuts exits 4" exits 4
+check "saying what was cut" contains "$err" 'SUID 6: NOTES cut to 50 characters: "Rear Admiral of the United States Navy, computing "'
+check "and what a number lost" contains "$err" 'SUID 6: TEL_NUM_1 "1-800-FLOWERS" lost characters: stored as "1800"'
+run phone delete phonebook 6
+check "delete by SUID" contains "$out" "deleted SUID 6"
+run phone count phonebook
+check "the contact is gone" test "$out" = 5
+run phone create card DISPLAY_NAME=Office TEL_NUM_0=02-000-1111
+check "a card entry is created" contains "$out" "created SUID 3"
 
-sync export-vcard "Z:$work/first.vcf" >/dev/null
-check "the export is a vCard file" grep -q "BEGIN:VCARD" "$work/first.vcf"
-wine "$exe" --handset "Z:$work/other" import-vcard "Z:$work/first.vcf" >"$work/import.txt" 2>&1
-check "import creates every contact" grep -q "imported 5 contacts" "$work/import.txt"
-wine "$exe" --handset "Z:$work/other" export-vcard "Z:$work/second.vcf" >/dev/null 2>&1
-check "the imported file recreates the same entries" cmp -s "$work/first.vcf" "$work/second.vcf"
+# A deleted group's number comes back with the next new group; its contacts must not.
+run phone delete groups 2
+check "deleting a group says how many contacts left it" contains "$out" "deleted SUID 2; 2 contacts are no longer in it"
+run phone create groups NAME=Neighbours
+check "the next group takes the number again" contains "$out" "created SUID 2"
+run phone list phonebook
+check "its former contacts are in no group" lacks "$out" "GROUP_ID_0: 2"
+check "the others keep theirs" contains "$out" "GROUP_ID_0: 3"
+check "a contact keeps the rest of its data" contains "$out" "NOTES: Met at the analytical engine talk"
 
-sync list nosuchtable >/dev/null
-code=$?
-check "an unknown table fails with exit code 1" test "$code" -eq 1
-check "and says so" grep -q 'unknown table "nosuchtable"' "$work/stderr"
-sync create phonebook NOT_A_COLUMN=1 >/dev/null
-code=$?
-check "a bad column fails with exit code 1" test "$code" -eq 1
-sync update phonebook twelve NOTES=x >/dev/null
-code=$?
-check "a bad SUID fails with exit code 1" test "$code" -eq 1
-sync --sim-fault timeout list phonebook >/dev/null
-code=$?
-check "a handset that times out fails with exit code 2" test "$code" -eq 2
-check "with the HRESULT and the reason" grep -q "0x800705B4.*did not answer" <(tr -d '\r\n' <"$work/stderr")
+run phone list nosuchtable
+check "an unknown table fails with exit code 1" exits 1
+check "and says so" contains "$err" 'unknown table "nosuchtable"'
+run phone create phonebook NOT_A_COLUMN=1
+check "a bad column fails with exit code 1" exits 1
+check "without the usage, which is not the problem" lacks "$err" "usage:"
+run phone update phonebook twelve NOTES=x
+check "a bad SUID fails with exit code 1" exits 1
+run phone --sim-fault timeout list phonebook
+check "a handset that times out fails with exit code 2" exits 2
+check "with the HRESULT and the reason" contains "$err" "0x800705B4"
+check "the reason in words" contains "$err" "The handset did not answer within"
+check "no source file in what a person reads" lacks "$err" ".cpp"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

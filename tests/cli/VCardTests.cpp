@@ -1,0 +1,183 @@
+// The host's vCard reading, the duplicate finder and the DevInf summary, without a
+// handset: what each file turns into, and what is said about what cannot be kept.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "ComFailure.h"
+#include "DevInfSummary.h"
+#include "DuplicateFinder.h"
+#include "VCardReader.h"
+#include "VCardWriter.h"
+
+using namespace kelvra::tools;
+
+namespace {
+
+std::wstring Column(const VCardContact& contact, const std::wstring& name)
+{
+    std::wstring value;
+    for (const auto& [column, text] : contact.columns) {
+        if (column == name)
+            value = text;  // the last one counts, as when the columns are set
+    }
+    return value;
+}
+
+bool Says(const VCardContact& contact, const std::string& note)
+{
+    return std::find(contact.notes.begin(), contact.notes.end(), note) != contact.notes.end();
+}
+
+VCardContact One(const std::string& body)
+{
+    auto contacts = VCardReader::Read("BEGIN:VCARD\r\nVERSION:3.0\r\n" + body + "END:VCARD\r\n");
+    EXPECT_EQ(contacts.size(), 1u);
+    return contacts.empty() ? VCardContact() : contacts[0];
+}
+
+}  // namespace
+
+TEST(VCardReader, ReadsVersion21WithCodePagesAndQuotedPrintable)
+{
+    VCardContact contact = One("N;CHARSET=EUC-KR;ENCODING=QUOTED-PRINTABLE:=B1=E8;=B9=CE=C1=F6\r\n"
+                               "NOTE;CHARSET=windows-1252;QUOTED-PRINTABLE:caf=E9 =80=\r\n5\r\n");
+    EXPECT_EQ(Column(contact, L"LAST_NAME"), L"\uAE40");
+    EXPECT_EQ(Column(contact, L"FIRST_NAME"), L"\uBBFC\uC9C0");
+    EXPECT_EQ(Column(contact, L"NOTES"), L"caf\u00E9 \u20AC5");
+    EXPECT_EQ(contact.label, L"\uBBFC\uC9C0 \uAE40");
+    EXPECT_TRUE(contact.notes.empty());
+}
+
+TEST(VCardReader, LeavesOutTextItCannotDecodeAndSaysSo)
+{
+    VCardContact contact = One("N:Doe;Jane;;;\r\nNOTE:caf\xE9\r\nORG;CHARSET=X-NOWHERE:x\r\n"
+                               "TITLE;CHARSET=X-NOWHERE:x\r\nFN;CHARSET=X-NOWHERE:x\r\n");
+    EXPECT_EQ(Column(contact, L"NOTES"), L"");
+    EXPECT_TRUE(Says(contact, "NOTE on line 4 left out: it is not UTF-8 text and names no CHARSET"));
+    EXPECT_TRUE(Says(contact, "ORG has no place on the handset"));
+    EXPECT_TRUE(Says(contact, "FN on line 7 left out: the character set \"X-NOWHERE\" is not one this system knows"));
+    EXPECT_TRUE(contact.problem.empty());
+}
+
+TEST(VCardReader, ReadsVersion40NumbersWrittenAsUris)
+{
+    VCardContact contact = One("FN:A\r\nTEL;VALUE=uri;TYPE=\"cell,work\":tel:+1-555-0101\r\n");
+    EXPECT_EQ(Column(contact, L"TEL_NUM_0"), L"+1-555-0101");
+    EXPECT_EQ(Column(contact, L"TEL_TYPE_0"), L"Mobile.Business");
+}
+
+TEST(VCardReader, TakesTheFormattedNameWhenThereIsNoStructuredName)
+{
+    EXPECT_EQ(Column(One("FN:Grace Hopper\r\n"), L"FIRST_NAME"), L"Grace Hopper");
+    EXPECT_EQ(Column(One("N:;;;;\r\nFN:Grace Hopper\r\n"), L"FIRST_NAME"), L"Grace Hopper");
+    VCardContact both = One("N:Hopper;Grace;;;\r\nFN:Rear Admiral Hopper\r\n");
+    EXPECT_EQ(Column(both, L"FIRST_NAME"), L"Grace");
+    EXPECT_EQ(both.label, L"Rear Admiral Hopper");
+}
+
+TEST(VCardReader, ReadsBirthdaysInEveryFormatItCanStore)
+{
+    const std::pair<const char*, const wchar_t*> readable[] = {
+        {"1991-04-12", L"1991-04-12"}, {"19910412", L"1991-04-12"}, {"1991-04-12T10:15:00Z", L"1991-04-12"},
+        {"19910412T101500", L"1991-04-12"}, {"2000-02-29", L"2000-02-29"}};
+    for (const auto& [text, date] : readable)
+        EXPECT_EQ(Column(One(std::string("FN:A\r\nBDAY:") + text + "\r\n"), L"BIRTHDAY"), date) << text;
+    for (const char* text : {"--0412", "1991-02-29", "1991-13-01", "12.04.1991", "1991041"}) {
+        VCardContact contact = One(std::string("FN:A\r\nBDAY:") + text + "\r\n");
+        EXPECT_EQ(Column(contact, L"BIRTHDAY"), L"") << text;
+        EXPECT_TRUE(Says(contact, std::string("birthday \"") + text + "\" is not a date the handset can store"));
+    }
+}
+
+TEST(VCardReader, SaysWhatHasNoColumnAtAll)
+{
+    std::string body = "N:Doe;Jane;Q.;Dr.;\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\n";
+    for (int n = 0; n < 11; ++n)
+        body += "TEL:55500" + std::to_string(10 + n) + "\r\n";
+    body += "EMAIL:a@x\r\nEMAIL:b@x\r\nEMAIL:c@x\r\nADR:box 7;;street;;;;\r\nADR:;;second;;;;\r\n";
+    VCardContact contact = One(body);
+    EXPECT_TRUE(Says(contact, "the name's \"Q.\" (middle name, prefix or suffix) has no place on the handset"));
+    EXPECT_TRUE(Says(contact, "PHOTO has no place on the handset"));
+    EXPECT_TRUE(Says(contact, "number 5550020 has no place on the handset"));
+    EXPECT_EQ(Column(contact, L"TEL_NUM_9"), L"5550019");
+    EXPECT_TRUE(Says(contact, "e-mail c@x has no place on the handset"));
+    EXPECT_TRUE(Says(contact, "the address's post office box has no place on the handset"));
+    EXPECT_TRUE(Says(contact, "a second address has no place on the handset"));
+    EXPECT_EQ(Column(contact, L"ADDR_STREET_0"), L"street");
+}
+
+TEST(VCardReader, OneBrokenContactDoesNotTakeTheOthersWithIt)
+{
+    auto contacts = VCardReader::Read("BEGIN:VCARD\r\nN:Doe;Jane\r\nthis line is broken\r\nEND:VCARD\r\n"
+                                      "BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n"
+                                      "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n"
+                                      "BEGIN:VCARD\r\nFN:Cut\r\n");
+    ASSERT_EQ(contacts.size(), 4u);
+    EXPECT_EQ(contacts[0].problem, "line 3: this is not a content line (\"NAME:value\")");
+    EXPECT_EQ(contacts[1].problem, "it holds nothing the handset can store");
+    EXPECT_EQ(contacts[1].label, L"the contact on line 5");
+    EXPECT_TRUE(contacts[2].problem.empty());
+    EXPECT_EQ(contacts[3].problem, "the vCard has no END:VCARD (the file is cut short)");
+}
+
+TEST(VCardReader, RefusesFilesThatHoldNoVCard)
+{
+    EXPECT_THROW(VCardReader::Read(""), InputError);
+    EXPECT_THROW(VCardReader::Read("FN:Ann\r\n"), InputError);
+    EXPECT_THROW(VCardReader::Read(std::string("\x89PNG\r\n\x1A\n\0\0", 10)), InputError);
+}
+
+TEST(VCardWriter, GivesAContactWithOnlyAFullNameAName)
+{
+    std::map<std::wstring, std::wstring> none;
+    std::string written = VCardWriter::Write({{L"DISPLAY_NAME", L"Solo"}}, none);
+    EXPECT_NE(written.find("N:Solo;;;;\r\nFN:Solo\r\n"), std::string::npos);
+    written = VCardWriter::Write({{L"FIRST_NAME", L"Ada"}, {L"DISPLAY_NAME", L"LovelaceAda"},
+                                  {L"URL_ADDR_0", L"http://x.example/a,b;c"}},
+                                 none);
+    EXPECT_NE(written.find("N:Lovelace;Ada;;;\r\nFN:LovelaceAda\r\n"), std::string::npos);
+    EXPECT_NE(written.find("URL:http://x.example/a,b;c\r\n"), std::string::npos);
+}
+
+TEST(DuplicateFinder, MatchesNamesAndNumbersAsTheModelCutThem)
+{
+    DuplicateFinder finder;
+    finder.Add(4, {{L"FIRST_NAME", L"Bartholomew"}, {L"DISPLAY_NAME", L"SmytheBartholomew"},
+                   {L"TEL_COUNT", L"3"}, {L"TEL_NUM_0", L"01011112222"}, {L"TEL_NUM_1", L"0233"},
+                   {L"TEL_NUM_2", L"1800"}});
+    ContactColumns same = {{L"LAST_NAME", L"Smythe"}, {L"FIRST_NAME", L"Bartholomew"},
+                           {L"TEL_NUM_0", L"010-1111-2222"}, {L"TEL_NUM_1", L"02-333-4444"},
+                           {L"TEL_NUM_2", L"1-800-FLOWERS"}, {L"TEL_NUM_3", L"02-555-6666"}};
+    EXPECT_EQ(finder.Find(same), 4);
+    ContactColumns otherNumber = same;
+    otherNumber[2].second = L"010-1111-2223";
+    EXPECT_EQ(finder.Find(otherNumber), 0);
+    ContactColumns otherName = same;
+    otherName[0].second = L"Smith";
+    EXPECT_EQ(finder.Find(otherName), 0);
+    ContactColumns fewerNumbers(same.begin(), same.begin() + 4);
+    EXPECT_EQ(finder.Find(fewerNumbers), 0);
+    EXPECT_EQ(finder.Find({}), 0);
+}
+
+TEST(DevInfSummary, ListsEachStoreWithItsLimitsOnce)
+{
+    std::wstring document =
+        L"<DevInf><DataStore><SourceRef>PHONEBOOK</SourceRef><CTCap>"
+        L"<Property><PropName>FIRST_NAME</PropName><DataType>string</DataType><MaxSize>24</MaxSize></Property>"
+        L"<Property><PropName>BIRTHDAY</PropName></Property>"
+        L"<Property><PropName>TEL_COUNT</PropName><MaxValue>5</MaxValue></Property>"
+        L"</CTCap><DSMem><MaxMem>1000</MaxMem></DSMem></DataStore>"
+        L"<DataStore><SourceRef>CALENDAR_EVENT</SourceRef>"
+        L"<CTCap><Property><PropName>SUBJECT</PropName><MaxSize>45</MaxSize></Property></CTCap>"
+        L"<CTCap><Property><PropName>SUBJECT</PropName><MaxSize>45</MaxSize></Property></CTCap>"
+        L"</DataStore></DevInf>";
+    EXPECT_EQ(DevInfSummary::Of(document),
+              "PHONEBOOK: up to 1000 items\n"
+              "  FIRST_NAME          24 characters\n"
+              "  TEL_COUNT           at most 5\n"
+              "CALENDAR_EVENT\n"
+              "  SUBJECT             45 characters\n");
+}
