@@ -104,6 +104,13 @@ HRESULT RegisterTypeLibrary(const ServerDescription& server)
 
 HRESULT UnregisterTypeLibrary(const ServerDescription& server)
 {
+    // Nothing to remove is no failure. Windows answers TYPE_E_REGISTRYACCESS for a library
+    // that is not registered, Wine E_INVALIDARG: ask first.
+    BSTR registered = nullptr;
+    if (QueryPathOfRegTypeLib(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
+                              &registered) == TYPE_E_LIBNOTREGISTERED)
+        return S_OK;
+    SysFreeString(registered);
     using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     UnregisterFn unregisterFn = g_perUser ? OleAutomationEntry<UnregisterFn>("UnRegisterTypeLibForUser") : nullptr;
     if (!unregisterFn)

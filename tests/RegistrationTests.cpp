@@ -269,6 +269,9 @@ TEST_F(Registration, UnregisterRemovesItsKeysAndKeepsTheSharedOnes)
     EXPECT_TRUE(kMachine.Has(L"CLSID"));
     EXPECT_TRUE(kMachine.Has(L"AppID"));
     EXPECT_TRUE(neighbour.Present());
+
+    // An uninstaller that runs twice finds nothing left to remove, and that is no failure.
+    EXPECT_EQ(S_OK, component.Unregister());
 }
 
 TEST_F(Registration, PerUserInstallWritesUnderTheUsersClassesOnly)
