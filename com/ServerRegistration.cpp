@@ -42,9 +42,14 @@ public:
         m_locale = GetThreadLocale();
         SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
         m_initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        if (g_perUser && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                         nullptr, &m_userClasses, nullptr) == ERROR_SUCCESS)
-            RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses);
+        if (g_perUser) {
+            LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &m_userClasses, nullptr);
+            if (status == ERROR_SUCCESS)
+                status = RegOverridePredefKey(HKEY_CLASSES_ROOT, m_userClasses);
+            if (status != ERROR_SUCCESS)
+                m_failure = HRESULT_FROM_WIN32(status);
+        }
     }
     ~RegistrationScope()
     {
@@ -56,6 +61,10 @@ public:
             CoUninitialize();
         SetThreadLocale(m_locale);
     }
+    // Set when the user's view of the classes could not be put in place: then nothing may
+    // be written, for it would land under the machine's classes.
+    HRESULT Failure() const { return m_failure; }
+
     RegistrationScope(const RegistrationScope&) = delete;
     RegistrationScope& operator=(const RegistrationScope&) = delete;
 
@@ -63,6 +72,7 @@ private:
     LCID m_locale;
     bool m_initialized = false;
     HKEY m_userClasses = nullptr;
+    HRESULT m_failure = S_OK;
 };
 
 HRESULT RunScript(UINT resource, bool install, const wchar_t* appId)
@@ -104,6 +114,13 @@ HRESULT RegisterTypeLibrary(const ServerDescription& server)
 
 HRESULT UnregisterTypeLibrary(const ServerDescription& server)
 {
+    // Nothing to remove is no failure. Windows answers TYPE_E_REGISTRYACCESS for a library
+    // that is not registered, Wine E_INVALIDARG: ask first.
+    BSTR registered = nullptr;
+    if (QueryPathOfRegTypeLib(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
+                              &registered) == TYPE_E_LIBNOTREGISTERED)
+        return S_OK;
+    SysFreeString(registered);
     using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     UnregisterFn unregisterFn = g_perUser ? OleAutomationEntry<UnregisterFn>("UnRegisterTypeLibForUser") : nullptr;
     if (!unregisterFn)
@@ -118,6 +135,8 @@ HRESULT UnregisterTypeLibrary(const ServerDescription& server)
 HRESULT ServerRegistration::Register(const ServerDescription& server)
 {
     RegistrationScope scope;
+    if (FAILED(scope.Failure()))
+        return scope.Failure();
     HRESULT result = S_OK;
     auto keepFirstFailure = [&result](HRESULT hr) {
         if (FAILED(hr) && SUCCEEDED(result))
@@ -134,6 +153,8 @@ HRESULT ServerRegistration::Register(const ServerDescription& server)
 HRESULT ServerRegistration::Unregister(const ServerDescription& server)
 {
     RegistrationScope scope;
+    if (FAILED(scope.Failure()))
+        return scope.Failure();
     HRESULT result = S_OK;
     auto keepFirstFailure = [&result](HRESULT hr) {
         if (FAILED(hr) && SUCCEEDED(result))
