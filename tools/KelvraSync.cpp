@@ -250,6 +250,7 @@ int ImportVCard(SyncSession& session, const CommandLine& line)
         }
         SUID suid = CreateItem(phonebook.Get(), QELDT_PHONEBOOK, assignments);
         printf("created SUID %ld\n", static_cast<long>(suid));
+        fflush(stdout);  // what is reported as created must be seen even if the run is killed
         ++created;
     }
     printf("imported %zu contacts from %s\n", created, NarrowUtf8(path).c_str());
