@@ -89,6 +89,30 @@ done
 check "at least one of two imports at once runs" test "$imported" -gt 0
 check "no contact reported imported is lost" test "$(sync "$both" count phonebook | tr -d '\r')" -eq "$imported"
 
+# ---- A folder in use: a run waits a few seconds for it, then gives up clearly ------------
+hold_lock() {  # hold_lock FOLDER SECONDS: another program keeps the folder's lock file open
+    local lock="Z:${1//\//\\}\\handset.lock"
+    (sleep "$2" | wine cmd /c "echo held>$lock& more >>$lock") >/dev/null 2>&1 &
+    holder=$!
+    for _ in $(seq 200); do grep -q held "$1/handset.lock" 2>/dev/null && break; sleep 0.05; done
+    sleep 0.5  # between the echo and the append the file is briefly closed
+}
+busy=$work/busy
+sync "$busy" count phonebook >/dev/null
+hold_lock "$busy" 8
+start=$SECONDS
+out=$(sync "$busy" create phonebook FIRST_NAME=Busy)
+code=$?
+check "a run on a folder in use fails" test "$code" -eq 2
+check "after waiting a few seconds" test $((SECONDS - start)) -ge 4
+check "saying the handset is in use" grep -q "in use by another program" "$work/stderr"
+check "and creating nothing" test -z "$out"
+wait "$holder"
+hold_lock "$busy" 2
+check "a run on a folder in use for a moment waits for it" \
+    contains "$(sync "$busy" create phonebook FIRST_NAME=Patient)" "created SUID 1"
+wait "$holder"
+
 # ---- Folders that cannot hold a handset ------------------------------------------------
 unusable() {  # unusable NAME FOLDER MESSAGE
     local out code
