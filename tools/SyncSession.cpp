@@ -81,6 +81,9 @@ SyncSession::SyncSession(const SessionOptions& options)
 
     CheckCall(m_device->SetConneciton(m_handset.Get(), m_models.Get()), "Connecting to the handset");
     CheckCall(m_device->ListDataTable(), "Listing the data tables");
+    // Only a model the component could load is recorded, so a failed first run does
+    // not tie the folder to a model that never worked.
+    CheckCall(m_handset->put_Model(model), "Recording the handset's model");
     if (!options.fault.empty())
         m_handset->InjectFault(FaultNamed(options.fault), -1);
 }
@@ -104,10 +107,7 @@ int SyncSession::AgreedModel(const SessionOptions& options)
                          std::to_string(recorded) + " and cannot be opened as model " +
                          std::to_string(options.model) + "; leave out --model to use it");
     }
-    long model = recorded ? recorded : options.model ? options.model : kDefaultModel;
-    if (!recorded)
-        CheckCall(m_handset->put_Model(model), "Recording the handset's model");
-    return static_cast<int>(model);
+    return static_cast<int>(recorded ? recorded : options.model ? options.model : kDefaultModel);
 }
 
 bool SyncSession::Lookup(const std::wstring& name, NamedTable& table)

@@ -45,7 +45,7 @@ public:
 
 private:
     // The model the session runs as: the folder's, which a given model must match, or
-    // for a new folder the given one (or the default), recorded in the folder.
+    // for a new folder the given one (or the default).
     int AgreedModel(const SessionOptions& options);
 
     ComPtr<IDeviceData> m_device;
