@@ -20,6 +20,7 @@ public:
     using Record = std::string;
 
     // The byte stream from the PC; each complete request packet is answered at once.
+    // A request whose change cannot be saved throws StateError and gets no reply.
     void Write(std::string_view bytes);
     // Up to count bytes of pending reply; false when nothing is pending (a time-out).
     bool Read(size_t count, std::string& bytes);
@@ -37,6 +38,7 @@ public:
     const Record* FindRecord(uint32_t store, uint32_t index) const;
     size_t RecordCount(uint32_t store) const;
 
+    // Reads of an empty index of the store answer a zeroed record of this size.
     void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
     // What the card information request answers for a card kind (13 or 14).
     void SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit);
