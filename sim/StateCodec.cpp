@@ -203,6 +203,7 @@ bool StateCodec::ReadState(std::string_view text, HandsetContents& contents, uin
         last = lines.size() - 1;
     }
     for (size_t i = first; i < last; ++i) {
+        // A state file lists what the handset holds; a removal has no place in it.
         if (lines[i].substr(0, 7) == "remove " || !Apply(lines[i], contents)) {
             reason = LineNumber(i);
             return false;

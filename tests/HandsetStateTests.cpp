@@ -124,6 +124,22 @@ TEST(HandsetState, ReadsAStateFileAndTheCompleteLinesOfItsJournal)
     EXPECT_NE(nullptr, later.Handset().FindRecord(1, 2));
 }
 
+TEST(HandsetState, ReadsTheLinePerRecordFilesOfEarlierVersions)
+{
+    std::wstring folder = MakeTempFolder(L"earlier");
+    WriteText(folder + L"\\handset.txt", "lock 00000000000000 30303030\nrecord 1 7 AABB\nrecord 2 1 -\n");
+    {
+        Sim sim;
+        ASSERT_EQ(S_OK, sim.Open(folder));
+        ASSERT_NE(nullptr, sim.Handset().FindRecord(1, 7));
+        EXPECT_EQ("\xAA\xBB", *sim.Handset().FindRecord(1, 7));
+        EXPECT_NE(nullptr, sim.Handset().FindRecord(2, 1));
+        sim.Handset().PutRecord(1, 8, "\xCC");
+    }
+    // The first change writes the state file in the current form.
+    EXPECT_EQ(0u, ReadText(folder + L"\\handset.txt").find("kelvra-handset-state 2\ngeneration 1\n"));
+}
+
 TEST(HandsetState, RefusesADamagedStateAndLeavesItAsItIs)
 {
     const std::string state(kState);
