@@ -2,6 +2,7 @@
 
 #include "ComTypes.h"
 #include "Errors.h"
+#include "StateError.h"
 
 namespace kelvra::sim {
 
@@ -33,6 +34,8 @@ STDMETHODIMP SimAgent::WriteStream(SAFEARRAY* data, long count)
         return S_OK;
     } catch (const CAtlException& e) {
         return Fail(e.Result(), L"WriteStream was given an array that is not bytes");
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ComTypes.h"
 #include "SimAgent.h"
+#include "StateError.h"
 
 namespace kelvra::sim {
 
@@ -62,8 +63,12 @@ STDMETHODIMP SimConnection::PutRecord(long store, long index, BSTR hexBytes)
     std::string bytes;
     if (store < 0 || index < 0 || !BytesFromHex(hexBytes ? hexBytes : L"", bytes))
         return Fail(E_INVALIDARG, L"A record needs a store, an index and bytes in hex");
-    m_state->handset.PutRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index), bytes);
-    return S_OK;
+    try {
+        m_state->handset.PutRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index), bytes);
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
 }
 
 STDMETHODIMP SimConnection::GetRecord(long store, long index, BSTR* hexBytes)
@@ -80,8 +85,12 @@ STDMETHODIMP SimConnection::GetRecord(long store, long index, BSTR* hexBytes)
 
 STDMETHODIMP SimConnection::RemoveRecord(long store, long index)
 {
-    m_state->handset.RemoveRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index));
-    return S_OK;
+    try {
+        m_state->handset.RemoveRecord(static_cast<uint32_t>(store), static_cast<uint32_t>(index));
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
 }
 
 STDMETHODIMP SimConnection::RecordCount(long store, long* count)
@@ -171,8 +180,12 @@ STDMETHODIMP SimConnection::SetPrivacyLock(BSTR flagsHex, BSTR password)
     std::string flags;
     if (!BytesFromHex(flagsHex ? flagsHex : L"", flags))
         return Fail(E_INVALIDARG, L"The lock flags must be bytes in hex");
-    m_state->handset.SetPrivacyLock(flags, NarrowUtf8(password ? password : L""));
-    return S_OK;
+    try {
+        m_state->handset.SetPrivacyLock(flags, NarrowUtf8(password ? password : L""));
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
 }
 
 STDMETHODIMP SimConnection::KeepStateIn(BSTR folder)
@@ -180,12 +193,58 @@ STDMETHODIMP SimConnection::KeepStateIn(BSTR folder)
     std::wstring root = folder ? folder : L"";
     if (root.empty())
         return Fail(E_INVALIDARG, L"KeepStateIn needs a folder");
-    CreateDirectoryW(root.c_str(), nullptr);
+    try {
+        m_state->handset.KeepStateIn(root);
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
     std::wstring files = root + L"\\files";
-    CreateDirectoryW(files.c_str(), nullptr);
-    if (!m_state->handset.KeepStateIn(root + L"\\handset.txt"))
-        return Fail(E_FAIL, L"The handset state in " + root + L" is damaged");
+    if (!CreateDirectoryW(files.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        DWORD error = ::GetLastError();
+        m_state->handset.ReleaseState();
+        return Fail(HRESULT_FROM_WIN32(error), L"Cannot make the handset's file folder " + files + L": " +
+                                                   SystemText(error));
+    }
     m_state->fileRoot = files;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::get_Model(long* model)
+{
+    if (!model)
+        return E_POINTER;
+    *model = m_state->handset.Model();
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::put_Model(long model)
+{
+    if (model <= 0)
+        return Fail(E_INVALIDARG, L"A model identifier is a positive number");
+    long recorded = m_state->handset.Model();
+    if (recorded && recorded != model) {
+        return Fail(E_INVALIDARG, L"This handset was made as model " + std::to_wstring(recorded) +
+                                      L" and cannot be opened as model " + std::to_wstring(model));
+    }
+    try {
+        m_state->handset.SetModel(model);
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
+}
+
+STDMETHODIMP SimConnection::get_StateBytesWritten(double* bytes)
+{
+    if (!bytes)
+        return E_POINTER;
+    *bytes = static_cast<double>(m_state->handset.StateBytesWritten());
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::ReleaseState()
+{
+    m_state->handset.ReleaseState();
     return S_OK;
 }
 

@@ -58,6 +58,10 @@ public:
     STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
     STDMETHODIMP SetPrivacyLock(BSTR flagsHex, BSTR password) override;
     STDMETHODIMP KeepStateIn(BSTR folder) override;
+    STDMETHODIMP get_Model(long* model) override;
+    STDMETHODIMP put_Model(long model) override;
+    STDMETHODIMP get_StateBytesWritten(double* bytes) override;
+    STDMETHODIMP ReleaseState() override;
 
 private:
     std::shared_ptr<SimState> m_state;

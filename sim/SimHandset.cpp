@@ -1,10 +1,10 @@
 #include "SimHandset.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 
 #include "ByteCursor.h"
+#include "StateCodec.h"
+#include "StateError.h"
 
 namespace kelvra::sim {
 
@@ -32,6 +32,18 @@ void SimHandset::Write(std::string_view bytes)
 {
     m_bytesIn += bytes.size();
     m_incoming.append(bytes);
+    try {
+        AnswerCompleteRequests();
+    } catch (const StateError&) {
+        // The request that could not be saved gets no reply: the caller hears of the
+        // failure from the write, and the stream starts afresh with its next request.
+        m_incoming.clear();
+        throw;
+    }
+}
+
+void SimHandset::AnswerCompleteRequests()
+{
     for (;;) {
         ByteReader header(m_incoming);
         uint16_t code = header.ReadU16LE();
@@ -66,7 +78,7 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         answer.U32LE(static_cast<uint32_t>(RecordCount(store)));
         break;
     case kIndexList:
-        for (const auto& [index, record] : m_stores[store])
+        for (const auto& [index, record] : m_contents.stores[store])
             answer.U16LE(static_cast<uint16_t>(index)).U8(0);
         break;
     case kRead: {
@@ -102,15 +114,14 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         break;
     }
     case kPrivacyStatus:
-        reply = m_lockFlags;
+        reply = m_contents.lockFlags;
         return static_cast<uint16_t>(code + 1);
     case kPrivacyUnlock: {
         std::string_view given = payload.substr(0, std::min<size_t>(payload.size(), 8));
         given = given.substr(0, given.find('\0'));
-        if (payload.size() != 9 || given != m_password)
+        if (payload.size() != 9 || given != m_contents.password)
             return static_cast<uint16_t>(code + 2);  // refused
-        m_lockFlags.assign(m_lockFlags.size(), '\0');
-        SaveState();
+        SetPrivacyLock(std::string(m_contents.lockFlags.size(), '\0'), m_contents.password);
         return static_cast<uint16_t>(code + 1);
     }
     default:
@@ -156,27 +167,57 @@ bool SimHandset::Read(size_t count, std::string& bytes)
     return true;
 }
 
+template <class Apply>
+void SimHandset::Change(const std::string& line, Apply apply)
+{
+    if (Keeping())
+        m_store->Save(line, m_contents);
+    apply();
+    if (Keeping())
+        m_store->FoldIfLarge(m_contents);
+}
+
+void SimHandset::PutRecord(uint32_t store, uint32_t index, Record bytes)
+{
+    std::string line = Keeping() ? StateCodec::RecordLine(store, index, bytes) : std::string();
+    Change(line, [&] { m_contents.stores[store][index] = std::move(bytes); });
+}
+
+void SimHandset::RemoveRecord(uint32_t store, uint32_t index)
+{
+    auto found = m_contents.stores.find(store);
+    if (found == m_contents.stores.end() || !found->second.count(index))
+        return;  // nothing to change, nothing to save
+    Change(StateCodec::RemoveLine(store, index), [&] { found->second.erase(index); });
+}
+
+void SimHandset::SetPrivacyLock(std::string flags, std::string password)
+{
+    Change(StateCodec::LockLine(flags, password), [&] {
+        m_contents.lockFlags = std::move(flags);
+        m_contents.password = std::move(password);
+    });
+}
+
+void SimHandset::SetModel(long model)
+{
+    if (model != m_contents.model)
+        Change(StateCodec::ModelLine(model), [&] { m_contents.model = model; });
+}
+
 const SimHandset::Record* SimHandset::FindRecord(uint32_t store, uint32_t index) const
 {
-    auto found = m_stores.find(store);
-    if (found == m_stores.end())
+    auto found = m_contents.stores.find(store);
+    if (found == m_contents.stores.end())
         return nullptr;
     auto record = found->second.find(index);
     return record == found->second.end() ? nullptr : &record->second;
 }
 
-void SimHandset::RemoveRecord(uint32_t store, uint32_t index)
-{
-    auto found = m_stores.find(store);
-    if (found != m_stores.end())
-        found->second.erase(index);
-    SaveState();
-}
-
 size_t SimHandset::RecordCount(uint32_t store) const
 {
-    auto found = m_stores.find(store);
-    return found == m_stores.end() ? 0 : found->second.size();
+    auto found = m_contents.stores.find(store);
+    return found == m_contents.stores.end() ? 0 : found->second.size();
 }
 
 void SimHandset::SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit)
@@ -184,60 +225,27 @@ void SimHandset::SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slo
     m_cardInfo[cardKind] = ByteWriter().U32LE(cardKind).U32LE(nameLimit).U32LE(slotCount).U32LE(numberLimit).Take();
 }
 
-void SimHandset::SetPrivacyLock(std::string flags, std::string password)
+void SimHandset::KeepStateIn(const std::wstring& folder, DWORD waitMs)
 {
-    m_lockFlags = std::move(flags);
-    m_password = std::move(password);
-    SaveState();
+    ReleaseState();
+    HandsetContents loaded;
+    auto store = std::make_unique<HandsetStore>(folder, waitMs, loaded);
+    m_contents = std::move(loaded);
+    m_store = std::move(store);
 }
 
-// The state file: a line "lock <flags in hex> <password in hex>", then one line
-// "record <store> <index> <bytes in hex>" per record.
-bool SimHandset::KeepStateIn(const std::wstring& path)
+void SimHandset::ReleaseState() noexcept
 {
-    m_stateFile.clear();
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (in) {
-        std::string kind;
-        while (in >> kind) {
-            std::string first, second, bytes;
-            if (kind == "lock" && in >> first >> second) {
-                BytesFromHex(std::wstring(first.begin(), first.end()), m_lockFlags);
-                BytesFromHex(std::wstring(second.begin(), second.end()), m_password);
-            } else if (kind == "record" && in >> first >> second >> bytes) {
-                std::string record;
-                char* end1 = nullptr;
-                char* end2 = nullptr;
-                unsigned long store = strtoul(first.c_str(), &end1, 10);
-                unsigned long index = strtoul(second.c_str(), &end2, 10);
-                if (*end1 || *end2 || !BytesFromHex(std::wstring(bytes.begin(), bytes.end()), record))
-                    return false;
-                m_stores[static_cast<uint32_t>(store)][static_cast<uint32_t>(index)] = record;
-            } else {
-                return false;
-            }
-        }
-    }
-    m_stateFile = path;
-    SaveState();
-    return true;
-}
-
-void SimHandset::SaveState() const
-{
-    if (m_stateFile.empty())
+    if (!m_store)
         return;
-    auto compact = [](std::string_view bytes) {
-        std::string hex = HexFromBytes(bytes);
-        hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
-        return hex.empty() ? std::string("-") : hex;
-    };
-    std::ofstream out(m_stateFile.c_str(), std::ios::binary | std::ios::trunc);
-    out << "lock " << compact(m_lockFlags) << ' ' << compact(m_password) << '\n';
-    for (const auto& [store, records] : m_stores) {
-        for (const auto& [index, record] : records)
-            out << "record " << store << ' ' << index << ' ' << compact(record) << '\n';
-    }
+    m_store->Close(m_contents);
+    m_earlierStateBytes += m_store->BytesWritten();
+    m_store.reset();
+}
+
+uint64_t SimHandset::StateBytesWritten() const
+{
+    return m_earlierStateBytes + (m_store ? m_store->BytesWritten() : 0);
 }
 
 void SimHandset::SetChunkSizes(size_t smallest, size_t largest)

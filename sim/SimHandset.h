@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "HandsetContents.h"
+#include "HandsetStore.h"
 #include "KelvraSim.h"
 
 namespace kelvra::sim {
@@ -17,31 +20,47 @@ public:
     using Record = std::string;
 
     // The byte stream from the PC; each complete request packet is answered at once.
+    // A request whose change cannot be saved throws StateError and gets no reply.
     void Write(std::string_view bytes);
     // Up to count bytes of pending reply; false when nothing is pending (a time-out).
     bool Read(size_t count, std::string& bytes);
 
-    void PutRecord(uint32_t store, uint32_t index, Record bytes)
-    {
-        m_stores[store][index] = std::move(bytes);
-        SaveState();
-    }
-    const Record* FindRecord(uint32_t store, uint32_t index) const;
+    // Changes of the handset's contents. With a state folder each change is saved
+    // before it is made; one that cannot be saved throws StateError and changes nothing.
+    void PutRecord(uint32_t store, uint32_t index, Record bytes);
     void RemoveRecord(uint32_t store, uint32_t index);
+    // The privacy lock: one flag byte per locked kind of data, and the password (UTF-8).
+    void SetPrivacyLock(std::string flags, std::string password);
+    // The model the handset was made as; 0 while none is recorded.
+    long Model() const { return m_contents.model; }
+    void SetModel(long model);
+
+    const Record* FindRecord(uint32_t store, uint32_t index) const;
     size_t RecordCount(uint32_t store) const;
 
     // Reads of an empty index of the store answer a zeroed record of this size.
     void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
     // What the card information request answers for a card kind (13 or 14).
     void SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit);
-    // The privacy lock: one flag byte per locked kind of data, and the password (UTF-8).
-    void SetPrivacyLock(std::string flags, std::string password);
     void SetChunkSizes(size_t smallest, size_t largest);
     void InjectFault(SIMFAULT fault, long afterRequests);
 
-    // Keeps the records and the lock in a file: loads it now and rewrites it after
-    // every change, so that what one session writes the next one reads.
-    bool KeepStateIn(const std::wstring& path);
+    // Keeps the contents in a folder, which this handset holds locked until it is
+    // released: loads them now and saves every change, so that what one session writes
+    // the next one reads. Throws StateError when the folder cannot be used, stays
+    // locked by another process for longer than waitMs, or holds a damaged state.
+    void KeepStateIn(const std::wstring& folder, DWORD waitMs = kLockWaitMs);
+    // Saves what this session changed into the state file and lets the folder go.
+    void ReleaseState() noexcept;
+    // Bytes written to state folders by this handset, journal and state files alike.
+    uint64_t StateBytesWritten() const;
+
+    static constexpr DWORD kLockWaitMs = 5000;
+
+    SimHandset() = default;
+    SimHandset(const SimHandset&) = delete;
+    SimHandset& operator=(const SimHandset&) = delete;
+    ~SimHandset() { ReleaseState(); }
 
     long RequestCount() const { return m_requestCount; }
     // Bytes the PC wrote to the handset and read from it.
@@ -50,17 +69,21 @@ public:
     const std::string& LastRequest() const { return m_lastRequest; }
 
 private:
+    void AnswerCompleteRequests();
     // Answers one request; returns the reply code and fills the payload.
     uint16_t Answer(uint16_t code, std::string_view payload, std::string& reply);
     void QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload);
     size_t NextChunkSize();
-    void SaveState() const;
+    // Saves a change line, then applies the change.
+    template <class Apply>
+    void Change(const std::string& line, Apply apply);
+    bool Keeping() const { return m_store != nullptr; }
 
-    std::map<uint32_t, std::map<uint32_t, Record>> m_stores;
+    HandsetContents m_contents;
+    std::unique_ptr<HandsetStore> m_store;
+    uint64_t m_earlierStateBytes = 0;  // written by stores already released
     std::map<uint32_t, size_t> m_recordSizes;
     std::map<uint32_t, std::string> m_cardInfo;
-    std::string m_lockFlags = std::string(7, '\0');
-    std::string m_password = "0000";
     std::string m_incoming;
     std::deque<char> m_outgoing;
     size_t m_smallestChunk = 1u << 20;
@@ -71,7 +94,6 @@ private:
     long m_requestCount = 0;
     uint64_t m_bytesIn = 0;
     uint64_t m_bytesOut = 0;
-    std::wstring m_stateFile;
     std::string m_lastRequest;
 };
 

@@ -182,11 +182,13 @@ TEST(Simulator, KeepsItsHandsetInAFolderBetweenSessions)
         ASSERT_EQ(S_OK, first.Receive(14, reply));
         first.connection->SetPrivacyLock(Bstr(L"01 00").Get(), Bstr(L"1234").Get());
     }
-    Link second;
-    ASSERT_EQ(S_OK, second.connection->KeepStateIn(Bstr(folder).Get()));
-    ASSERT_NE(nullptr, second.connection->State().handset.FindRecord(1, 7));
-    EXPECT_EQ("contact", *second.connection->State().handset.FindRecord(1, 7));
-    EXPECT_EQ(folder + L"\\files", second.connection->State().fileRoot);
+    {
+        Link second;
+        ASSERT_EQ(S_OK, second.connection->KeepStateIn(Bstr(folder).Get()));
+        ASSERT_NE(nullptr, second.connection->State().handset.FindRecord(1, 7));
+        EXPECT_EQ("contact", *second.connection->State().handset.FindRecord(1, 7));
+        EXPECT_EQ(folder + L"\\files", second.connection->State().fileRoot);
+    }
 
     std::ofstream(std::string(folder.begin(), folder.end()) + "\\handset.txt") << "record one two zz\n";
     Link third;

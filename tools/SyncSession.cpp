@@ -64,6 +64,7 @@ SyncSession::SyncSession(const SessionOptions& options)
     m_device = Create<IDeviceData>(L"Orvane.Syncora.QEL.DeviceDataKELVRA");
 
     CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
+    int model = AgreedModel(options);
     // The simulated model's cards: 250 entries each.
     m_handset->SetCardInfo(13, 16, 250, 32);
     m_handset->SetCardInfo(14, 16, 250, 32);
@@ -71,7 +72,7 @@ SyncSession::SyncSession(const SessionOptions& options)
     m_handset->SetRecordSize(14, 150);
     const std::pair<const wchar_t*, std::wstring> answers[] = {
         {L"PhoneInfo.FromRes", L"true"},
-        {L"PhoneInfo.ResID", std::to_wstring(options.model)},
+        {L"PhoneInfo.ResID", std::to_wstring(model)},
         {L"Datastore.Phonebook.PB_GROUP", L"true"},
         {L"Phonebook.Photo", L"false"},
     };
@@ -80,8 +81,33 @@ SyncSession::SyncSession(const SessionOptions& options)
 
     CheckCall(m_device->SetConneciton(m_handset.Get(), m_models.Get()), "Connecting to the handset");
     CheckCall(m_device->ListDataTable(), "Listing the data tables");
+    // Only a model the component could load is recorded, so a failed first run does
+    // not tie the folder to a model that never worked.
+    CheckCall(m_handset->put_Model(model), "Recording the handset's model");
     if (!options.fault.empty())
         m_handset->InjectFault(FaultNamed(options.fault), -1);
+}
+
+SyncSession::~SyncSession()
+{
+    // The component lets go of the connection first; the handset is then released
+    // explicitly, so that its state is saved even if a reference to it outlives us.
+    m_device.Reset();
+    m_models.Reset();
+    if (m_handset)
+        m_handset->ReleaseState();
+}
+
+int SyncSession::AgreedModel(const SessionOptions& options)
+{
+    long recorded = 0;
+    CheckCall(m_handset->get_Model(&recorded), "Reading the handset's model");
+    if (recorded && options.model && recorded != options.model) {
+        throw UsageError("the handset in " + NarrowUtf8(options.handsetFolder) + " was made as model " +
+                         std::to_string(recorded) + " and cannot be opened as model " +
+                         std::to_string(options.model) + "; leave out --model to use it");
+    }
+    return static_cast<int>(recorded ? recorded : options.model ? options.model : kDefaultModel);
 }
 
 bool SyncSession::Lookup(const std::wstring& name, NamedTable& table)

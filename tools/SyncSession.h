@@ -12,7 +12,7 @@ namespace kelvra::tools {
 
 struct SessionOptions {
     std::wstring handsetFolder;  // where the simulated handset keeps its state
-    int model = 202;             // the built-in profile of the simulated model
+    int model = 0;               // the built-in profile of the simulated model; 0 when not given
     std::wstring fault;          // a fault for the simulator to inject, for trying failures
 };
 
@@ -24,7 +24,16 @@ struct NamedTable {
 
 class SyncSession {
 public:
+    // Opens the handset folder, which stays locked until the session ends, and
+    // connects the component to it as the folder's model.
     explicit SyncSession(const SessionOptions& options);
+    // Saves what the session changed into the handset's state file and unlocks it.
+    ~SyncSession();
+    SyncSession(const SyncSession&) = delete;
+    SyncSession& operator=(const SyncSession&) = delete;
+
+    // The model a new handset folder is made as when no model is given.
+    static constexpr int kDefaultModel = 202;
 
     ComPtr<IDataTable> Table(const std::wstring& name, QELDATATYPE& itemType);
     ComPtr<IDataTable> Table(DATATABLE_SUID id);
@@ -35,6 +44,10 @@ public:
     static const wchar_t* const* Names();
 
 private:
+    // The model the session runs as: the folder's, which a given model must match, or
+    // for a new folder the given one (or the default).
+    int AgreedModel(const SessionOptions& options);
+
     ComPtr<IDeviceData> m_device;
     ComPtr<ISimHandset> m_handset;
     ComPtr<ISimModelDatabase> m_models;

@@ -111,6 +111,7 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     m_changed = m_changed || !notes.empty();
     m_held.Add(suid, TextColumns(item.Get()));
     printf("created SUID %ld: %s\n", static_cast<long>(suid), NarrowUtf8(contact.label).c_str());
+    fflush(stdout);  // what is reported as created must be seen even if the run is killed
     return Outcome::Created;
 }
 
