@@ -61,7 +61,8 @@ std::wstring CDataTableKelvraMetadata::PrivacyLockStatus()
     std::string flags = link.ExchangeAlloc(Request(kLockStatus), received, 3000);
     if (flags.size() < kLockFlagBytes)
         ThrowTamError(kTamWrongReply, L"The handset's privacy lock reply is a short reply of " +
-                                          std::to_wstring(flags.size()) + L" bytes; it needs 7");
+                                          std::to_wstring(flags.size()) + L" bytes; it needs " +
+                                          std::to_wstring(kLockFlagBytes));
     auto entry = [&](size_t byte) { return flags[byte] == 1 ? L"1," : L"0,"; };
     // Entries 0, 1, 2, 3 and 5 come from the handset's flags; the others are never set.
     std::wstring status = entry(0);
@@ -97,7 +98,8 @@ void CDataTableKelvraMetadata::Unlock(const std::wstring& password)
     if (utf8.size() > kPasswordBytes)
         ThrowComError(E_INVALIDARG, L"The password takes more than 8 bytes as UTF-8; the handset cannot take it");
     CKelvraBase link(RequireAgent(), 1, 3000);
-    std::string request = Request(kUnlock).Field(utf8, kPasswordBytes + 1);
+    Request request(kUnlock);
+    request.Field(utf8, kPasswordBytes + 1);
     uint8_t reply[16];
     uint32_t received = 0;
     if (!link.Exchange(request, reply, sizeof(reply), received, CKelvraBase::kMismatchIsFalse, 3000))

@@ -143,10 +143,6 @@ std::string Narrow(std::wstring_view text, UINT codePage)
     return narrow;
 }
 
-}  // namespace kelvra
-
-namespace kelvra {
-
 std::wstring_view CutWithinUnits(std::wstring_view text, size_t maxUnits)
 {
     if (text.size() <= maxUnits)

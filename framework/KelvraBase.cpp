@@ -127,7 +127,8 @@ std::string CKelvraBase::ExchangeAlloc(std::string_view request, uint32_t& recei
 
 uint32_t CKelvraBase::GetRecordCount(uint32_t store)
 {
-    std::string request = Request(kCountRequest).Word(store);
+    Request request(kCountRequest);
+    request.Word(store);
     uint8_t count[4] = {};
     uint32_t received = 0;
     Exchange(request, count, sizeof(count), received, kMismatchIsError, kRecordTimeout);
@@ -137,7 +138,8 @@ uint32_t CKelvraBase::GetRecordCount(uint32_t store)
 
 bool CKelvraBase::GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount)
 {
-    std::string request = Request(kIndexListRequest).Word(store);
+    Request request(kIndexListRequest);
+    request.Word(store);
     std::string entries(std::min<size_t>(static_cast<size_t>(maxCount) * 3, kLargestReply), '\0');
     uint32_t received = 0;
     Exchange(request, entries.data(), entries.size(), received, kMismatchIsError, kRecordTimeout);

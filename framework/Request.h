@@ -19,8 +19,8 @@ public:
 
     // The whole packet: u16 command, u32 payload length, payload (little-endian).
     const std::string& Packet() const { return m_packet; }
+    // A request goes wherever the link takes the packet's bytes.
     operator std::string_view() const { return m_packet; }
-    operator const std::string&() const { return m_packet; }
 
 private:
     void UpdateLength();

@@ -63,21 +63,23 @@ std::vector<uint8_t> CDataTableKelvraCard::ScanSlots(CKelvraBase& link, uint32_t
 {
     std::vector<uint8_t> slots(slotCount, 0);
     uint32_t found = 0;
-    // The scan stops once every counted entry is found, and never passes the last slot.
-    for (LONG64 index = m_startIndex; index <= static_cast<LONG64>(slotCount) && found < recordCount; ++index) {
+    // Slot n holds the entry at index start + n, the index its SUID names. The scan stops
+    // once every counted entry is found, and never passes the last slot.
+    for (uint32_t slot = 0; slot < slotCount && found < recordCount; ++slot) {
+        uint32_t index = static_cast<uint32_t>(m_startIndex) + slot;
         std::string entry(kScanBytes, '\0');
         uint32_t received = 0;
         try {
-            if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(static_cast<uint32_t>(index)),
-                               entry.data(), entry.size(), received, CKelvraBase::kMismatchIsFalse, 2000))
+            if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), entry.data(),
+                               entry.size(), received, CKelvraBase::kMismatchIsFalse, 2000))
                 continue;
         } catch (const _com_error&) {
             continue;  // a slot that cannot be read is passed over
         } catch (const _tam_error&) {
             continue;
         }
-        if (entry[kUsedMarkOffset] != 0 && index >= 1) {
-            slots[static_cast<size_t>(index - 1)] = 1;
+        if (entry[kUsedMarkOffset] != 0) {
+            slots[slot] = 1;
             ++found;
         }
     }
@@ -151,13 +153,13 @@ STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
             m_recordCount = Passed();  // the card counted more than it holds
             return ListItemsEnd();
         }
-        ++m_slotCursor;
+        uint32_t index = static_cast<uint32_t>(m_startIndex) + m_slotCursor++;
         ColumnMap map;
         try {
             CKelvraBase link = Link();
-            DecodeEntry(ReadEntry(link, m_slotCursor), map);
+            DecodeEntry(ReadEntry(link, index), map);
         } catch (...) {
-            PassOverFailedRecord(L"Card entry " + std::to_wstring(m_slotCursor), m_recordCount);
+            PassOverFailedRecord(L"Card entry " + std::to_wstring(index), m_recordCount);
         }
         auto entry = ItemFromRecord<CItemKelvraCardPhonebook>(m_columns.Get(), map);
         return HandOut(entry.Get(), item, m_recordCount);

@@ -207,22 +207,35 @@ uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store, uint32_t maxCount)
     return candidate;
 }
 
-void CDataTableKelvraPB::StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating)
+void CDataTableKelvraPB::WriteEntry(ColumnMap& map, uint32_t index, bool creating)
 {
     map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(index));
     Codec().WriteContact(map, m_photoSupported, creating);
-    map.clear();
-    Codec().ReadContact(index, map);
-    item.SchemaConvertMap2Item(map);
 }
 
-void CDataTableKelvraPB::StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating)
+void CDataTableKelvraPB::WriteGroup(ColumnMap& map, uint32_t index, bool creating)
 {
     map.SetValue(L"SUID", VT_UINT, static_cast<LONG>(index));
     Codec().WriteGroup(index, map, creating);
-    map.clear();
-    Codec().ReadGroup(index, map);
-    item.SchemaConvertMap2Item(map);
+}
+
+// The item shows the record as the handset now holds it. The record is stored already:
+// when reading it back fails, the item keeps what was written rather than failing a
+// write that happened.
+void CDataTableKelvraPB::FillFromHandset(CItemKelvraBase& item, const ColumnMap& written, uint32_t index,
+                                         uint32_t store)
+{
+    ColumnMap stored;
+    try {
+        if (store == CKelvraPB::kGroupStore)
+            Codec().ReadGroup(index, stored);
+        else
+            Codec().ReadContact(index, stored);
+    } catch (...) {
+        DebugLog(L"Record %u of store %u was written but could not be read back", index, store);
+        stored = written;
+    }
+    item.SchemaConvertMap2Item(stored);
 }
 
 void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
@@ -234,10 +247,11 @@ void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
     uint32_t index = FreeIndex(CKelvraPB::kContactStore, maxRecords);
     if (index > maxRecords || index > 0xFFFF)
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
-    StoreEntry(item, map, index, true);
+    WriteEntry(map, index, true);
     ++m_entryCount;
     if (suid)
         *suid = static_cast<SUID>(index);
+    FillFromHandset(item, map, index, CKelvraPB::kContactStore);
 }
 
 void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
@@ -251,10 +265,11 @@ void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
     if (index >= maxGroups)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     ColumnMap map = MapOfItem(item);
-    StoreGroup(item, map, index, true);
+    WriteGroup(map, index, true);
     ++m_groupCount;
     if (suid)
         *suid = static_cast<SUID>(index);
+    FillFromHandset(item, map, index, CKelvraPB::kGroupStore);
 }
 
 STDMETHODIMP CDataTableKelvraPB::CreateItem(IItem* item, SUID* suid)
@@ -297,11 +312,13 @@ STDMETHODIMP CDataTableKelvraPB::UpdateItem(IItem* item)
         if (own.Type() == QELDT_PHONEBOOK) {
             uint32_t index = EntryIndexOf(own);
             ColumnMap map = MapOfItem(own);
-            StoreEntry(own, map, index, false);
+            WriteEntry(map, index, false);
+            FillFromHandset(own, map, index, CKelvraPB::kContactStore);
         } else if (own.Type() == QELDT_GROUP) {
             uint32_t index = GroupIndexOf(own);
             ColumnMap map = MapOfItem(own);
-            StoreGroup(own, map, index, false);
+            WriteGroup(map, index, false);
+            FillFromHandset(own, map, index, CKelvraPB::kGroupStore);
         } else {
             ThrowComError(E_INVALIDARG, L"The phonebook stores entries and groups only");
         }

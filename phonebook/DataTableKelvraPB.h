@@ -42,8 +42,9 @@ private:
     uint32_t FreeIndex(uint32_t store, uint32_t maxCount);
     void CreateEntry(CItemKelvraBase& item, SUID* suid);
     void CreateGroup(CItemKelvraBase& item, SUID* suid);
-    void StoreEntry(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating);
-    void StoreGroup(CItemKelvraBase& item, ColumnMap& map, uint32_t index, bool creating);
+    void WriteEntry(ColumnMap& map, uint32_t index, bool creating);
+    void WriteGroup(ColumnMap& map, uint32_t index, bool creating);
+    void FillFromHandset(CItemKelvraBase& item, const ColumnMap& written, uint32_t index, uint32_t store);
     // The record index an item's SUID names; an index the store cannot hold is refused.
     uint32_t EntryIndexOf(const CItemKelvraBase& item) const;
     uint32_t GroupIndexOf(const CItemKelvraBase& item) const;

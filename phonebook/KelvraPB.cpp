@@ -18,9 +18,12 @@ namespace {
 constexpr DWORD kTimeout = CKelvraBase::kRecordTimeout;
 // The ring index byte the two small models keep when no ring is chosen.
 constexpr uint8_t kSmallModelRing = 0x86;
-// No handset keeps more speed dials than this; a wider range is a broken profile.
+// No handset keeps more speed dials than this.
 constexpr LONG64 kMostSpeedDials = 1000;
 constexpr size_t kSpeedDialReplyBytes = 158;
+
+const wchar_t* const kAddressParts[] = {L"ADDR_EXTADDR_%d",  L"ADDR_STREET_%d", L"ADDR_POSTALCODE_%d",
+                                        L"ADDR_LOCALITY_%d", L"ADDR_REGION_%d", L"ADDR_COUNTRY_%d"};
 
 std::wstring Indexed(const wchar_t* format, size_t n)
 {
@@ -231,13 +234,6 @@ void CKelvraPB::DecodeTypedTexts(const RecordBytes& record, ColumnMap& map) cons
     read(m_contact.urls, L"URL_TYPE_%d", L"URL_ADDR_%d", L"URL_COUNT");
 }
 
-namespace {
-
-const wchar_t* const kAddressParts[] = {L"ADDR_EXTADDR_%d",  L"ADDR_STREET_%d", L"ADDR_POSTALCODE_%d",
-                                        L"ADDR_LOCALITY_%d", L"ADDR_REGION_%d", L"ADDR_COUNTRY_%d"};
-
-}  // namespace
-
 void CKelvraPB::DecodeAddresses(const RecordBytes& record, ColumnMap& map) const
 {
     size_t found = 0;
@@ -340,8 +336,13 @@ void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool creating)
     PendingPicture picture = EncodePhoto(record, changes, photoSupported, index);
 
     SendRecord(kContactStore, index, record, kMismatchIsError, L"contact");
-    if (!picture.cachedPath.empty())
-        SendPictureToHandset(picture);
+    if (!picture.cachedPath.empty() && !SendPictureToHandset(picture)) {
+        // A record never names a picture the handset does not have: it could not be read.
+        record.SetNarrowText(m_contact.photo, std::string_view());
+        changes.Values().SetText(L"PHOTO_LOCAL_PATH", L"");
+        changes.Values().SetText(L"PHOTO_TYPE", L"NONE");
+        SendRecord(kContactStore, index, record, kMismatchIsError, L"contact");
+    }
     map = changes.Values();
 }
 
@@ -500,10 +501,11 @@ void CKelvraPB::EncodeGroupSlots(RecordBytes& record, const ColumnChanges& chang
         if (!changes.Changed({column}))
             continue;
         size_t slot = m_contact.groupSlots + n;
+        // 0 reads back from a slot with no group, and 255 is that slot's own byte.
         LONG group = ParseDecimal(changes.Values().TextOr(column, L"0"));
-        if (group < 0 || group >= 0xFF)
+        if (group < 0 || group > 0xFF)
             ThrowComError(E_INVALIDARG, column + L" names no caller group: " + std::to_wstring(group));
-        if (group > 0)
+        if (group > 0 && group < 0xFF)
             record.SetU8(slot, static_cast<uint8_t>(group));
         else if (changes.Creating() || record.U8(slot) != 0)  // an unset slot is no group
             record.SetU8(slot, 0xFF);
@@ -559,12 +561,18 @@ std::wstring CKelvraPB::HandsetPictureFolder() const
     return m_settings.phoneRootPath + L"/Images/Phonebook images/";
 }
 
-void CKelvraPB::SendPictureToHandset(const PendingPicture& picture)
+bool CKelvraPB::SendPictureToHandset(const PendingPicture& picture)
 {
-    LinkModeScope fileTransfer(*this);
-    Bstr target(picture.handsetPath), source(picture.cachedPath);
-    if (FAILED(Agent()->PutFile(target.Get(), source.Get())) && SUCCEEDED(Agent()->RemoveFile(target.Get())))
-        Agent()->PutFile(target.Get(), source.Get());
+    try {
+        LinkModeScope fileTransfer(*this);
+        Bstr target(picture.handsetPath), source(picture.cachedPath);
+        if (SUCCEEDED(Agent()->PutFile(target.Get(), source.Get())))
+            return true;
+        // A file of that name may stand in the way: it goes, and the copy is made once more.
+        return SUCCEEDED(Agent()->RemoveFile(target.Get())) && SUCCEEDED(Agent()->PutFile(target.Get(), source.Get()));
+    } catch (const _com_error&) {
+        return false;  // the link would not switch to file transfer
+    }
 }
 
 // ---- Groups ----------------------------------------------------------------------------
@@ -631,10 +639,10 @@ void CKelvraPB::DeleteRecord(uint32_t index, uint32_t store)
 bool CKelvraPB::ScanSimSpeedDials(std::vector<uint16_t>& speedDials)
 {
     speedDials.clear();
-    LONG64 first = m_settings.speedDialStart, last = m_settings.speedDialEnd;
-    if (first < 0 || last - first + 1 > kMostSpeedDials)
-        ThrowComError(E_INVALIDARG, L"The model profile gives an impossible speed-dial range " +
-                                        std::to_wstring(first) + L" to " + std::to_wstring(last));
+    // The range comes from the profile, which may misname a key (it then reads -1) or
+    // claim far too much: the scan keeps to indexes that can exist and never runs away.
+    LONG64 first = std::max<LONG64>(0, m_settings.speedDialStart);
+    LONG64 last = std::min<LONG64>(m_settings.speedDialEnd, first + kMostSpeedDials - 1);
     uint32_t count = GetRecordCount(kSpeedDialStore);
     if (count == 0)
         return false;

@@ -76,7 +76,8 @@ private:
 
     bool ModelKeepsNoPhotos() const;
     std::wstring HandsetPictureFolder() const;
-    void SendPictureToHandset(const PendingPicture& picture);
+    // False when the picture did not reach the handset.
+    bool SendPictureToHandset(const PendingPicture& picture);
 
     const PhonebookSettings& m_settings;
     ContactLayout m_contact;

@@ -45,9 +45,9 @@ struct PhonebookSettings {
     static PhonebookSettings Load(const ModelProfile& profile);
 
     // Model rules of the contact record.
-    bool SkipsLastName() const;       // M1
-    bool KeepsNumbersAsStored() const;  // M2
-    bool HasNoAddressBlock() const;   // M3
+    bool SkipsLastName() const;         // the last-name field is not read
+    bool KeepsNumbersAsStored() const;  // numbers read back as stored, punctuation and all
+    bool HasNoAddressBlock() const;     // no address blocks and no message ring
     bool UsesShortTypeTable() const;  // the number-type table of two small models
     bool NamesFromFullName() const;   // FIRST_NAME is the full name, no DISPLAY_NAME
     FullNameRule NameRule() const;

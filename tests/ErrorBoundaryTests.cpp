@@ -100,9 +100,11 @@ TEST(ErrorBoundary, OutsideFailureCarriesTheObjectsErrorInformation)
         FAIL() << "no exception";
     } catch (const _com_error& e) {
         EXPECT_EQ(E_ACCESSDENIED, e.Error());
-        ASSERT_NE(nullptr, e.ErrorInfo());
+        ComPtr<IErrorInfo> info;
+        *info.ReleaseAndGetAddressOf() = e.ErrorInfo();  // a reference of its own
+        ASSERT_NE(nullptr, info.Get());
         Bstr description;
-        e.ErrorInfo()->GetDescription(description.Out());
+        info->GetDescription(description.Out());
         EXPECT_EQ(L"told by the object", description.Str());
     }
 }

@@ -280,7 +280,6 @@ TEST(ContactWrites, AFailedCreateHandsOutNoSuidAndAFailedUpdateLeavesTheRecord)
     EXPECT_EQ(0, suid);
 
     // A record too short to be the one the model describes is never written over.
-    handset.Sim().PutRecord(1, 1, std::string(40, '\x01'));
     ComPtr<IItem> existing = NewItem(phonebook.Get(), QELDT_PHONEBOOK, 1);
     SetColumn(existing.Get(), L"NOTES", L"overwrite");
     handset.Sim().PutRecord(1, 1, std::string(40, '\x01'));

@@ -237,3 +237,41 @@ TEST(PhotoNames, NeverLeaveTheCacheOrNameADevice)
     EXPECT_EQ("f/\xEA\xB0\x80.jpg", HandsetPicturePath(L"f/", L"\uAC00\uAC00.jpg", 10));  // never half a character
     EXPECT_EQ("", HandsetPicturePath(L"f/", L"a.jpg", 6));
 }
+
+TEST(Photos, APictureTheHandsetRefusesLeavesAContactThatStillReads)
+{
+    PictureHandset handset(L"true");
+    std::wstring source = MakeTempFolder(L"pictures") + L"\\face.bmp";
+    WriteFile(source, Bitmap());
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ASSERT_EQ(S_OK, phonebook->ListItemsAllBegin());
+    ASSERT_EQ(S_OK, phonebook->ListItemsEnd());
+
+    // The copy to the handset fails: the record must not name a picture that is not there.
+    handset.connection->FailMethod(Bstr(L"PutFile").Get(), E_FAIL);
+    ComPtr<IItem> refused;
+    phonebook->NewItem(QELDT_PHONEBOOK, 0, 0, refused.GetAddressOf());
+    SetColumn(refused.Get(), L"FIRST_NAME", L"Refused");
+    SetColumn(refused.Get(), L"PHOTO_LOCAL_PATH", source.c_str());
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(refused.Get(), &suid));
+    EXPECT_EQ(1, suid);
+    EXPECT_EQ('\0', handset.Sim().FindRecord(1, 1)->at(12));
+    EXPECT_EQ(L"NONE", ColumnText(refused.Get(), L"PHOTO_TYPE"));
+    EXPECT_EQ(0, handset.connection->State().mode);
+    handset.connection->FailMethod(Bstr(L"PutFile").Get(), S_OK);
+
+    // The picture arrives, but reading the contact back cannot fetch it: the contact is
+    // stored all the same, so the create succeeds with its SUID.
+    handset.connection->FailMethod(Bstr(L"GetFile").Get(), E_FAIL);
+    ComPtr<IItem> unread;
+    phonebook->NewItem(QELDT_PHONEBOOK, 0, 0, unread.GetAddressOf());
+    SetColumn(unread.Get(), L"FIRST_NAME", L"Unread");
+    SetColumn(unread.Get(), L"PHOTO_LOCAL_PATH", source.c_str());
+    ASSERT_EQ(S_OK, phonebook->CreateItem(unread.Get(), &suid));
+    EXPECT_EQ(2, suid);
+    EXPECT_EQ(L"Unread", ColumnText(unread.Get(), L"FIRST_NAME"));
+    ULONG count = 0;
+    ASSERT_EQ(S_OK, phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count));
+    EXPECT_EQ(2u, count);
+}
