@@ -103,7 +103,7 @@ int SyncSession::AgreedModel(const SessionOptions& options)
     long recorded = 0;
     CheckCall(m_handset->get_Model(&recorded), "Reading the handset's model");
     if (recorded && options.model && recorded != options.model) {
-        throw UsageError("the handset in " + NarrowUtf8(options.handsetFolder) + " was made as model " +
+        throw BadValue("the handset in " + NarrowUtf8(options.handsetFolder) + " was made as model " +
                          std::to_string(recorded) + " and cannot be opened as model " +
                          std::to_string(options.model) + "; leave out --model to use it");
     }
@@ -140,7 +140,7 @@ ComPtr<IDataTable> SyncSession::Table(const std::wstring& name, QELDATATYPE& ite
         throw UsageError("unknown table \"" + NarrowUtf8(name) + "\"; try the tables command");
     ComPtr<IDataTable> table = Table(named.id);
     if (!table)
-        throw UsageError("this handset model has no " + NarrowUtf8(name) + " table");
+        throw BadValue("this handset model has no " + NarrowUtf8(name) + " table");
     itemType = named.itemType;
     return table;
 }

@@ -170,6 +170,7 @@ sync "$model" --model 202 count phonebook >/dev/null
 code=$?
 check "a --model that disagrees is refused" test "$code" -eq 1
 check "saying which model the folder holds" grep -q "made as model 211 and cannot be opened as model 202" "$work/stderr"
+check "without the usage, which is for mistyped commands" test "$(grep -c '^usage:' "$work/stderr")" -eq 0
 check "the agreeing --model is taken" test "$(sync "$model" --model 211 count phonebook | tr -d '\r')" -eq 1
 sync "$work/default" count phonebook >/dev/null
 check "a new folder without --model is made as model 202" grep -q "^model 202" "$work/default/handset.txt"
