@@ -130,6 +130,20 @@ HRESULT UnregisterTypeLibrary(const ServerDescription& server)
     return hr == TYPE_E_REGISTRYACCESS ? S_OK : hr;  // already gone
 }
 
+// Every step of a registration goes ahead; the first failure is the result.
+class FirstFailure {
+public:
+    void operator()(HRESULT hr)
+    {
+        if (FAILED(hr) && SUCCEEDED(m_result))
+            m_result = hr;
+    }
+    HRESULT Result() const { return m_result; }
+
+private:
+    HRESULT m_result = S_OK;
+};
+
 }  // namespace
 
 HRESULT ServerRegistration::Register(const ServerDescription& server)
@@ -137,17 +151,13 @@ HRESULT ServerRegistration::Register(const ServerDescription& server)
     RegistrationScope scope;
     if (FAILED(scope.Failure()))
         return scope.Failure();
-    HRESULT result = S_OK;
-    auto keepFirstFailure = [&result](HRESULT hr) {
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    };
+    FirstFailure keepFirstFailure;
     if (server.appIdScript)
         keepFirstFailure(RunScript(server.appIdScript, true, server.appId));
     for (size_t i = 0; i < server.classCount; ++i)
         keepFirstFailure(RunScript(server.classes[i].registryResource, true, server.appId));
     keepFirstFailure(RegisterTypeLibrary(server));
-    return result;
+    return keepFirstFailure.Result();
 }
 
 HRESULT ServerRegistration::Unregister(const ServerDescription& server)
@@ -155,17 +165,13 @@ HRESULT ServerRegistration::Unregister(const ServerDescription& server)
     RegistrationScope scope;
     if (FAILED(scope.Failure()))
         return scope.Failure();
-    HRESULT result = S_OK;
-    auto keepFirstFailure = [&result](HRESULT hr) {
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    };
+    FirstFailure keepFirstFailure;
     for (size_t i = server.classCount; i-- > 0;)
         keepFirstFailure(RunScript(server.classes[i].registryResource, false, server.appId));
     keepFirstFailure(UnregisterTypeLibrary(server));
     if (server.appIdScript)
         keepFirstFailure(RunScript(server.appIdScript, false, server.appId));
-    return result;
+    return keepFirstFailure.Result();
 }
 
 void ServerRegistration::SetPerUser(bool perUser)
