@@ -20,8 +20,17 @@
 #include "ModelCatalogue.h"
 #include "SyncSession.h"
 #include "TableWalker.h"
+#include "ICalendarReader.h"
+#include "ICalendarWriter.h"
+#include "OrganizerSync.h"
 #include "VCardImport.h"
+#include "ICalendarReader.h"
+#include "ICalendarWriter.h"
+#include "OrganizerSync.h"
 #include "VCardReader.h"
+#include "ICalendarReader.h"
+#include "ICalendarWriter.h"
+#include "OrganizerSync.h"
 #include "VCardWriter.h"
 
 using namespace kelvra;
@@ -46,10 +55,12 @@ const char kUsageText[] =
     "                                 creates the contacts of a vCard file (2.1, 3.0 or 4.0);\n"
     "                                 contacts the handset already holds are left out\n"
     "                                 unless --duplicates is given\n"
+    "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
+    "  import-ics FILE                creates the entries of an iCalendar file\n"
     "  seed-demo                      fills an empty handset with demo data\n"
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
-    "tables: phonebook groups card card2 metadata\n"
+    "tables: phonebook groups card card2 metadata calendar tasks memos\n"
     "--handset: the folder where the simulated handset keeps its state\n"
     "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
     "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
@@ -81,6 +92,7 @@ const CommandShape kCommands[] = {
     {L"devinf", 0, false},      {L"create", 1, true},       {L"update", 2, true},
     {L"delete", 2, true},       {L"export-vcard", 1, false}, {L"import-vcard", 1, false},
     {L"seed-demo", 0, false},   {L"models", 0, false},      {L"help", 0, false},
+    {L"export-ics", 1, false},  {L"import-ics", 1, false},
 };
 
 std::wstring DefaultHandsetFolder()
@@ -429,6 +441,35 @@ int ImportVCard(SyncSession& session, const CommandLine& line, const std::vector
     return VCardImport(phonebook.Get(), line.duplicates).Run(contacts) ? kOk : kHandsetChanged;
 }
 
+int ExportIcs(SyncSession& session, const CommandLine& line)
+{
+    std::wstring path = Word(line, 1);
+    std::vector<OrganizerEntry> entries = OrganizerSync(session).Entries();
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    char stamp[32];
+    snprintf(stamp, sizeof(stamp), "%04u%02u%02uT%02u%02u%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond);
+    WriteWhole(path, ICalendarWriter::Write(entries, stamp));
+    printf("exported %zu entries to %s\n", entries.size(), NarrowUtf8(path).c_str());
+    return kOk;
+}
+
+// Like a vCard file, an iCalendar file is read before the handset is opened.
+std::vector<OrganizerEntry> ReadIcsFile(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in)
+        throw InputError("cannot read " + NarrowUtf8(path));
+    std::stringstream text;
+    text << in.rdbuf();
+    try {
+        return ICalendarReader::Read(text.str());
+    } catch (const InputError& e) {
+        throw InputError(NarrowUtf8(path) + ": " + e.what());
+    }
+}
+
 int SeedDemo(SyncSession& session)
 {
     QELDATATYPE kind;
@@ -472,8 +513,11 @@ int RunWithHandset(const CommandLine& line)
 {
     const std::wstring& command = line.words[0];
     std::vector<VCardContact> contacts;
+    std::vector<OrganizerEntry> organizerEntries;
     if (command == L"import-vcard")
         contacts = ReadVCardFile(Word(line, 1));
+    if (command == L"import-ics")
+        organizerEntries = ReadIcsFile(Word(line, 1));
     SyncSession session(line.session);
     if (command == L"tables")
         return Tables(session);
@@ -493,6 +537,10 @@ int RunWithHandset(const CommandLine& line)
         return ExportVCard(session, line);
     if (command == L"import-vcard")
         return ImportVCard(session, line, contacts);
+    if (command == L"export-ics")
+        return ExportIcs(session, line);
+    if (command == L"import-ics")
+        return OrganizerSync(session).Import(organizerEntries) ? kOk : kHandsetChanged;
     return SeedDemo(session);
 }
 
