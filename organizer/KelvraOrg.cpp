@@ -183,6 +183,52 @@ const wchar_t* CompactRecurrence(uint32_t repeatType)
     return repeatType < 5 ? kTypes[repeatType] : L"0";
 }
 
+// The alarm of an extended-alarm record, kept as a mode: 0 none, 1 at the start,
+// 2 thirty minutes, 3 an hour, 4 a day, 5 a week before, 6 a term of its own.
+void DecodeAlarmMode(const AlarmModeFields& m, const RecordBytes& r, uint32_t start, ColumnMap& map)
+{
+    map.SetText(L"ISHOLIDAY", r.U8(m.holidayCheck) == 1 ? L"SET" : L"UNSET");
+    uint32_t mode = r.U32(m.alarmMode);
+    static const wchar_t* const kTypes[] = {L"None", L"Minute", L"Minute", L"Hour", L"Day", L"Week"};
+    static const LONG kValues[] = {0, 0, 30, 1, 1, 1};
+    if (mode < 6) {
+        map.SetText(L"ALARM_TYPE", kTypes[mode]);
+        map.SetValue(L"ALARM_VALUE", VT_I4, kValues[mode]);
+        if (mode == 1)
+            SetDate(map, L"ALARM_TARGET_DATE", start);
+    } else {
+        uint32_t unit = r.U32(m.customType);
+        map.SetText(L"ALARM_TYPE", unit < 3 ? kAlarmUnits[unit] : L"");
+        map.SetValue(L"ALARM_VALUE", VT_I4, static_cast<LONG>(r.U32(m.customTerm)));
+    }
+}
+
+void EncodeAlarmMode(const AlarmModeFields& m, RecordBytes& r, const std::wstring& type, LONG value,
+                     const ColumnMap& values)
+{
+    uint32_t mode = 0;
+    const bool unit = type == L"Minute" || type == L"Hour" || type == L"Day" || type == L"Week";
+    if (unit && value == 0) {
+        mode = 1;
+    } else if (type == L"Minute" && value == 30) {
+        mode = 2;
+    } else if (type == L"Hour" && value == 1) {
+        mode = 3;
+    } else if (type == L"Day" && value == 1) {
+        mode = 4;
+    } else if ((type == L"Day" && value == 7) || (type == L"Week" && value == 1)) {
+        mode = 5;
+    } else if (unit) {
+        mode = 6;
+        r.SetU32(m.customTerm, static_cast<uint32_t>(type == L"Week" ? value * 7 : value));
+        r.SetU32(m.customType, type == L"Minute" ? 0 : type == L"Hour" ? 1 : 2);
+    } else if (type == L"Time") {
+        DATE at = DateOf(values, L"ALARM_BEFORETARGET_TIME");
+        mode = at != 0 && HandsetTimeFromDate(at) == HandsetTimeFromDate(DateOf(values, L"START_DATE")) ? 1 : 0;
+    }
+    r.SetU32(m.alarmMode, mode);
+}
+
 }  // namespace
 
 CKelvraOrg::CKelvraOrg(ITAMAgent* agent, const OrganizerSettings& settings)
@@ -354,20 +400,7 @@ void CKelvraOrg::DecodeScheduleAlarm(const ScheduleLayout& l, const RecordBytes&
     map.SetValue(L"ALARM_MELODY_INDEX", VT_I4, r.U16(l.alarm.soundIndex));
     map.SetText(L"ALARM_MELODY", FromUtf8(r.NarrowText(l.alarm.soundFile)));
     if (l.mode) {
-        map.SetText(L"ISHOLIDAY", r.U8(l.mode->holidayCheck) == 1 ? L"SET" : L"UNSET");
-        uint32_t mode = r.U32(l.mode->alarmMode);
-        static const wchar_t* const kTypes[] = {L"None", L"Minute", L"Minute", L"Hour", L"Day", L"Week"};
-        static const LONG kValues[] = {0, 0, 30, 1, 1, 1};
-        if (mode < 6) {
-            map.SetText(L"ALARM_TYPE", kTypes[mode]);
-            map.SetValue(L"ALARM_VALUE", VT_I4, kValues[mode]);
-            if (mode == 1)
-                SetDate(map, L"ALARM_TARGET_DATE", r.U32(l.startDate));
-        } else {
-            uint32_t unit = r.U32(l.mode->customType);
-            map.SetText(L"ALARM_TYPE", unit < 3 ? kAlarmUnits[unit] : L"");
-            map.SetValue(L"ALARM_VALUE", VT_I4, static_cast<LONG>(r.U32(l.mode->customTerm)));
-        }
+        DecodeAlarmMode(*l.mode, r, r.U32(l.startDate), map);
         return;
     }
     if (r.U8(l.alarm.check) == 0) {
@@ -550,27 +583,7 @@ void CKelvraOrg::EncodeScheduleAlarm(const ScheduleLayout& l, RecordBytes& r, Co
     r.SetU8(l.alarm.check, 1);
     LONG value = NumberOf(values, L"ALARM_VALUE");
     if (l.mode) {
-        uint32_t mode = 0;
-        const bool unit = type == L"Minute" || type == L"Hour" || type == L"Day" || type == L"Week";
-        if (unit && value == 0) {
-            mode = 1;
-        } else if ((type == L"Minute" && value == 30)) {
-            mode = 2;
-        } else if (type == L"Hour" && value == 1) {
-            mode = 3;
-        } else if (type == L"Day" && value == 1) {
-            mode = 4;
-        } else if ((type == L"Day" && value == 7) || (type == L"Week" && value == 1)) {
-            mode = 5;
-        } else if (unit) {
-            mode = 6;
-            r.SetU32(l.mode->customTerm, static_cast<uint32_t>(type == L"Week" ? value * 7 : value));
-            r.SetU32(l.mode->customType, type == L"Minute" ? 0 : type == L"Hour" ? 1 : 2);
-        } else if (type == L"Time") {
-            DATE at = DateOf(values, L"ALARM_BEFORETARGET_TIME");
-            mode = at != 0 && HandsetTimeFromDate(at) == HandsetTimeFromDate(DateOf(values, L"START_DATE")) ? 1 : 0;
-        }
-        r.SetU32(l.mode->alarmMode, mode);
+        EncodeAlarmMode(*l.mode, r, type, value, values);
     } else if (l.alarmDate) {
         PutTime(r, *l.alarmDate, values, L"ALARM_TARGET_DATE");
         PutTime(r, *l.alarmTime, values, L"ALARM_TARGET_DATE");
@@ -666,7 +679,9 @@ void CKelvraOrg::DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes
     map.SetValue(L"ALARM_MELODY_INDEX", VT_I4, r.U16(l.alarm.soundIndex));
     map.SetText(L"ALARM_MELODY", FromUtf8(r.NarrowText(l.alarm.soundFile)));
     SetDate(map, L"ALARM_TARGET_DATE", r.U32(l.alarmDate ? *l.alarmDate : l.alarmTime));
-    if (r.U8(l.alarm.check) == 0) {
+    if (l.mode) {
+        DecodeAlarmMode(*l.mode, r, r.U32(l.date), map);
+    } else if (r.U8(l.alarm.check) == 0) {
         map.SetText(L"ALARM_TYPE", L"None");
         map.SetValue(L"ALARM_VALUE", VT_I4, 0);
     } else if (l.alarmDate) {
@@ -677,8 +692,6 @@ void CKelvraOrg::DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes
         map.SetText(L"ALARM_TYPE", unit < 4 ? kAlarmUnits[unit] : L"");
         map.SetValue(L"ALARM_VALUE", VT_I4, static_cast<LONG>(r.U32(l.alarm.before)));
     }
-    if (l.mode)
-        map.SetText(L"ISHOLIDAY", r.U8(l.mode->holidayCheck) == 1 ? L"SET" : L"UNSET");
     map.SetText(L"RECURRENCE_TYPE", r.U8(l.repeatCheck) == 1 ? L"5" : L"0");
     if (l.lunar)
         map.SetText(L"START_DATE_TYPE", r.U16(*l.lunar) == 1 ? L"LUNAR" : L"");
@@ -704,8 +717,12 @@ void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, C
         r.SetNarrowText(l.alarm.soundFile, std::string_view());
         if (l.alarmDate)
             r.SetU32(*l.alarmDate, 0);
-        if (l.mode)
+        if (l.mode) {
             r.SetU8(l.mode->holidayCheck, Same(TextOf(values, L"ISHOLIDAY"), L"SET") ? 1 : 0);
+            r.SetU32(l.mode->alarmMode, 0);
+            r.SetU32(l.mode->customTerm, 0);
+            r.SetU32(l.mode->customType, 0);
+        }
         std::wstring type = TextOf(values, L"ALARM_TYPE");
         if (!l.alarmDate && (type == L"Target" || type == L"BeforeTarget")) {
             type = L"None";
@@ -713,7 +730,9 @@ void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, C
         }
         if (type != L"None" && !type.empty()) {
             r.SetU8(l.alarm.check, 1);
-            if (!l.alarmDate && !l.mode) {
+            if (l.mode) {
+                EncodeAlarmMode(*l.mode, r, type, NumberOf(values, L"ALARM_VALUE"), values);
+            } else if (!l.alarmDate) {
                 r.SetU32(l.alarm.before, static_cast<uint32_t>(NumberOf(values, L"ALARM_VALUE")));
                 r.SetU32(l.alarm.beforeType, AlarmUnitCode(type));
             }

@@ -320,3 +320,113 @@ TEST(OrganizerRecords, FindFreeIndex)
     }
     EXPECT_ANY_THROW(CKelvraOrg::FindFreeIndex(0, 0, {}));
 }
+
+// The alarm modes and repeat modes of extended-alarm models, both ways.
+TEST(ScheduleRecord, ExtendedAlarmRules)
+{
+    OrgCodec c(211);
+    struct Alarm {
+        const wchar_t* type;
+        LONG value;
+        uint32_t mode, term, unit;
+        const wchar_t* readType;
+        LONG readValue;
+    };
+    for (Alarm a : {Alarm{L"None", 0, 0, 0, 0, L"None", 0}, Alarm{L"Minute", 0, 1, 0, 0, L"Minute", 0},
+                    Alarm{L"Minute", 30, 2, 0, 0, L"Minute", 30}, Alarm{L"Hour", 1, 3, 0, 0, L"Hour", 1},
+                    Alarm{L"Day", 1, 4, 0, 0, L"Day", 1}, Alarm{L"Week", 1, 5, 0, 0, L"Week", 1},
+                    Alarm{L"Day", 7, 5, 0, 0, L"Week", 1}, Alarm{L"Hour", 5, 6, 5, 1, L"Hour", 5},
+                    Alarm{L"Week", 2, 6, 14, 2, L"Day", 14}, Alarm{L"Target", 0, 0, 0, 0, L"None", 0}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", a.type);
+        map.SetValue(L"ALARM_VALUE", VT_I4, a.value);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        // HolidayCheck at 715, then AlarmMode, the custom term and its unit.
+        RecordBuilder tail;
+        tail.U32(a.mode).U32(a.term).U32(a.unit);
+        EXPECT_EQ(tail.Bytes(), c.handset.Record(3, 3).substr(716, 12)) << a.type << a.value;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(a.readType, read.Text(L"ALARM_TYPE")) << a.type << a.value;
+        EXPECT_EQ(a.readValue, read.Number(L"ALARM_VALUE")) << a.type << a.value;
+    }
+    struct Repeat {
+        const wchar_t* type;
+        LONG every;
+        uint32_t mode;
+        const wchar_t* readType;
+    };
+    for (Repeat rep : {Repeat{L"0", 1, 0, L"0"}, Repeat{L"1", 1, 1, L"1"}, Repeat{L"2", 1, 2, L"2"},
+                       Repeat{L"3", 1, 3, L"3"}, Repeat{L"5", 1, 4, L"5"}, Repeat{L"4", 1, 0, L"0"},
+                       Repeat{L"6", 1, 0, L"0"}, Repeat{L"1", 2, 0, L"0"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"RECURRENCE_TYPE", rep.type);
+        map.SetValue(L"RECURRENCE_EVERY", VT_I4, rep.every);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        EXPECT_EQ(RecordBuilder().U32(rep.mode).Bytes(), c.handset.Record(3, 3).substr(728, 4)) << rep.type;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(rep.readType, read.Text(L"RECURRENCE_TYPE")) << rep.type << rep.every;
+    }
+    // Anniversaries keep their alarm as a mode too.
+    ColumnMap anniversary = Appointment();
+    anniversary.SetText(L"ALARM_TYPE", L"Hour");
+    anniversary.SetValue(L"ALARM_VALUE", VT_I4, 1);
+    c.codec.WriteOrganizerRecord(OrgKind::Anniversary, anniversary, true);
+    std::string record = c.handset.Record(7, 3);
+    ASSERT_EQ(585u, record.size());
+    EXPECT_EQ(RecordBuilder().U8(0).U32(3).U32(0).U32(0).Bytes(), record.substr(572, 13));
+    ColumnMap read;
+    c.codec.ReadOrganizerRecord(OrgKind::Anniversary, 3, read);
+    EXPECT_EQ(L"Hour", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(1, read.Number(L"ALARM_VALUE"));
+}
+
+// No built-in profile is a lunar model: its settings are made here.
+TEST(OrganizerRecords, AnniversaryAndHolidayOnALunarModel)
+{
+    kelvra::testing::Handset handset(202);
+    OrganizerSettings settings;
+    settings.model = ModelName(L"KTM-A270");
+    settings.kinds[1] = {7, true, 0, 50, {45, 0}, {100, 0}, {45, 0}, {256, 1}};
+    settings.kinds[2] = {42, true, 0, 50, {45, 0}, {100, 0}, {45, 0}, {256, 1}};
+    CKelvraOrg codec(handset.device->Agent(), settings);
+
+    ColumnMap anniversary;
+    anniversary.SetValue(L"SUID", VT_I4, 2);
+    anniversary.SetText(L"TYPE", L"1");
+    anniversary.SetText(L"SUBJECT", L"Wedding");
+    anniversary[L"START_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    anniversary.SetText(L"ALARM_TYPE", L"Day");
+    anniversary.SetValue(L"ALARM_VALUE", VT_I4, 1);
+    anniversary.SetText(L"RECURRENCE_TYPE", L"5");
+    anniversary.SetText(L"START_DATE_TYPE", L"LUNAR");
+    codec.WriteOrganizerRecord(OrgKind::Anniversary, anniversary, true);
+    RecordBuilder expected;
+    expected.U32(2).Wide(L"Wedding", 45).Wide(L"", 100).U32(kStart).U8(1).U32(1).U32(2).U32(0).U8(0).U16(0)
+        .Narrow("", 257).U8(1).U16(1);
+    ASSERT_EQ(574u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), *handset.Sim().FindRecord(7, 2));
+    ColumnMap read;
+    codec.ReadOrganizerRecord(OrgKind::Anniversary, 2, read);
+    EXPECT_EQ(L"LUNAR", read.Text(L"START_DATE_TYPE"));
+    EXPECT_EQ(L"5", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"Day", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(1, read.Number(L"ALARM_VALUE"));
+
+    ColumnMap holiday;
+    holiday.SetValue(L"SUID", VT_I4, 4);
+    holiday.SetText(L"TYPE", L"4");
+    holiday.SetText(L"SUBJECT", L"New year");
+    holiday.SetText(L"DETAIL", L"Lunar");
+    holiday[L"START_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    holiday.SetText(L"RECURRENCE_TYPE", L"0");
+    holiday.SetText(L"START_DATE_TYPE", L"LUNAR");
+    codec.WriteOrganizerRecord(OrgKind::Holiday, holiday, true);
+    EXPECT_EQ(RecordBuilder().U32(4).Wide(L"New year", 45).Wide(L"Lunar", 100).U32(kStart).U8(0).U16(1).Bytes(),
+              *handset.Sim().FindRecord(42, 4));
+    codec.ReadOrganizerRecord(OrgKind::Holiday, 4, read);
+    EXPECT_EQ(L"LUNAR", read.Text(L"START_DATE_TYPE"));
+    EXPECT_EQ(L"0", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"Lunar", read.Text(L"DETAIL"));
+}
