@@ -53,6 +53,10 @@ void CDataTableKelvraSchedule::LoadIndexLists()
             continue;
         uint32_t most = static_cast<uint32_t>(std::max<LONG>(0, kind.maxCount));
         state.count = Codec().LoadIndexList(kind.store, std::max(most, 1u), state.used);
+        // An index a SUID cannot name is no record this table can show or change.
+        state.used.erase(std::remove_if(state.used.begin(), state.used.end(),
+                                        [](uint32_t index) { return index >= static_cast<uint32_t>(kKindSpan); }),
+                         state.used.end());
         // A listing never runs past the indexes the handset named.
         state.count = std::min<uint32_t>(state.count, static_cast<uint32_t>(state.used.size()));
     }

@@ -237,3 +237,14 @@ TEST(CalendarTable, ARecordShorterThanItsLayoutFailsAndTheListingGoesOn)
     EXPECT_EQ(S_OK, table->NextItem(item.GetAddressOf()));
     EXPECT_FALSE(item);
 }
+
+TEST(CalendarTable, AnIndexNoSuidCanNameIsLeftOut)
+{
+    OrgHandset h(202);
+    h.Sim().PutRecord(3, 12000, std::string(715, '\0'));  // would read as anniversary 2000
+    h.Sim().PutRecord(7, 1, std::string(572, '\0'));
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    auto items = ListAll(table.Get());
+    ASSERT_EQ(1u, items.size());
+    EXPECT_EQ(10001, SuidOf(items[0].Get()));
+}
