@@ -651,7 +651,10 @@ void CKelvraOrg::EncodeRecurrence(const ScheduleLayout& l, RecordBytes& r, Colum
             repeatType = 3;
             r.SetU8(l.everyByDate, 1);
         } else if (type == L"6") {
+            // Yearly on the n-th weekday keeps its week and weekday, as the monthly one does.
             repeatType = 3;
+            r.SetU32(l.everyWeek, WeekIndex(flag));
+            r.SetU32(l.everyWeekDay, WeekdayIndex(flag));
         }
         r.SetU32(l.repeatType, repeatType);
         if (type == L"0" || type == L"1" || type == L"2" || type == L"3" || type == L"5" || type == L"6")

@@ -430,3 +430,48 @@ TEST(OrganizerRecords, AnniversaryAndHolidayOnALunarModel)
     EXPECT_EQ(L"0", read.Text(L"RECURRENCE_TYPE"));
     EXPECT_EQ(L"Lunar", read.Text(L"DETAIL"));
 }
+
+// Models with their own reading of the repeat type keep every recurrence, the yearly
+// n-th weekday included.
+TEST(ScheduleRecord, RecurrenceRulesOfTheirOwnModels)
+{
+    OrgCodec c(210);
+    struct Recurrence {
+        const wchar_t *type, *flag, *readType, *readFlag;
+    };
+    // The third Thursday: week 512, Thursday 16.
+    for (Recurrence rec : {Recurrence{L"1", L"0", L"1", L"0"}, Recurrence{L"2", L"34", L"2", L"34"},
+                           Recurrence{L"3", L"0", L"3", L"15"}, Recurrence{L"4", L"528", L"4", L"528"},
+                           Recurrence{L"5", L"0", L"5", L"3"}, Recurrence{L"6", L"528", L"6", L"528"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"RECURRENCE_TYPE", rec.type);
+        map.SetText(L"RECURRENCE_FLAG", rec.flag);
+        map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(rec.readType, read.Text(L"RECURRENCE_TYPE")) << rec.type;
+        EXPECT_EQ(rec.readFlag, read.Text(L"RECURRENCE_FLAG")) << rec.type;
+        EXPECT_EQ(1, read.Number(L"RECURRENCE_EVERY")) << rec.type;
+    }
+}
+
+TEST(ScheduleRecord, CompactRepeatAlarms)
+{
+    OrgCodec c(218);
+    for (const wchar_t* type : {L"None", L"", L"Target", L"Minute"}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", type);
+        map[L"ALARM_TARGET_DATE"] = DateTime(2024, 3, 15, 9, 0);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        std::string record = c.handset.Record(3, 3);
+        bool alarm = std::wstring(type) == L"Target" || std::wstring(type) == L"Minute";
+        // Alarm_Check after the location; Alarm_Date and Alarm_Time end the record.
+        EXPECT_EQ(alarm ? 1 : 0, record[401]) << type;
+        EXPECT_EQ(alarm ? RecordBuilder().U32(kAlarmAt).U32(kAlarmAt).Bytes() : std::string(8, '\0'),
+                  record.substr(717)) << type;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(alarm ? L"Target" : L"None", read.Text(L"ALARM_TYPE")) << type;
+    }
+}
