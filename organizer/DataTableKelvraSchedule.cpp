@@ -1,6 +1,7 @@
 #include "DataTableKelvraSchedule.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "DebugLog.h"
 #include "DeviceDataKELVRA.h"
@@ -186,6 +187,21 @@ uint32_t CDataTableKelvraSchedule::FreeIndex(OrgKind kind)
     return CKelvraOrg::FindFreeIndex(params.startIndex, params.maxCount, used);
 }
 
+// Whether the handset still lists the record after a delete that failed. When that
+// cannot be told either, the failure stands and both copies stay: nothing is lost.
+bool CDataTableKelvraSchedule::OldRecordStays(OrgKind kind, uint32_t index)
+{
+    std::exception_ptr failure = std::current_exception();
+    std::vector<uint32_t> left;
+    try {
+        const KindParameters& params = m_settings.Kind(kind);
+        Codec().LoadIndexList(params.store, static_cast<uint32_t>(std::max<LONG>(1, params.maxCount)), left);
+    } catch (...) {
+        std::rethrow_exception(failure);
+    }
+    return std::find(left.begin(), left.end(), index) != left.end();
+}
+
 void CDataTableKelvraSchedule::Remember(OrgKind kind, uint32_t index)
 {
     KindState& state = State(kind);
@@ -270,13 +286,17 @@ STDMETHODIMP CDataTableKelvraSchedule::UpdateItem(IItem* item)
         try {
             Codec().DeleteRecord(index, StoreOfKind(oldKind));
         } catch (...) {
-            // The entry must not be kept twice: the new copy goes again, the old one stays.
-            try {
-                Codec().DeleteRecord(newIndex, StoreOfKind(newKind));
-                Forget(newKind, newIndex);
-            } catch (...) {
+            if (OldRecordStays(oldKind, index)) {
+                // The entry must not be kept twice: the new copy goes again.
+                try {
+                    Codec().DeleteRecord(newIndex, StoreOfKind(newKind));
+                    Forget(newKind, newIndex);
+                } catch (...) {
+                }
+                throw;
             }
-            throw;
+            // The handset deleted the old record and only its answer went wrong: the
+            // entry has moved.
         }
         Forget(oldKind, index);
         FillFromHandset(own, map, newKind, newIndex);

@@ -51,6 +51,7 @@ private:
     void FillFromHandset(CItemKelvraBase& item, ColumnMap& written, OrgKind kind, uint32_t index);
     // The first place of the kind that neither the handset nor this table holds.
     uint32_t FreeIndex(OrgKind kind);
+    bool OldRecordStays(OrgKind kind, uint32_t index);
     void Forget(OrgKind kind, uint32_t index);
     void Remember(OrgKind kind, uint32_t index);
     KindState& State(OrgKind kind) { return m_kinds[static_cast<size_t>(kind)]; }

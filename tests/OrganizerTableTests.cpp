@@ -249,3 +249,65 @@ TEST(CalendarTable, AnIndexNoSuidCanNameIsLeftOut)
     ASSERT_EQ(1u, items.size());
     EXPECT_EQ(10001, SuidOf(items[0].Get()));
 }
+
+TEST(CalendarTable, AFailedWriteHandsOutNoSuidAndALostAnswerStillMovesTheEntry)
+{
+    OrgHandset h(202);
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    // The count is answered, the write's answer comes back wrong.
+    ComPtr<IItem> first = NewEntry(table.Get(), L"5", L"First");
+    h.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 1);
+    SUID suid = -1;
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), table->CreateItem(first.Get(), &suid));
+    EXPECT_EQ(-1, suid);
+    EXPECT_EQ(0, SuidOf(first.Get()));
+    // Whatever the handset kept is not overwritten by the next entry.
+    std::string kept = h.Record(3, 0);
+    ComPtr<IItem> second = NewEntry(table.Get(), L"5", L"Second");
+    ASSERT_EQ(S_OK, table->CreateItem(second.Get(), &suid));
+    EXPECT_EQ(kept.empty() ? 0 : 1, suid);
+    EXPECT_EQ(kept, h.Record(3, 0).substr(0, kept.size()));
+
+    // A change of kind whose delete is carried out but answered wrongly: the entry
+    // is at its new place once, not twice and not nowhere.
+    ASSERT_EQ(S_OK, table->CreateItem(NewEntry(table.Get(), L"4", L"Moving").Get(), &suid));
+    auto items = ListAll(table.Get());
+    ComPtr<IItem> moving = Find(items, suid);
+    ASSERT_TRUE(moving);
+    SetColumn(moving.Get(), L"TYPE", L"20");
+    h.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 2);  // count, write, then the delete
+    EXPECT_EQ(S_OK, table->UpdateItem(moving.Get()));
+    EXPECT_EQ(30000, SuidOf(moving.Get()));
+    EXPECT_EQ(0u, h.Sim().RecordCount(42));
+    EXPECT_EQ(1u, h.Sim().RecordCount(40));
+}
+
+TEST(TaskTable, AlarmRules)
+{
+    OrgHandset h(211);
+    ComPtr<IDataTable> table = h.Table(DTID_TASK);
+    struct Alarm {
+        const wchar_t* type;
+        LONG value;
+        uint8_t check;
+        uint32_t mode;
+        const wchar_t *readType, *readValue;
+    };
+    for (Alarm a : {Alarm{L"Day", 1, 1, 3, L"Day", L"1"}, Alarm{L"day", 2, 1, 4, L"Day", L"2"},
+                    Alarm{L"Week", 1, 1, 5, L"Day", L"7"}, Alarm{L"Day", 3, 0, 0, L"", L""},
+                    Alarm{L"Minute", 30, 1, 0, L"", L""}, Alarm{L"None", 0, 0, 0, L"", L""}}) {
+        ComPtr<IItem> item;
+        ASSERT_EQ(S_OK, table->NewItem(QELDT_TASK, 0, 0, item.GetAddressOf()));
+        SetColumn(item.Get(), L"SUBJECT", L"Call");
+        SetColumn(item.Get(), L"ALARM_TYPE", a.type);
+        SetColumn(item.Get(), L"ALARM_VALUE", Variant::FromInt(a.value).Get());
+        SUID suid = -1;
+        ASSERT_EQ(S_OK, table->CreateItem(item.Get(), &suid));
+        std::string record = h.Record(5, static_cast<uint32_t>(suid));
+        // Alarm_Check after the two dates; AlarmMode ends the record.
+        EXPECT_EQ(a.check, static_cast<uint8_t>(record[2 + 1 + 92 + 202 + 8])) << a.type << a.value;
+        EXPECT_EQ(RecordBuilder().U32(a.mode).Bytes(), record.substr(578)) << a.type << a.value;
+        EXPECT_EQ(a.readType, ColumnText(item.Get(), L"ALARM_TYPE")) << a.type << a.value;
+        EXPECT_EQ(S_OK, table->DeleteItem(item.Get()));
+    }
+}
