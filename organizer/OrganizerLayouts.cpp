@@ -34,7 +34,7 @@ public:
         field.offset = Take(field.Size());
         return field;
     }
-    AlarmFields Alarm(FieldLength soundFile)
+    AlarmFields Alarm()
     {
         AlarmFields alarm;
         alarm.check = Take(1);
@@ -78,7 +78,7 @@ ScheduleLayout ScheduleLayout::For(const OrganizerSettings& s, const KindParamet
     l.endDate = at.Take(4);
     l.endTime = at.Take(4);
     l.location = at.Text(kind.location, true);
-    l.alarm = at.Alarm(kind.soundFile);
+    l.alarm = at.Alarm();
     at.Sound(l.alarm, kind.soundFile);
     l.repeatCheck = at.Take(1);
     l.repeatType = at.Take(4);
@@ -113,7 +113,7 @@ AnniversaryLayout AnniversaryLayout::For(const OrganizerSettings& s, const KindP
     l.text = at.Text(kind.title, true);
     l.details = at.Text(kind.detail, true);
     l.date = at.Take(4);
-    l.alarm = at.Alarm(kind.soundFile);
+    l.alarm = at.Alarm();
     l.alarmTime = at.Take(4);
     at.Sound(l.alarm, kind.soundFile);
     l.repeatCheck = at.Take(1);

@@ -291,11 +291,10 @@ TEST(TaskTable, AlarmRules)
         LONG value;
         uint8_t check;
         uint32_t mode;
-        const wchar_t *readType, *readValue;
+        const wchar_t* readType;
     };
-    for (Alarm a : {Alarm{L"Day", 1, 1, 3, L"Day", L"1"}, Alarm{L"day", 2, 1, 4, L"Day", L"2"},
-                    Alarm{L"Week", 1, 1, 5, L"Day", L"7"}, Alarm{L"Day", 3, 0, 0, L"", L""},
-                    Alarm{L"Minute", 30, 1, 0, L"", L""}, Alarm{L"None", 0, 0, 0, L"", L""}}) {
+    for (Alarm a : {Alarm{L"Day", 1, 1, 3, L"Day"}, Alarm{L"day", 2, 1, 4, L"Day"}, Alarm{L"Week", 1, 1, 5, L"Day"},
+                    Alarm{L"Day", 3, 0, 0, L""}, Alarm{L"Minute", 30, 1, 0, L""}, Alarm{L"None", 0, 0, 0, L""}}) {
         ComPtr<IItem> item;
         ASSERT_EQ(S_OK, table->NewItem(QELDT_TASK, 0, 0, item.GetAddressOf()));
         SetColumn(item.Get(), L"SUBJECT", L"Call");
