@@ -1,8 +1,11 @@
 #include "DeviceDataKELVRA.h"
 
 #include "DataTableKelvraCard.h"
+#include "DataTableKelvraMemo.h"
 #include "DataTableKelvraMetadata.h"
 #include "DataTableKelvraPB.h"
+#include "DataTableKelvraSchedule.h"
+#include "DataTableKelvraTask.h"
 #include "DebugLog.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
@@ -111,6 +114,21 @@ CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
     case Slot::Card2: {
         auto table = CDataTableKelvraCard::Make();
         table->Initialize(this, connection, slot == Slot::Card1 ? 13 : 14);
+        return Held(table);
+    }
+    case Slot::Schedule: {
+        auto table = CDataTableKelvraSchedule::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
+    case Slot::Task: {
+        auto table = CDataTableKelvraTask::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
+    case Slot::Memo: {
+        auto table = CDataTableKelvraMemo::Make();
+        table->Initialize(this, connection);
         return Held(table);
     }
     case Slot::Metadata: {

@@ -127,6 +127,16 @@ const Key kImportantTexts[] = {
     {L"MaxRecordCount", L"Important_MaxRecordCnt"},
 };
 
+// Events: the section and field list that the models keeping them carry.
+const Key kEventTexts[] = {
+    {L"Startindex", L"Event_startindex"},
+    {L"MaxRecordCount", L"Event_MaxRecordCnt"},
+};
+
+const Key kEventLengths[] = {
+    {L"Field_Index_2", L"Event_DetailLen"},
+};
+
 const Key kPrivateTexts[] = {
     {L"startindex", L"Private_startindex"},
     {L"MaxRecordCount", L"Private_MaxRecordCnt"},
@@ -288,6 +298,10 @@ void ProfileKeyCatalogue::LoadOrganizer()
         ReadTexts(L"Important", kImportantTexts);
     if (SetSupport(L"Private_Support", m_profile.HasTable(9)))
         ReadTexts(L"Private", kPrivateTexts);
+    if (m_profile.HasTable(19)) {
+        ReadTexts(L"Event", kEventTexts);
+        ReadLengths(L"DB_TABLE_19", kEventLengths);
+    }
 }
 
 void ProfileKeyCatalogue::LoadMemo()

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ByteCursor.h"
+#include "OrganizerStores.h"
 #include "StateCodec.h"
 #include "StateError.h"
 
@@ -86,6 +87,8 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         const Record* record = FindRecord(store, index);
         if (record)
             answer.Bytes(*record);
+        else if (size_t size = OrganizerRecordSize(m_contents.model, store))
+            answer.Bytes(std::string(size, '\0'));
         else if (m_recordSizes.count(store))
             answer.Bytes(std::string(m_recordSizes[store], '\0'));
         else
@@ -94,6 +97,10 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
     }
     case kWrite: {
         uint32_t index = request.ReadU32LE();
+        // A record of a fixed-size store that does not fit it is refused, not kept.
+        size_t size = OrganizerRecordSize(m_contents.model, store);
+        if (request.Ok() && size && request.Rest().size() != size)
+            return kErrorReply;
         if (request.Ok())
             PutRecord(store, index, Record(request.Rest()));
         answer.U32LE(store).U32LE(index);

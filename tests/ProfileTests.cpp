@@ -344,6 +344,9 @@ Expected A110()
     e.lengths.erase(L"Holiday_TitleLen");
     e.lengths.erase(L"Holiday_DetailLen");
     e.lengths[L"Memo_TextLen"] = {70, 2};
+    e.texts[L"Event_startindex"] = L"0";
+    e.texts[L"Event_MaxRecordCnt"] = L"20";
+    e.lengths[L"Event_DetailLen"] = {45, 1};
     e.lengths[L"SMS_DailLen_Read"] = {680, 0};
     e.tables = {1, 2, 3, 4, 7, 12, 13, 14, 18, 19};
     return e;
@@ -452,7 +455,7 @@ TEST_P(BuiltInProfile, LoadsEveryKeyOfTheModel)
     // Keys that no loader writes read as empty.
     EXPECT_EQ(FieldLength(0, 0), profile.Length(L"Phonebook_LastNameLen"));
     EXPECT_EQ(L"", profile.Text(L"Phonebook_TelIdxType"));
-    EXPECT_EQ(0, profile.Number(L"Event_MaxRecordCnt"));
+    EXPECT_EQ(FieldLength(0, 0), profile.Length(L"Event_SoundFileNameLen"));
 }
 
 INSTANTIATE_TEST_SUITE_P(SevenModels, BuiltInProfile,

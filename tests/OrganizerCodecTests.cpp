@@ -1,0 +1,477 @@
+// Calendar, task and memo records byte for byte, built here from the record tables.
+#include <gtest/gtest.h>
+
+#include "HandsetTime.h"
+#include "OrganizerTestSupport.h"
+#include "RecordBuilder.h"
+
+using namespace kelvra;
+using kelvra::testing::DateTime;
+using kelvra::testing::OrgCodec;
+using kelvra::testing::RecordBuilder;
+
+namespace {
+
+// 2024-03-15 09:30, 10:15 and 09:00, and 2024-12-31, as handset seconds from 1980-01-06.
+constexpr uint32_t kStart = 1394530200;
+constexpr uint32_t kEnd = 1394532900;
+constexpr uint32_t kAlarmAt = 1394528400;
+constexpr uint32_t kExpiry = 1419638400;
+const char kMelodyUtf8[] = "bells/\xC3\xA9t\xC3\xA9.mp3";
+
+ColumnMap Appointment()
+{
+    ColumnMap map;
+    map.SetValue(L"SUID", VT_I4, 3);
+    map.SetText(L"TYPE", L"5");
+    map.SetText(L"SUBJECT", L"Dentist");
+    map.SetText(L"DETAIL", L"Check-up");
+    map.SetText(L"LOCATION", L"Main St");
+    map[L"START_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    map[L"END_DATE"] = DateTime(2024, 3, 15, 10, 15);
+    map.SetText(L"ALARM_MELODY_TYPE", L"path");
+    map.SetValue(L"ALARM_MELODY_INDEX", VT_I4, 7);
+    map.SetText(L"ALARM_MELODY", L"bells/\u00e9t\u00e9.mp3");
+    map.SetText(L"RECURRENCE_EXPIRE_TYPE", L"0");
+    map[L"RECURRENCE_EXPIRE_DATE"] = DateTime(2024, 12, 31);
+    return map;
+}
+
+// Index, kind byte, title, details, the four times and the location of a schedule record.
+RecordBuilder& Head(RecordBuilder& r)
+{
+    return r.U32(3).U8(0).Wide(L"Dentist", 45).Wide(L"Check-up", 100).U32(kStart).U32(kStart).U32(kEnd).U32(kEnd)
+        .Wide(L"Main St", 45);
+}
+
+double DateOf(const ColumnMap& map, const wchar_t* name)
+{
+    Variant date;
+    EXPECT_EQ(S_OK, VariantChangeType(date.Out(), const_cast<VARIANT*>(&map.at(name).Get()), 0, VT_DATE));
+    return date.Get().date;
+}
+
+}  // namespace
+
+TEST(ScheduleRecord, OrdinaryModel_KTM_A280)
+{
+    OrgCodec c(202);
+    ColumnMap map = Appointment();
+    map.SetText(L"ALARM_TYPE", L"Hour");
+    map.SetValue(L"ALARM_VALUE", VT_I4, 2);
+    map.SetText(L"RECURRENCE_TYPE", L"2");
+    map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+    map.SetText(L"RECURRENCE_FLAG", L"10");  // Monday and Wednesday
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+
+    RecordBuilder expected;
+    Head(expected).U8(1).U32(2).U32(1).U8(3).U16(7).Narrow(kMelodyUtf8, 257)
+        .U8(1).U32(1).U32(1).U8(0)
+        .U8(1).U8(0).U8(1).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0)  // Monday .. Sunday, then two more
+        .U8(0).U32(0).U32(0).U32(0).U32(0).U32(0).U8(1).U32(kExpiry);
+    ASSERT_EQ(715u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), c.handset.Record(3, 3));
+
+    ColumnMap read;
+    c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+    EXPECT_EQ(L"Dentist", read.Text(L"SUBJECT"));
+    EXPECT_EQ(L"Check-up", read.Text(L"DETAIL"));
+    EXPECT_EQ(L"Main St", read.Text(L"LOCATION"));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 3, 15, 9, 30).Get().date, DateOf(read, L"START_DATE"));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 3, 15, 10, 15).Get().date, DateOf(read, L"END_DATE"));
+    EXPECT_EQ(L"Hour", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(2, read.Number(L"ALARM_VALUE"));
+    EXPECT_EQ(L"path", read.Text(L"ALARM_MELODY_TYPE"));
+    EXPECT_EQ(7, read.Number(L"ALARM_MELODY_INDEX"));
+    EXPECT_EQ(L"bells/\u00e9t\u00e9.mp3", read.Text(L"ALARM_MELODY"));
+    EXPECT_EQ(L"2", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"10", read.Text(L"RECURRENCE_FLAG"));
+    EXPECT_EQ(1, read.Number(L"RECURRENCE_EVERY"));
+    EXPECT_EQ(L"Type5", read.Text(L"RECURRENCE_UI_TYPE"));
+    EXPECT_EQ(L"0", read.Text(L"RECURRENCE_EXPIRE_TYPE"));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 12, 31).Get().date, DateOf(read, L"RECURRENCE_EXPIRE_DATE"));
+}
+
+TEST(ScheduleRecord, ExtendedAlarmModel_KTM_A290)
+{
+    OrgCodec c(211);
+    ColumnMap map = Appointment();
+    map.SetText(L"ALARM_TYPE", L"Minute");
+    map.SetValue(L"ALARM_VALUE", VT_I4, 30);
+    map.SetText(L"ISHOLIDAY", L"set");
+    map.SetText(L"RECURRENCE_TYPE", L"5");
+    map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+
+    RecordBuilder expected;
+    Head(expected).U8(1).U32(0).U32(0).U8(3).U16(7).Narrow(kMelodyUtf8, 257)
+        .U8(1).U32(0).Fill(35, 0).U8(1).U32(kExpiry)
+        .U8(1).U32(2).U32(0).U32(0).U32(4);  // holiday, AlarmMode 30 minutes, no custom term, yearly
+    ASSERT_EQ(732u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), c.handset.Record(3, 3));
+
+    ColumnMap read;
+    c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+    EXPECT_EQ(L"Minute", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(30, read.Number(L"ALARM_VALUE"));
+    EXPECT_EQ(L"SET", read.Text(L"ISHOLIDAY"));
+    EXPECT_EQ(L"5", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(1, read.Number(L"RECURRENCE_EVERY"));
+    EXPECT_EQ(L"Type1", read.Text(L"RECURRENCE_UI_TYPE"));
+}
+
+TEST(ScheduleRecord, CompactRepeatModel_KTM_A110)
+{
+    OrgCodec c(218);
+    ColumnMap map = Appointment();
+    map.SetText(L"ALARM_TYPE", L"Target");
+    map[L"ALARM_TARGET_DATE"] = DateTime(2024, 3, 15, 9, 0);
+    map.SetText(L"RECURRENCE_TYPE", L"3");
+    map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+    map.SetText(L"RECURRENCE_EXPIRE_TYPE", L"2");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+
+    // 2024-03-15 is a Friday: weekday index 4, week 15 / 7 + 1, one more for a Friday.
+    RecordBuilder expected;
+    Head(expected).U8(1).U32(0).U32(0).U8(3).U16(7).Narrow(kMelodyUtf8, 261)
+        .U8(1).U32(3).U32(0).U8(0)
+        .U8(0).U8(0).U8(0).U8(0).U8(1).U8(0).U8(0)
+        .U8(1).U32(15).U32(2).U32(2).U32(4).U32(4).U8(0).U32(0)
+        .U32(kAlarmAt).U32(kAlarmAt);
+    ASSERT_EQ(725u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), c.handset.Record(3, 3));
+
+    ColumnMap read;
+    c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+    EXPECT_EQ(L"Target", read.Text(L"ALARM_TYPE"));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 3, 15, 9, 0).Get().date, DateOf(read, L"ALARM_TARGET_DATE"));
+    EXPECT_EQ(L"3", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"32", read.Text(L"RECURRENCE_FLAG"));  // Friday
+    EXPECT_EQ(L"2", read.Text(L"RECURRENCE_EXPIRE_TYPE"));
+
+    // Every recurrence these handsets keep reads back as it was written.
+    for (const wchar_t* type : {L"0", L"1", L"2", L"3", L"5"}) {
+        ColumnMap again = Appointment();
+        again.SetText(L"RECURRENCE_TYPE", type);
+        again.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, again, true);
+        ColumnMap back;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, back);
+        EXPECT_EQ(type, back.Text(L"RECURRENCE_TYPE"));
+    }
+}
+
+// The alarm and recurrence rules of ordinary models, both ways.
+TEST(ScheduleRecord, OrdinaryAlarmAndRecurrenceRules)
+{
+    OrgCodec c(202);
+    struct Alarm {
+        const wchar_t *type;
+        LONG value;
+        const wchar_t *readType;
+    };
+    for (Alarm alarm : {Alarm{L"None", 0, L"None"}, Alarm{L"Minute", 15, L"Minute"}, Alarm{L"Hour", 1, L"Hour"},
+                        Alarm{L"Day", 2, L"Day"}, Alarm{L"Week", 1, L"Week"}, Alarm{L"Target", 0, L"None"},
+                        Alarm{L"", 0, L"None"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", alarm.type);
+        map.SetValue(L"ALARM_VALUE", VT_I4, alarm.value);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(alarm.readType, read.Text(L"ALARM_TYPE")) << alarm.type;
+        if (std::wstring(alarm.readType) != L"None") {
+            EXPECT_EQ(alarm.value, read.Number(L"ALARM_VALUE")) << alarm.type;
+        }
+    }
+    struct Recurrence {
+        const wchar_t *type, *flag, *readType, *readFlag;
+    };
+    // Monthly on the second Tuesday: week 256 with Tuesday 4.
+    for (Recurrence rec : {Recurrence{L"0", L"", L"0", L""}, Recurrence{L"1", L"0", L"1", L"1"},
+                           Recurrence{L"2", L"4", L"2", L"4"}, Recurrence{L"3", L"0", L"3", L"15"},
+                           Recurrence{L"4", L"260", L"4", L"260"}, Recurrence{L"5", L"0", L"5", L"3"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"RECURRENCE_TYPE", rec.type);
+        map.SetText(L"RECURRENCE_FLAG", rec.flag);
+        map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+        map.SetText(L"RECURRENCE_EXPIRE_TYPE", L"2");
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(rec.readType, read.Text(L"RECURRENCE_TYPE")) << rec.type;
+        EXPECT_EQ(rec.readFlag, read.Text(L"RECURRENCE_FLAG")) << rec.type;
+    }
+    // No recurrence never carries an expiry.
+    ColumnMap map = Appointment();
+    map.SetText(L"RECURRENCE_TYPE", L"0");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+    std::string record = c.handset.Record(3, 3);
+    EXPECT_EQ(0, record[710]);  // Expiry
+}
+
+TEST(ScheduleRecord, TextsAreCutAtWholeCharacters)
+{
+    OrgCodec c(202);
+    ColumnMap map = Appointment();
+    // 44 letters and a surrogate pair: the pair does not fit the 45 characters.
+    std::wstring subject(44, L'a');
+    subject += L"\U0001F600";
+    map.SetText(L"SUBJECT", subject);
+    std::wstring melody(255, L'm');
+    melody += L"\u00e9";  // two bytes in UTF-8, one too many for 256
+    map.SetText(L"ALARM_MELODY", melody);
+    map.SetText(L"ALARM_TYPE", L"Minute");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+    EXPECT_EQ(std::wstring(44, L'a'), map.Text(L"SUBJECT"));
+    EXPECT_EQ(std::wstring(255, L'm'), map.Text(L"ALARM_MELODY"));
+    std::string record = c.handset.Record(3, 3);
+    EXPECT_EQ(std::string(2, '\0'), record.substr(5 + 44 * 2, 2));
+}
+
+TEST(HandsetTime, ClampsRoundsAndKeepsCalendarDays)
+{
+    auto at = [](WORD y, WORD m, WORD d, WORD h = 0, WORD min = 0, WORD s = 0) {
+        return HandsetTimeFromDate(DateTime(y, m, d, h, min, s).Get().date);
+    };
+    EXPECT_EQ(1394530200u, at(2024, 3, 15, 9, 30));
+    EXPECT_EQ(0u, at(1980, 1, 6));
+    // Before 1980 and after 2050: the year is clamped, the time of day dropped.
+    EXPECT_EQ(4752000u, at(1975, 3, 1, 10, 0));
+    EXPECT_EQ(2224540800u, at(2060, 7, 4, 12, 0));
+    // A leap day the clamped year lacks becomes the month's last day.
+    EXPECT_EQ(2213654400u, at(2060, 2, 29));
+    // Days before the clock's start stay at its start rather than wrap.
+    EXPECT_EQ(0u, at(1975, 1, 3));
+    // Rounding to the nearest second, across a leap day's midnight.
+    DATE lastSecond = DateTime(2000, 2, 29, 23, 59, 59).Get().date;
+    EXPECT_EQ(635903999u, HandsetTimeFromDate(lastSecond + 0.4 / 86400));
+    EXPECT_EQ(635904000u, HandsetTimeFromDate(lastSecond + 0.6 / 86400));
+    // And back, whole seconds, around month ends.
+    EXPECT_DOUBLE_EQ(DateTime(1980, 1, 6).Get().date, DateFromHandsetTime(0));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 1, 31, 12).Get().date, DateFromHandsetTime(1390737600));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 3, 1).Get().date, DateFromHandsetTime(1393286400));
+}
+
+TEST(OrganizerRecords, TaskAndMemoLayouts)
+{
+    OrgCodec c(211);
+    ColumnMap task;
+    task.SetValue(L"SUID", VT_I4, 2);
+    task.SetText(L"SUBJECT", L"Taxes");
+    task.SetText(L"DETAIL", L"File them");
+    task[L"START_DATE"] = DateTime(2024, 3, 1);
+    task[L"END_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    task.SetText(L"ALARM_TYPE", L"Time");
+    task[L"ALARM_TIME"] = DateTime(2024, 3, 15, 9, 30);
+    task.SetText(L"PRIORITY", L"Low");
+    task.SetText(L"DONE_STATE", L"done");
+    c.codec.WriteTaskRecord(task, true);
+    RecordBuilder expected;
+    expected.U16(2).U8(1).Wide(L"Taxes", 46).Wide(L"File them", 101).U32(1393286400).U32(kStart)
+        .U8(1).U32(kStart).U32(kStart).U8(0).U16(0).Narrow("", 257).U32(2).U32(2);
+    ASSERT_EQ(582u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), c.handset.Record(5, 2));
+    ColumnMap read;
+    c.codec.ReadTaskRecord(2, read);
+    EXPECT_EQ(L"Time", read.Text(L"ALARM_TYPE"));
+    EXPECT_DOUBLE_EQ(DateTime(2024, 3, 15, 9, 30).Get().date, DateOf(read, L"ALARM_TIME"));
+    EXPECT_EQ(L"Low", read.Text(L"PRIORITY"));
+    EXPECT_EQ(L"Done", read.Text(L"DONE_STATE"));
+
+    ColumnMap memo;
+    memo.SetValue(L"SUID", VT_I4, 1);
+    memo.SetText(L"DETAIL", L"Milk");
+    c.codec.WriteMemoRecord(memo, true);
+    EXPECT_EQ(RecordBuilder().U16(1).Wide(L"Milk", 102).Bytes(), c.handset.Record(4, 1));
+
+    // A model that keeps the time a memo was saved, clamped like every handset time.
+    OrgCodec timed(218);
+    memo[L"CREATE_DATE"] = DateTime(1979, 3, 1, 8, 0);
+    timed.codec.WriteMemoRecord(memo, true);
+    EXPECT_EQ(RecordBuilder().U16(1).Wide(L"Milk", 72).U32(4752000).Bytes(), timed.handset.Record(4, 1));
+}
+
+TEST(OrganizerRecords, ShortReplyFailsTheRead)
+{
+    OrgCodec c(202);
+    c.handset.Sim().PutRecord(3, 4, std::string(714, '\0'));
+    ColumnMap map;
+    try {
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 4, map);
+        ADD_FAILURE() << "a short record was read";
+    } catch (const _tam_error& e) {
+        EXPECT_EQ(kTamWrongReply, e.Code());
+    }
+}
+
+TEST(OrganizerRecords, FindFreeIndex)
+{
+    EXPECT_EQ(2u, CKelvraOrg::FindFreeIndex(0, 100, {3, 0, 1}));
+    EXPECT_EQ(5u, CKelvraOrg::FindFreeIndex(5, 100, {0, 1}));
+    std::vector<uint32_t> full;
+    for (uint32_t i = 0; i < 100; ++i)
+        full.push_back(i);
+    try {
+        CKelvraOrg::FindFreeIndex(0, 100, full);
+        ADD_FAILURE() << "a full store gave an index";
+    } catch (const _tam_error& e) {
+        EXPECT_EQ(kTamStoreFull, e.Code());
+    }
+    EXPECT_ANY_THROW(CKelvraOrg::FindFreeIndex(0, 0, {}));
+}
+
+// The alarm modes and repeat modes of extended-alarm models, both ways.
+TEST(ScheduleRecord, ExtendedAlarmRules)
+{
+    OrgCodec c(211);
+    struct Alarm {
+        const wchar_t* type;
+        LONG value;
+        uint32_t mode, term, unit;
+        const wchar_t* readType;
+        LONG readValue;
+    };
+    for (Alarm a : {Alarm{L"None", 0, 0, 0, 0, L"None", 0}, Alarm{L"Minute", 0, 1, 0, 0, L"Minute", 0},
+                    Alarm{L"Minute", 30, 2, 0, 0, L"Minute", 30}, Alarm{L"Hour", 1, 3, 0, 0, L"Hour", 1},
+                    Alarm{L"Day", 1, 4, 0, 0, L"Day", 1}, Alarm{L"Week", 1, 5, 0, 0, L"Week", 1},
+                    Alarm{L"Day", 7, 5, 0, 0, L"Week", 1}, Alarm{L"Hour", 5, 6, 5, 1, L"Hour", 5},
+                    Alarm{L"Week", 2, 6, 14, 2, L"Day", 14}, Alarm{L"Target", 0, 0, 0, 0, L"None", 0}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", a.type);
+        map.SetValue(L"ALARM_VALUE", VT_I4, a.value);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        // HolidayCheck at 715, then AlarmMode, the custom term and its unit.
+        RecordBuilder tail;
+        tail.U32(a.mode).U32(a.term).U32(a.unit);
+        EXPECT_EQ(tail.Bytes(), c.handset.Record(3, 3).substr(716, 12)) << a.type << a.value;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(a.readType, read.Text(L"ALARM_TYPE")) << a.type << a.value;
+        EXPECT_EQ(a.readValue, read.Number(L"ALARM_VALUE")) << a.type << a.value;
+    }
+    struct Repeat {
+        const wchar_t* type;
+        LONG every;
+        uint32_t mode;
+        const wchar_t* readType;
+    };
+    for (Repeat rep : {Repeat{L"0", 1, 0, L"0"}, Repeat{L"1", 1, 1, L"1"}, Repeat{L"2", 1, 2, L"2"},
+                       Repeat{L"3", 1, 3, L"3"}, Repeat{L"5", 1, 4, L"5"}, Repeat{L"4", 1, 0, L"0"},
+                       Repeat{L"6", 1, 0, L"0"}, Repeat{L"1", 2, 0, L"0"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"RECURRENCE_TYPE", rep.type);
+        map.SetValue(L"RECURRENCE_EVERY", VT_I4, rep.every);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        EXPECT_EQ(RecordBuilder().U32(rep.mode).Bytes(), c.handset.Record(3, 3).substr(728, 4)) << rep.type;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(rep.readType, read.Text(L"RECURRENCE_TYPE")) << rep.type << rep.every;
+    }
+    // Anniversaries keep their alarm as a mode too.
+    ColumnMap anniversary = Appointment();
+    anniversary.SetText(L"ALARM_TYPE", L"Hour");
+    anniversary.SetValue(L"ALARM_VALUE", VT_I4, 1);
+    c.codec.WriteOrganizerRecord(OrgKind::Anniversary, anniversary, true);
+    std::string record = c.handset.Record(7, 3);
+    ASSERT_EQ(585u, record.size());
+    EXPECT_EQ(RecordBuilder().U8(0).U32(3).U32(0).U32(0).Bytes(), record.substr(572, 13));
+    ColumnMap read;
+    c.codec.ReadOrganizerRecord(OrgKind::Anniversary, 3, read);
+    EXPECT_EQ(L"Hour", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(1, read.Number(L"ALARM_VALUE"));
+}
+
+// No built-in profile is a lunar model: its settings are made here.
+TEST(OrganizerRecords, AnniversaryAndHolidayOnALunarModel)
+{
+    kelvra::testing::Handset handset(202);
+    OrganizerSettings settings;
+    settings.model = ModelName(L"KTM-A270");
+    settings.kinds[1] = {7, true, 0, 50, {45, 0}, {100, 0}, {45, 0}, {256, 1}};
+    settings.kinds[2] = {42, true, 0, 50, {45, 0}, {100, 0}, {45, 0}, {256, 1}};
+    CKelvraOrg codec(handset.device->Agent(), settings);
+
+    ColumnMap anniversary;
+    anniversary.SetValue(L"SUID", VT_I4, 2);
+    anniversary.SetText(L"TYPE", L"1");
+    anniversary.SetText(L"SUBJECT", L"Wedding");
+    anniversary[L"START_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    anniversary.SetText(L"ALARM_TYPE", L"Day");
+    anniversary.SetValue(L"ALARM_VALUE", VT_I4, 1);
+    anniversary.SetText(L"RECURRENCE_TYPE", L"5");
+    anniversary.SetText(L"START_DATE_TYPE", L"LUNAR");
+    codec.WriteOrganizerRecord(OrgKind::Anniversary, anniversary, true);
+    RecordBuilder expected;
+    expected.U32(2).Wide(L"Wedding", 45).Wide(L"", 100).U32(kStart).U8(1).U32(1).U32(2).U32(0).U8(0).U16(0)
+        .Narrow("", 257).U8(1).U16(1);
+    ASSERT_EQ(574u, expected.Bytes().size());
+    EXPECT_EQ(expected.Bytes(), *handset.Sim().FindRecord(7, 2));
+    ColumnMap read;
+    codec.ReadOrganizerRecord(OrgKind::Anniversary, 2, read);
+    EXPECT_EQ(L"LUNAR", read.Text(L"START_DATE_TYPE"));
+    EXPECT_EQ(L"5", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"Day", read.Text(L"ALARM_TYPE"));
+    EXPECT_EQ(1, read.Number(L"ALARM_VALUE"));
+
+    ColumnMap holiday;
+    holiday.SetValue(L"SUID", VT_I4, 4);
+    holiday.SetText(L"TYPE", L"4");
+    holiday.SetText(L"SUBJECT", L"New year");
+    holiday.SetText(L"DETAIL", L"Lunar");
+    holiday[L"START_DATE"] = DateTime(2024, 3, 15, 9, 30);
+    holiday.SetText(L"RECURRENCE_TYPE", L"0");
+    holiday.SetText(L"START_DATE_TYPE", L"LUNAR");
+    codec.WriteOrganizerRecord(OrgKind::Holiday, holiday, true);
+    EXPECT_EQ(RecordBuilder().U32(4).Wide(L"New year", 45).Wide(L"Lunar", 100).U32(kStart).U8(0).U16(1).Bytes(),
+              *handset.Sim().FindRecord(42, 4));
+    codec.ReadOrganizerRecord(OrgKind::Holiday, 4, read);
+    EXPECT_EQ(L"LUNAR", read.Text(L"START_DATE_TYPE"));
+    EXPECT_EQ(L"0", read.Text(L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"Lunar", read.Text(L"DETAIL"));
+}
+
+// Models with their own reading of the repeat type keep every recurrence, the yearly
+// n-th weekday included.
+TEST(ScheduleRecord, RecurrenceRulesOfTheirOwnModels)
+{
+    OrgCodec c(210);
+    struct Recurrence {
+        const wchar_t *type, *flag, *readType, *readFlag;
+    };
+    // The third Thursday: week 512, Thursday 16.
+    for (Recurrence rec : {Recurrence{L"1", L"0", L"1", L"0"}, Recurrence{L"2", L"34", L"2", L"34"},
+                           Recurrence{L"3", L"0", L"3", L"15"}, Recurrence{L"4", L"528", L"4", L"528"},
+                           Recurrence{L"5", L"0", L"5", L"3"}, Recurrence{L"6", L"528", L"6", L"528"}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"RECURRENCE_TYPE", rec.type);
+        map.SetText(L"RECURRENCE_FLAG", rec.flag);
+        map.SetValue(L"RECURRENCE_EVERY", VT_I4, 1);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(rec.readType, read.Text(L"RECURRENCE_TYPE")) << rec.type;
+        EXPECT_EQ(rec.readFlag, read.Text(L"RECURRENCE_FLAG")) << rec.type;
+        EXPECT_EQ(1, read.Number(L"RECURRENCE_EVERY")) << rec.type;
+    }
+}
+
+TEST(ScheduleRecord, CompactRepeatAlarms)
+{
+    OrgCodec c(218);
+    for (const wchar_t* type : {L"None", L"", L"Target", L"Minute"}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", type);
+        map[L"ALARM_TARGET_DATE"] = DateTime(2024, 3, 15, 9, 0);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        std::string record = c.handset.Record(3, 3);
+        bool alarm = std::wstring(type) == L"Target" || std::wstring(type) == L"Minute";
+        // Alarm_Check after the location; Alarm_Date and Alarm_Time end the record.
+        EXPECT_EQ(alarm ? 1 : 0, record[401]) << type;
+        EXPECT_EQ(alarm ? RecordBuilder().U32(kAlarmAt).U32(kAlarmAt).Bytes() : std::string(8, '\0'),
+                  record.substr(717)) << type;
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        EXPECT_EQ(alarm ? L"Target" : L"None", read.Text(L"ALARM_TYPE")) << type;
+    }
+}
