@@ -34,12 +34,13 @@ std::string SystemMeaning(HRESULT hr)
 }
 
 // The component's error information says where it failed ("Table::Method failed with
-// 0x...: " before, "(File.cpp:12)" after the reason). That belongs in the debug log; a
+// 0x...: " before, "(File.cpp:12)" or "(File.h:12)" after the reason). That belongs in the debug log; a
 // person reads the reason.
 std::wstring ReasonOnly(std::wstring text)
 {
     size_t source = text.rfind(L" (");
-    if (source != std::wstring::npos && text.back() == L')' && text.find(L".cpp:", source) != std::wstring::npos)
+    if (source != std::wstring::npos && text.back() == L')' &&
+        (text.find(L".cpp:", source) != std::wstring::npos || text.find(L".h:", source) != std::wstring::npos))
         text.erase(source);
     size_t failed = text.find(L" failed with 0x");
     size_t colon = failed == std::wstring::npos ? std::wstring::npos : text.find(L": ", failed);

@@ -1,5 +1,6 @@
 #include "HandsetChanges.h"
 
+#include <cmath>
 #include <map>
 
 #include "ItemColumns.h"
@@ -84,10 +85,29 @@ std::vector<std::string> HandsetChanges::Between(const std::vector<std::wstring>
     return lines;
 }
 
+namespace {
+
+// A date is the same date however it was written ("2026-12-8 9:30" is 2026-12-08 09:30).
+bool SameDate(const std::wstring& given, IItem* stored, const std::wstring& column)
+{
+    ULONG ordinal = 0;
+    LONG found = 0;
+    Variant held;
+    if (FAILED(stored->GetOrdinal(Bstr(column).Get(), &ordinal, &found)) || !found ||
+        FAILED(stored->GetValue(ordinal, held.Out())) || held.Type() != VT_DATE)
+        return false;
+    Variant text = Variant::FromText(given), date;
+    if (FAILED(VariantChangeType(date.Out(), &text.Get(), 0, VT_DATE)))
+        return false;
+    return std::fabs(date.Get().date - held.Get().date) * 86400.0 < 1.0;
+}
+
+}  // namespace
+
 std::string HandsetChanges::Compare(const std::wstring& column, const std::wstring& given, IItem* stored)
 {
     std::wstring held = ColumnText(stored, column);
-    if (held == given)
+    if (held == given || SameDate(given, stored, column))
         return {};
     std::string name = NarrowUtf8(column);
     if (StartsWith(column, L"GROUP_ID_") || StartsWith(column, L"TEL_DIAL_")) {

@@ -53,6 +53,11 @@ std::vector<OrganizerEntry> ICalendarReader::Read(const std::string& bytes)
     try {
         while (reader.Next(line)) {
             std::string value = UpperAscii(line.value);
+            if ((line.name == "BEGIN" || line.name == "END") &&
+                (value.empty() || value.size() > 40 ||
+                 value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") != std::string::npos))
+                throw InputError("line " + std::to_string(line.lineNumber) + ": " + line.name +
+                                 " names no calendar component");
             if (line.name == "BEGIN") {
                 open.push_back(value);
                 sawCalendar = sawCalendar || value == "VCALENDAR";
@@ -217,7 +222,8 @@ void ICalendarReader::TakeRecurrence(const std::string& rule, OrganizerEntry& en
     entry.SetText(L"RECURRENCE_TYPE", type);
     long every = parts.count("INTERVAL") ? atol(parts["INTERVAL"].c_str()) : 1;
     entry.columns[L"RECURRENCE_EVERY"] = Variant::FromInt(every < 1 ? 1 : every);
-    entry.SetText(L"RECURRENCE_FLAG", std::to_wstring(flag));
+    if (flag)
+        entry.SetText(L"RECURRENCE_FLAG", std::to_wstring(flag));
     auto until = parts.count("UNTIL") ? DateFromText(parts["UNTIL"]) : std::nullopt;
     if (until) {
         entry.SetText(L"RECURRENCE_EXPIRE_TYPE", L"0");

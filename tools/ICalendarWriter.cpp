@@ -18,9 +18,18 @@ std::string Raw(const std::string& name, const std::string& value)
     return ContentLineWriter::Line(name, WidenUtf8(value));
 }
 
+// The handset's clock starts at 1980-01-06 00:00: a date field it never set reads as
+// that instant, and is no date of the person's.
+bool IsHandsetEpoch(DATE date)
+{
+    SYSTEMTIME time = {};
+    VariantTimeToSystemTime(date, &time);
+    return time.wYear == 1980 && time.wMonth == 1 && time.wDay == 6 && !time.wHour && !time.wMinute && !time.wSecond;
+}
+
 std::string DateLine(const char* name, const OrganizerEntry& entry, const std::wstring& column, bool wholeDay)
 {
-    if (!entry.HasDate(column))
+    if (!entry.HasDate(column) || IsHandsetEpoch(entry.Date(column)))
         return {};
     ContentLine line;
     line.name = name;
@@ -63,7 +72,8 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
     bool wholeDay = IsWholeDayKind(kind.type);
     std::string out = "BEGIN:VEVENT\r\n" + Uid("calendar", entry) + Raw("DTSTAMP", stamp);
     out += DateLine("DTSTART", entry, L"START_DATE", wholeDay);
-    if (!wholeDay)
+    // An end before the start (one the handset never set) is left out; calendar programs refuse it.
+    if (!wholeDay && entry.Date(L"END_DATE") >= entry.Date(L"START_DATE"))
         out += DateLine("DTEND", entry, L"END_DATE", false);
     out += TextLine("SUMMARY", entry.Text(L"SUBJECT")) + TextLine("DESCRIPTION", entry.Text(L"DETAIL")) +
            TextLine("LOCATION", entry.Text(L"LOCATION"));

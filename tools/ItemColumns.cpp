@@ -29,10 +29,18 @@ std::wstring ValueText(const Variant& value)
     case VT_NULL:
         return {};
     case VT_DATE: {
+        // A date, with its time of day when it has one.
         SYSTEMTIME date = {};
         VariantTimeToSystemTime(value.Get().date, &date);
-        wchar_t text[16];
-        swprintf(text, 16, L"%04u-%02u-%02u", date.wYear, date.wMonth, date.wDay);
+        wchar_t text[32];
+        if (date.wSecond)
+            swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", date.wYear, date.wMonth, date.wDay, date.wHour,
+                     date.wMinute, date.wSecond);
+        else if (date.wHour || date.wMinute)
+            swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u", date.wYear, date.wMonth, date.wDay, date.wHour,
+                     date.wMinute);
+        else
+            swprintf(text, 32, L"%04u-%02u-%02u", date.wYear, date.wMonth, date.wDay);
         return text;
     }
     default: {

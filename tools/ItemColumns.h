@@ -23,7 +23,8 @@ void SetColumnText(IItem* item, const std::wstring& name, const std::wstring& va
 // Applies "NAME=VALUE" arguments.
 void ApplyAssignments(IItem* item, const std::vector<std::wstring>& assignments);
 
-// A value as text: dates as YYYY-MM-DD, numbers in decimal, nothing for empty values.
+// A value as text: dates as YYYY-MM-DD (with HH:MM[:SS] when they have a time of day),
+// numbers in decimal, nothing for empty values.
 std::wstring ValueText(const Variant& value);
 
 QELDATATYPE ItemType(IItem* item);

@@ -331,7 +331,11 @@ int Update(SyncSession& session, const CommandLine& line)
     std::vector<std::wstring> assignments = Rest(line, 3);
     ApplyAssignments(item.Get(), assignments);
     CheckCall(table->UpdateItem(item.Get()), "Updating the item");
-    printf("updated SUID %ld\n", static_cast<long>(suid));
+    SUID now = ItemSuid(item.Get());
+    if (now != suid)  // a calendar entry that changed its kind moved to another store
+        printf("updated SUID %ld; it is now SUID %ld\n", static_cast<long>(suid), static_cast<long>(now));
+    else
+        printf("updated SUID %ld\n", static_cast<long>(suid));
     return SayChanges("SUID " + std::to_string(suid), HandsetChanges::Between(assignments, item.Get()))
                ? kHandsetChanged
                : kOk;
@@ -470,6 +474,45 @@ std::vector<OrganizerEntry> ReadIcsFile(const std::wstring& path)
     }
 }
 
+// A few calendar entries, tasks and memos, in the tables whose records the model keeps.
+void SeedOrganizer(SyncSession& session)
+{
+    struct Seed {
+        const wchar_t* table;
+        const char* one;
+        const char* many;
+        QELDATATYPE kind;
+        std::vector<std::vector<std::wstring>> items;
+    };
+    const Seed seeds[] = {
+        {L"calendar", "calendar entry", "calendar entries", QELDT_SCHEDULE,
+         {{L"SUBJECT=Dentist", L"LOCATION=Gangnam clinic", L"START_DATE=2026-12-08 09:30",
+           L"END_DATE=2026-12-08 10:00", L"ALARM_TYPE=Minute", L"ALARM_VALUE=30"},
+          {L"SUBJECT=Team stand-up", L"START_DATE=2026-12-07 09:00", L"END_DATE=2026-12-07 09:15",
+           L"RECURRENCE_TYPE=1", L"RECURRENCE_EVERY=1", L"RECURRENCE_EXPIRE_TYPE=2"},
+          {L"TYPE=1", L"SUBJECT=Minji's birthday", L"START_DATE=2027-04-12"}}},
+        {L"tasks", "task", "tasks", QELDT_TASK, {{L"SUBJECT=Renew the passport", L"END_DATE=2027-01-15 17:00", L"PRIORITY=High"}}},
+        {L"memos", "memo", "memos", QELDT_MEMO, {{L"DETAIL=Wi-Fi at the cabin: lake-house-2026"}, {L"DETAIL=Gate code 4711"}}},
+    };
+    for (const Seed& seed : seeds) {
+        NamedTable named;
+        SyncSession::Lookup(seed.table, named);
+        ComPtr<IDataTable> table = session.Table(named.id);
+        size_t made = 0;
+        try {
+            for (const auto& item : seed.items) {
+                if (table)
+                    CreateItem(table.Get(), seed.kind, item, nullptr, seed.table);
+                made += table ? 1 : 0;
+            }
+        } catch (const ComFailure&) {
+            // the model keeps no records of this kind
+        }
+        if (made)
+            printf(", %zu %s", made, made == 1 ? seed.one : seed.many);
+    }
+}
+
 int SeedDemo(SyncSession& session)
 {
     QELDATATYPE kind;
@@ -505,7 +548,9 @@ int SeedDemo(SyncSession& session)
              {L"DISPLAY_NAME=Taxi", L"TEL_NUM_0=1588-0000"},
          })
         CreateItem(card.Get(), QELDT_PHONEBOOK_SIM, entry, nullptr, L"card");
-    printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries\n", contacts.size());
+    printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries", contacts.size());
+    SeedOrganizer(session);
+    printf("\n");
     return kOk;
 }
 

@@ -197,4 +197,10 @@ TEST(ICalendar, RefusesWhatIsNoCalendar)
     EXPECT_THROW(ICalendarReader::Read("BEGIN:VCARD\r\nFN:x\r\nEND:VCARD\r\n"), InputError);
     EXPECT_THROW(ICalendarReader::Read("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:cut\r\n"), InputError);
     EXPECT_THROW(ICalendarReader::Read(std::string("\x00\x01\x02garbage", 10)), InputError);
+    try {
+        ICalendarReader::Read("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\\r\\nUID:\xFF\r\nEND:VCALENDAR\r\n");
+        FAIL() << "no exception";
+    } catch (const InputError& e) {
+        EXPECT_EQ("line 2: BEGIN names no calendar component", std::string(e.what()));  // no raw bytes echoed
+    }
 }
