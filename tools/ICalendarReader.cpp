@@ -141,6 +141,12 @@ void ICalendarReader::Take(const ContentLine& line, OrganizerEntry& entry)
         entry.SetText(L"DONE_STATE", UpperAscii(line.value) == "COMPLETED" ? L"Done" : L"Undone");
     else if (line.name == "X-KELVRA-LUNAR" && entry.kind == OrganizerKind::Calendar)
         entry.SetText(L"START_DATE_TYPE", UpperAscii(line.value) == "TRUE" ? L"LUNAR" : L"");
+    else if (line.name == "X-KELVRA-MELODY-TYPE" && entry.kind == OrganizerKind::Calendar)
+        entry.SetText(L"ALARM_MELODY_TYPE", Unescaped(line));
+    else if (line.name == "X-KELVRA-MELODY-INDEX" && entry.kind == OrganizerKind::Calendar)
+        entry.columns[L"ALARM_MELODY_INDEX"] = Variant::FromInt(atol(line.value.c_str()));
+    else if (line.name == "X-KELVRA-MELODY" && entry.kind == OrganizerKind::Calendar)
+        entry.SetText(L"ALARM_MELODY", Unescaped(line));
     else if (line.name == "X-KELVRA-HOLIDAY" && entry.kind == OrganizerKind::Calendar)
         entry.SetText(L"ISHOLIDAY", UpperAscii(line.value) == "TRUE" ? L"SET" : L"UNSET");
     else

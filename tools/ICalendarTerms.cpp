@@ -127,6 +127,18 @@ std::string DateText(DATE date, bool wholeDay)
     return text;
 }
 
+std::string UtcDateText(DATE date)
+{
+    SYSTEMTIME local = {}, utc = {};
+    VariantTimeToSystemTime(date, &local);
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
+        utc = local;
+    char text[32];
+    snprintf(text, sizeof(text), "%04u%02u%02uT%02u%02u%02uZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute,
+             utc.wSecond);
+    return text;
+}
+
 std::optional<DATE> DateFromText(const std::string& text)
 {
     SYSTEMTIME time = {};

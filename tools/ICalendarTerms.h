@@ -35,6 +35,8 @@ bool LeadFromDuration(const std::string& duration, std::wstring& unit, long& val
 // "20261206T093000" (local, floating) or "20261206" for whole days, and back; a time
 // written in UTC ("...Z") is turned into local time.
 std::string DateText(DATE date, bool wholeDay);
+// A local time as a UTC date-time ("20261208T003000Z"), as alarm triggers must be.
+std::string UtcDateText(DATE date);
 std::optional<DATE> DateFromText(const std::string& text);
 
 }  // namespace kelvra::tools

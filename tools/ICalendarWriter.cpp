@@ -69,11 +69,12 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
 {
     std::wstring type = entry.Text(L"TYPE");
     const CalendarKind& kind = KindOfType(type);
-    bool wholeDay = IsWholeDayKind(kind.type);
+    // Anniversaries and holidays are days, unless the handset keeps a time of day for one.
+    bool wholeDay = IsWholeDayKind(kind.type) && DateText(entry.Date(L"START_DATE"), false).compare(8, 7, "T000000") == 0;
     std::string out = "BEGIN:VEVENT\r\n" + Uid("calendar", entry) + Raw("DTSTAMP", stamp);
     out += DateLine("DTSTART", entry, L"START_DATE", wholeDay);
     // An end before the start (one the handset never set) is left out; calendar programs refuse it.
-    if (!wholeDay && entry.Date(L"END_DATE") >= entry.Date(L"START_DATE"))
+    if (!IsWholeDayKind(kind.type) && entry.Date(L"END_DATE") >= entry.Date(L"START_DATE"))
         out += DateLine("DTEND", entry, L"END_DATE", false);
     out += TextLine("SUMMARY", entry.Text(L"SUBJECT")) + TextLine("DESCRIPTION", entry.Text(L"DETAIL")) +
            TextLine("LOCATION", entry.Text(L"LOCATION"));
@@ -85,10 +86,17 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
     if (entry.Text(L"ISHOLIDAY") == L"SET")
         out += Raw("X-KELVRA-HOLIDAY", "TRUE");
     out += RecurrenceRule(entry);
+    // The alarm's sound is the handset's own; it goes along so that a round trip keeps it.
+    std::wstring melodyType = entry.Text(L"ALARM_MELODY_TYPE");
+    if (!melodyType.empty() && melodyType != L"bell")
+        out += TextLine("X-KELVRA-MELODY-TYPE", melodyType);
+    if (Number(entry, L"ALARM_MELODY_INDEX"))
+        out += Raw("X-KELVRA-MELODY-INDEX", std::to_string(Number(entry, L"ALARM_MELODY_INDEX")));
+    out += TextLine("X-KELVRA-MELODY", entry.Text(L"ALARM_MELODY"));
 
     std::wstring unit = entry.Text(L"ALARM_TYPE");
     if ((unit == L"Target" || unit == L"Time") && entry.HasDate(L"ALARM_TARGET_DATE"))
-        out += Alarm("TRIGGER;VALUE=DATE-TIME:" + DateText(entry.Date(L"ALARM_TARGET_DATE"), false),
+        out += Alarm("TRIGGER;VALUE=DATE-TIME:" + UtcDateText(entry.Date(L"ALARM_TARGET_DATE")),
                      entry.Text(L"SUBJECT"));
     else if (!LeadDuration(unit, Number(entry, L"ALARM_VALUE")).empty())
         out += Alarm("TRIGGER:" + LeadDuration(unit, Number(entry, L"ALARM_VALUE")), entry.Text(L"SUBJECT"));
@@ -102,32 +110,45 @@ std::string ICalendarWriter::RecurrenceRule(const OrganizerEntry& entry)
     long every = Number(entry, L"RECURRENCE_EVERY");
     std::string rule;
     std::string weekdays, nthWeekday;
+    unsigned weekdayCount = 0, weekCount = 0;
     for (unsigned bit = 0; bit < 7; ++bit) {
-        if (flag & (1u << bit))
+        if (flag & (1u << bit)) {
             weekdays += std::string(weekdays.empty() ? "" : ",") + WeekdayCode(bit);
+            ++weekdayCount;
+        }
     }
-    for (unsigned week = 0; week < 5 && !weekdays.empty(); ++week) {
-        if (flag & (1u << (kFirstWeekBit + week)))
+    for (unsigned week = 0; week < 5; ++week) {
+        if (flag & (1u << (kFirstWeekBit + week))) {
             nthWeekday = (week == 4 ? "-1" : std::to_string(week + 1)) + weekdays;
+            ++weekCount;
+        }
     }
+    // The n-th weekday of a month names one week and one day; anything else is no rule
+    // a calendar program would read the same way, and is left out.
+    bool oneNthWeekday = weekdayCount == 1 && weekCount == 1;
     if (type == L"1")
         rule = "FREQ=DAILY";
     else if (type == L"2")
         rule = "FREQ=WEEKLY" + (weekdays.empty() ? std::string() : ";BYDAY=" + weekdays);
     else if (type == L"3")
         rule = "FREQ=MONTHLY";
-    else if (type == L"4")
+    else if (type == L"4" && oneNthWeekday)
         rule = "FREQ=MONTHLY;BYDAY=" + nthWeekday;
     else if (type == L"5")
         rule = "FREQ=YEARLY";
-    else if (type == L"6")
+    else if (type == L"6" && oneNthWeekday)
         rule = "FREQ=YEARLY;BYDAY=" + nthWeekday;
     else
         return {};
     if (every > 1)
         rule += ";INTERVAL=" + std::to_string(every);
-    if (entry.Text(L"RECURRENCE_EXPIRE_TYPE") != L"2" && entry.HasDate(L"RECURRENCE_EXPIRE_DATE"))
-        rule += ";UNTIL=" + DateText(entry.Date(L"RECURRENCE_EXPIRE_DATE"), false);
+    if (entry.Text(L"RECURRENCE_EXPIRE_TYPE") != L"2" && entry.HasDate(L"RECURRENCE_EXPIRE_DATE")) {
+        // An expiry day the handset keeps without a time lasts to that day's end.
+        std::string until = DateText(entry.Date(L"RECURRENCE_EXPIRE_DATE"), false);
+        if (until.compare(8, 7, "T000000") == 0)
+            until.replace(8, 7, "T235959");
+        rule += ";UNTIL=" + until;
+    }
     return Raw("RRULE", rule);
 }
 
@@ -148,7 +169,7 @@ std::string ICalendarWriter::Task(const OrganizerEntry& entry, const std::string
     out += Raw("STATUS", entry.Text(L"DONE_STATE") == L"Done" ? "COMPLETED" : "NEEDS-ACTION");
     std::wstring unit = entry.Text(L"ALARM_TYPE");
     if (unit == L"Time" && entry.HasDate(L"ALARM_TIME"))
-        out += Alarm("TRIGGER;VALUE=DATE-TIME:" + DateText(entry.Date(L"ALARM_TIME"), false), entry.Text(L"SUBJECT"));
+        out += Alarm("TRIGGER;VALUE=DATE-TIME:" + UtcDateText(entry.Date(L"ALARM_TIME")), entry.Text(L"SUBJECT"));
     else if (!LeadDuration(unit, Number(entry, L"ALARM_VALUE")).empty())
         out += Alarm("TRIGGER;RELATED=END:" + LeadDuration(unit, Number(entry, L"ALARM_VALUE")), entry.Text(L"SUBJECT"));
     return out + "END:VTODO\r\n";

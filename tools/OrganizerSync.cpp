@@ -89,7 +89,9 @@ std::vector<std::string> OrganizerSync::Differences(const OrganizerEntry& entry,
             if (SUCCEEDED(VariantChangeType(date.Out(), &held.Get(), 0, VT_DATE)))
                 kept = Shown(date);
         }
-        if (given != kept)
+        // The handset keeps an interval of one as none on some models: the same rule.
+        bool sameInterval = column == L"RECURRENCE_EVERY" && given == L"1" && (kept == L"0" || kept.empty());
+        if (given != kept && !sameInterval)
             lines.push_back(NarrowUtf8(column) + " is held as \"" + NarrowUtf8(kept) + "\", not \"" +
                             NarrowUtf8(given) + "\"");
     }

@@ -3,6 +3,7 @@
 
 #include "ComFailure.h"
 #include "ICalendarReader.h"
+#include "ICalendarTerms.h"
 #include "ICalendarWriter.h"
 
 using namespace kelvra;
@@ -35,11 +36,13 @@ OrganizerEntry Appointment()
     entry.SetDate(L"END_DATE", At(2026, 12, 7, 10, 0));
     entry.SetText(L"ALARM_TYPE", L"Minute");
     entry.columns[L"ALARM_VALUE"] = Variant::FromInt(15);
+    entry.SetText(L"ALARM_MELODY_TYPE", L"mp3");
+    entry.SetText(L"ALARM_MELODY", L"wake up.mp3");
     entry.SetText(L"RECURRENCE_TYPE", L"2");
     entry.SetText(L"RECURRENCE_EVERY", L"2");
     entry.SetText(L"RECURRENCE_FLAG", L"10");  // Monday and Wednesday
     entry.SetText(L"RECURRENCE_EXPIRE_TYPE", L"0");
-    entry.SetDate(L"RECURRENCE_EXPIRE_DATE", At(2027, 3, 1));
+    entry.SetDate(L"RECURRENCE_EXPIRE_DATE", At(2027, 3, 1, 23, 59) + 59.0 / 86400);
     return entry;
 }
 
@@ -98,7 +101,9 @@ TEST(ICalendar, WritesEachKindAsCalendarProgramsReadIt)
               "LOCATION:Room 4\r\n"
               "CATEGORIES:APPOINTMENT\r\n"
               "X-KELVRA-TYPE:5\r\n"
-              "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;INTERVAL=2;UNTIL=20270301T000000\r\n"
+              "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;INTERVAL=2;UNTIL=20270301T235959\r\n"
+              "X-KELVRA-MELODY-TYPE:mp3\r\n"
+              "X-KELVRA-MELODY:wake up.mp3\r\n"
               "BEGIN:VALARM\r\n"
               "ACTION:DISPLAY\r\n"
               "DESCRIPTION:Review\\, with notes\r\n"
@@ -203,4 +208,26 @@ TEST(ICalendar, RefusesWhatIsNoCalendar)
     } catch (const InputError& e) {
         EXPECT_EQ("line 2: BEGIN names no calendar component", std::string(e.what()));  // no raw bytes echoed
     }
+}
+
+TEST(ICalendar, WritesNoRuleACalendarProgramWouldReadOtherwise)
+{
+    OrganizerEntry entry = Appointment();
+    entry.SetText(L"RECURRENCE_TYPE", L"4");
+    entry.SetText(L"RECURRENCE_FLAG", std::to_wstring(2 + 8 + 256));  // two weekdays in the second week
+    std::string text = ICalendarWriter::Write({entry}, "20261206T120000Z");
+    EXPECT_EQ(std::string::npos, text.find("RRULE")) << text;
+    entry.SetText(L"RECURRENCE_FLAG", std::to_wstring(2 + 256));  // the second Monday
+    text = ICalendarWriter::Write({entry}, "20261206T120000Z");
+    EXPECT_NE(std::string::npos, text.find("RRULE:FREQ=MONTHLY;BYDAY=2MO;INTERVAL=2")) << text;
+
+    // An alarm at a given time is written in UTC, as calendar programs expect it.
+    entry.SetText(L"ALARM_TYPE", L"Target");
+    entry.SetDate(L"ALARM_TARGET_DATE", At(2026, 12, 8, 9, 0));
+    text = ICalendarWriter::Write({entry}, "20261206T120000Z");
+    EXPECT_NE(std::string::npos, text.find("TRIGGER;VALUE=DATE-TIME:" + UtcDateText(At(2026, 12, 8, 9, 0)))) << text;
+    EXPECT_EQ('Z', UtcDateText(At(2026, 12, 8, 9, 0)).back());
+    std::vector<OrganizerEntry> read = ICalendarReader::Read(text);
+    ASSERT_EQ(1u, read.size());
+    EXPECT_DOUBLE_EQ(At(2026, 12, 8, 9, 0), read[0].Date(L"ALARM_TARGET_DATE"));
 }
