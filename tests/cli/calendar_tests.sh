@@ -38,7 +38,7 @@ run a290 create calendar SUBJECT=Stand-up "START_DATE=2026-12-09 08:45" RECURREN
     RECURRENCE_EXPIRE_TYPE=2
 run a290 export-ics "Z:$work/first.ics"
 check "the export is an iCalendar file" grep -q "^BEGIN:VCALENDAR" "$work/first.ics"
-check "with the anniversary as a whole day" grep -q "^DTSTART;VALUE=DATE:20261208" "$work/first.ics"
+check "with the anniversary's time of day, which the handset kept" grep -q "^DTSTART:20261208T093000" "$work/first.ics"
 check "the task as a to-do" grep -q "^BEGIN:VTODO" "$work/first.ics"
 check "the daily recurrence as a rule" grep -q "^RRULE:FREQ=DAILY" "$work/first.ics"
 check "and the memo as a journal entry" grep -q "^DESCRIPTION:Line one\\\\nLine two\\\\, with a comma" "$work/first.ics"
