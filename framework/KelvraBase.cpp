@@ -151,4 +151,33 @@ bool CKelvraBase::GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t st
     return true;
 }
 
+RecordBytes CKelvraBase::ReadRecord(uint32_t store, uint32_t index, size_t size)
+{
+    uint32_t received = 0;
+    std::string reply = ExchangeAlloc(Request(kReadRequest).Word(store).Word(index), received, kRecordTimeout);
+    if (reply.size() < size)
+        ThrowTamError(kTamWrongReply, L"The handset's record " + std::to_wstring(index) + L" of store " +
+                                          std::to_wstring(store) + L" is a short reply of " +
+                                          std::to_wstring(reply.size()) + L" bytes; the model's layout needs " +
+                                          std::to_wstring(size));
+    reply.resize(size);
+    return RecordBytes(std::move(reply));
+}
+
+bool CKelvraBase::WriteRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode)
+{
+    uint8_t reply[8];
+    uint32_t received = 0;
+    return Exchange(Request(kWriteRequest).Word(store).Word(index).Bytes(record.Bytes()), reply, sizeof(reply),
+                    received, mismatchMode, kRecordTimeout);
+}
+
+void CKelvraBase::DeleteRecord(uint32_t index, uint32_t store)
+{
+    uint8_t reply[8];
+    uint32_t received = 0;
+    Exchange(Request(kDeleteRequest).Word(store).Word(index), reply, sizeof(reply), received, kMismatchIsError,
+             kRecordTimeout);
+}
+
 }  // namespace kelvra

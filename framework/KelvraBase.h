@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ComTypes.h"
+#include "RecordBytes.h"
 #include "TAMAgent.h"
 
 namespace kelvra {
@@ -43,6 +44,11 @@ public:
     std::string ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs);
 
     uint32_t GetRecordCount(uint32_t store);
+    // The first size bytes of a record; a shorter reply fails the read.
+    RecordBytes ReadRecord(uint32_t store, uint32_t index, size_t size);
+    // Writes a record; false only for a wrong reply code in mismatch mode 15.
+    bool WriteRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode = kMismatchIsError);
+    void DeleteRecord(uint32_t index, uint32_t store);
     // Appends the used record indexes of a store, at most maxCount of them.
     bool GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount);
     void SetMode(long mode);

@@ -11,7 +11,6 @@ namespace kelvra {
 
 namespace {
 
-constexpr DWORD kTimeout = CKelvraBase::kRecordTimeout;
 
 const wchar_t* const kMelodyTypes[] = {L"bell", L"mp3", L"default bell + index", L"path", L"object"};
 const wchar_t* const kAlarmUnits[] = {L"Minute", L"Hour", L"Day", L"Week", L"Target", L"BeforeTarget"};
@@ -282,35 +281,6 @@ uint32_t CKelvraOrg::FindFreeIndex(LONG start, LONG maxCount, std::vector<uint32
     return static_cast<uint32_t>(candidate);
 }
 
-RecordBytes CKelvraOrg::ReadRecord(uint32_t store, uint32_t index, size_t size)
-{
-    uint32_t received = 0;
-    std::string reply = ExchangeAlloc(Request(kReadRequest).Word(store).Word(index), received, kTimeout);
-    if (reply.size() < size)
-        ThrowTamError(kTamWrongReply, L"The handset's record " + std::to_wstring(index) + L" of store " +
-                                          std::to_wstring(store) + L" is a short reply of " +
-                                          std::to_wstring(reply.size()) + L" bytes; the model's layout needs " +
-                                          std::to_wstring(size));
-    reply.resize(size);
-    return RecordBytes(std::move(reply));
-}
-
-void CKelvraOrg::SendRecord(uint32_t store, uint32_t index, const RecordBytes& record)
-{
-    uint8_t reply[8];
-    uint32_t received = 0;
-    Exchange(Request(kWriteRequest).Word(store).Word(index).Bytes(record.Bytes()), reply, sizeof(reply), received,
-             kMismatchIsError, kTimeout);
-}
-
-void CKelvraOrg::DeleteRecord(uint32_t index, uint32_t store)
-{
-    uint8_t reply[8];
-    uint32_t received = 0;
-    Exchange(Request(kDeleteRequest).Word(store).Word(index), reply, sizeof(reply), received, kMismatchIsError,
-             kTimeout);
-}
-
 template <class Decode>
 RecordBytes CKelvraOrg::StartRecord(uint32_t store, uint32_t index, size_t size, bool creating, const ColumnMap& map,
                                     ColumnChanges& changes, Decode decode)
@@ -378,7 +348,7 @@ void CKelvraOrg::WriteOrganizerRecord(OrgKind kind, ColumnMap& map, bool creatin
         break;
     }
     }
-    SendRecord(store, index, record);
+    WriteRecord(store, index, record);
     map = changes.Values();
 }
 
@@ -815,7 +785,7 @@ void CKelvraOrg::WriteTaskRecord(ColumnMap& map, bool creating)
                                      [&](const RecordBytes& r, ColumnMap& m) { DecodeTask(r, m); });
     EncodeTask(record, changes);
     record.SetU16(m_task.index, static_cast<uint16_t>(index));
-    SendRecord(kTaskStore, index, record);
+    WriteRecord(kTaskStore, index, record);
     map = changes.Values();
 }
 
@@ -919,7 +889,7 @@ void CKelvraOrg::WriteMemoRecord(ColumnMap& map, bool creating)
                                      [&](const RecordBytes& r, ColumnMap& m) { DecodeMemo(r, m); });
     EncodeMemo(record, changes);
     record.SetU16(m_memo.index, static_cast<uint16_t>(index));
-    SendRecord(kMemoStore, index, record);
+    WriteRecord(kMemoStore, index, record);
     map = changes.Values();
 }
 

@@ -35,7 +35,6 @@ public:
     void WriteTaskRecord(ColumnMap& map, bool creating);
     void ReadMemoRecord(uint32_t index, ColumnMap& map);
     void WriteMemoRecord(ColumnMap& map, bool creating);
-    void DeleteRecord(uint32_t index, uint32_t store);
 
     size_t GetRecordSize(OrgKind kind) const;
     size_t TaskRecordSize() const { return m_task.size; }
@@ -46,8 +45,6 @@ public:
     static uint32_t FindFreeIndex(LONG start, LONG maxCount, std::vector<uint32_t> used);
 
 private:
-    RecordBytes ReadRecord(uint32_t store, uint32_t index, size_t size);
-    void SendRecord(uint32_t store, uint32_t index, const RecordBytes& record);
     // The record to write: zeroed for a new one, else the handset's own, with the
     // changes the map makes to it.
     template <class Decode>

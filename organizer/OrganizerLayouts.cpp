@@ -1,39 +1,15 @@
 #include "OrganizerLayouts.h"
 
 #include "Errors.h"
+#include "LayoutCursor.h"
 
 namespace kelvra {
 
 namespace {
 
-// Longer than any field a handset keeps; anything larger is a broken profile.
-constexpr LONG kMostUnits = 4096;
-
-size_t Checked(LONG value)
-{
-    if (value > kMostUnits)
-        ThrowComError(E_INVALIDARG, L"The model profile gives an impossible organizer field size");
-    return value < 0 ? 0 : static_cast<size_t>(value);  // a missing key: no such field
-}
-
-class LayoutCursor {
+// The organizer's record fields laid out one after another.
+class OrganizerCursor : public LayoutCursor {
 public:
-    size_t Take(size_t bytes)
-    {
-        size_t at = m_offset;
-        m_offset += bytes;
-        return at;
-    }
-    // A text of length.first characters in a field of first + second units.
-    TextField Text(FieldLength length, bool wide)
-    {
-        TextField field;
-        field.maxChars = Checked(length.first);
-        field.units = field.maxChars + Checked(length.second);
-        field.wide = wide;
-        field.offset = Take(field.Size());
-        return field;
-    }
     AlarmFields Alarm()
     {
         AlarmFields alarm;
@@ -57,10 +33,6 @@ public:
         mode.customType = Take(4);
         return mode;
     }
-    size_t Offset() const { return m_offset; }
-
-private:
-    size_t m_offset = 0;
 };
 
 }  // namespace
@@ -68,7 +40,7 @@ private:
 ScheduleLayout ScheduleLayout::For(const OrganizerSettings& s, const KindParameters& kind)
 {
     ScheduleLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.index = at.Take(4);
     l.scheduleType = at.Take(1);
     l.title = at.Text(kind.title, true);
@@ -108,7 +80,7 @@ ScheduleLayout ScheduleLayout::For(const OrganizerSettings& s, const KindParamet
 AnniversaryLayout AnniversaryLayout::For(const OrganizerSettings& s, const KindParameters& kind)
 {
     AnniversaryLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.index = at.Take(4);
     l.text = at.Text(kind.title, true);
     l.details = at.Text(kind.detail, true);
@@ -130,7 +102,7 @@ AnniversaryLayout AnniversaryLayout::For(const OrganizerSettings& s, const KindP
 HolidayLayout HolidayLayout::For(const OrganizerSettings& s, const KindParameters& kind)
 {
     HolidayLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.index = at.Take(4);
     l.title = at.Text(kind.title, true);
     l.details = at.Text(kind.detail, true);
@@ -145,7 +117,7 @@ HolidayLayout HolidayLayout::For(const OrganizerSettings& s, const KindParameter
 EventLayout EventLayout::For(const KindParameters& kind)
 {
     EventLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.address = at.Take(4);
     l.text = at.Text(kind.detail, true);
     l.startDate = at.Take(4);
@@ -157,7 +129,7 @@ EventLayout EventLayout::For(const KindParameters& kind)
 TaskLayout TaskLayout::For(const OrganizerSettings& s)
 {
     TaskLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.index = at.Take(2);
     l.finished = at.Take(1);
     l.title = at.Text(s.taskTitle, true);
@@ -179,7 +151,7 @@ TaskLayout TaskLayout::For(const OrganizerSettings& s)
 MemoLayout MemoLayout::For(const OrganizerSettings& s)
 {
     MemoLayout l;
-    LayoutCursor at;
+    OrganizerCursor at;
     l.index = at.Take(2);
     l.text = at.Text(s.memoText, true);
     if (s.MemoTime())

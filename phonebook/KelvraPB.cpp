@@ -117,26 +117,10 @@ CKelvraPB::CKelvraPB(ITAMAgent* agent, const PhonebookSettings& settings)
 {
 }
 
-RecordBytes CKelvraPB::ReadRecord(uint32_t store, uint32_t index, size_t size)
-{
-    uint32_t received = 0;
-    std::string reply = ExchangeAlloc(Request(kReadRequest).Word(store).Word(index), received, kTimeout);
-    if (reply.size() < size)
-        ThrowTamError(kTamWrongReply, L"The handset's record " + std::to_wstring(index) + L" of store " +
-                                          std::to_wstring(store) + L" is a short reply of " +
-                                          std::to_wstring(reply.size()) + L" bytes; the model's layout needs " +
-                                          std::to_wstring(size));
-    reply.resize(size);
-    return RecordBytes(std::move(reply));
-}
-
 void CKelvraPB::SendRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode,
                            const std::wstring& what)
 {
-    uint8_t reply[8];
-    uint32_t received = 0;
-    if (!Exchange(Request(kWriteRequest).Word(store).Word(index).Bytes(record.Bytes()), reply, sizeof(reply),
-                  received, mismatchMode, kTimeout))
+    if (!WriteRecord(store, index, record, mismatchMode))
         ThrowTamError(kTamWrongReply, L"The handset refused to store " + what + L" " + std::to_wstring(index));
 }
 
@@ -624,14 +608,6 @@ void CKelvraPB::WriteGroup(uint32_t index, const ColumnMap& map, bool creating)
     record.SetU8(m_group.occupied, 0);
     record.SetU16(m_group.address, 0);
     SendRecord(kGroupStore, index, record, kMismatchIsFalse, L"group");
-}
-
-void CKelvraPB::DeleteRecord(uint32_t index, uint32_t store)
-{
-    uint8_t reply[8];
-    uint32_t received = 0;
-    Exchange(Request(kDeleteRequest).Word(store).Word(index), reply, sizeof(reply), received, kMismatchIsError,
-             kTimeout);
 }
 
 // ---- Card speed dials ------------------------------------------------------------------

@@ -30,7 +30,6 @@ public:
     void ReadGroup(uint32_t index, ColumnMap& map);
     // Writes a group by the same rule as a contact.
     void WriteGroup(uint32_t index, const ColumnMap& map, bool creating);
-    void DeleteRecord(uint32_t index, uint32_t store);
     // The card speed-dial records that point past the phonebook; false when the
     // handset counts no speed-dial record at all.
     bool ScanSimSpeedDials(std::vector<uint16_t>& speedDials);
@@ -48,8 +47,6 @@ private:
         std::wstring handsetPath;
     };
 
-    // The first size bytes of a record; a shorter reply fails the read.
-    RecordBytes ReadRecord(uint32_t store, uint32_t index, size_t size);
     void SendRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode,
                     const std::wstring& what);
 

@@ -3,40 +3,22 @@
 #include <algorithm>
 
 #include "Errors.h"
+#include "LayoutCursor.h"
 
 namespace kelvra {
 
 namespace {
 
-// Counts and sizes a profile may give; anything larger is a broken profile.
+// Counts a profile may give; anything larger is a broken profile.
 constexpr LONG kMostBlocks = 64;
-constexpr LONG kMostUnits = 4096;
 
 LONG Checked(LONG value, LONG most, const wchar_t* what)
 {
-    if (value > most)
-        ThrowComError(E_INVALIDARG, std::wstring(L"The model profile gives an impossible ") + what);
-    return value < 0 ? 0 : value;  // a missing key reads as -1: no such field
+    return static_cast<LONG>(LayoutCursor::Checked(value, most, what));
 }
 
-// Lays fields out one after another.
-class LayoutCursor {
+class ContactCursor : public LayoutCursor {
 public:
-    size_t Take(size_t bytes)
-    {
-        size_t at = m_offset;
-        m_offset += bytes;
-        return at;
-    }
-    TextField Text(FieldLength length, bool wide)
-    {
-        TextField field;
-        field.maxChars = static_cast<size_t>(Checked(length.first, kMostUnits, L"text field size"));
-        field.units = field.maxChars + static_cast<size_t>(Checked(length.second, kMostUnits, L"text field size"));
-        field.wide = wide;
-        field.offset = Take(field.Size());
-        return field;
-    }
     ContactLayout::Ring Ring(FieldLength fileName)
     {
         ContactLayout::Ring ring;
@@ -47,10 +29,6 @@ public:
         ring.end = Take(4);
         return ring;
     }
-    size_t Offset() const { return m_offset; }
-
-private:
-    size_t m_offset = 0;
 };
 
 }  // namespace
@@ -58,7 +36,7 @@ private:
 ContactLayout ContactLayout::For(const PhonebookSettings& s)
 {
     ContactLayout layout;
-    LayoutCursor at;
+    ContactCursor at;
     layout.occupied = at.Take(1);
     layout.extendedId = at.Take(1);
     layout.groupSlotCount = static_cast<size_t>(Checked(s.groupSlots, 255, L"group slot count"));

@@ -422,9 +422,10 @@ int ExportVCard(SyncSession& session, const CommandLine& line)
     return kOk;
 }
 
-// The file is read before the handset is opened: a file that is missing or no vCard
-// file leaves the handset untouched.
-std::vector<VCardContact> ReadVCardFile(const std::wstring& path)
+// A file read whole, before the handset is opened: a file that is missing or not what
+// the command needs leaves the handset untouched. Its reader's complaint names the file.
+template <class Reader>
+auto ReadFileWith(const std::wstring& path, Reader read)
 {
     std::ifstream in(path.c_str(), std::ios::binary);
     if (!in)
@@ -432,7 +433,7 @@ std::vector<VCardContact> ReadVCardFile(const std::wstring& path)
     std::stringstream text;
     text << in.rdbuf();
     try {
-        return VCardReader::Read(text.str());
+        return read(text.str());
     } catch (const InputError& e) {
         throw InputError(NarrowUtf8(path) + ": " + e.what());
     }
@@ -457,21 +458,6 @@ int ExportIcs(SyncSession& session, const CommandLine& line)
     WriteWhole(path, ICalendarWriter::Write(entries, stamp));
     printf("exported %zu entries to %s\n", entries.size(), NarrowUtf8(path).c_str());
     return kOk;
-}
-
-// Like a vCard file, an iCalendar file is read before the handset is opened.
-std::vector<OrganizerEntry> ReadIcsFile(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        throw InputError("cannot read " + NarrowUtf8(path));
-    std::stringstream text;
-    text << in.rdbuf();
-    try {
-        return ICalendarReader::Read(text.str());
-    } catch (const InputError& e) {
-        throw InputError(NarrowUtf8(path) + ": " + e.what());
-    }
 }
 
 // A few calendar entries, tasks and memos, in the tables whose records the model keeps.
@@ -560,9 +546,9 @@ int RunWithHandset(const CommandLine& line)
     std::vector<VCardContact> contacts;
     std::vector<OrganizerEntry> organizerEntries;
     if (command == L"import-vcard")
-        contacts = ReadVCardFile(Word(line, 1));
+        contacts = ReadFileWith(Word(line, 1), VCardReader::Read);
     if (command == L"import-ics")
-        organizerEntries = ReadIcsFile(Word(line, 1));
+        organizerEntries = ReadFileWith(Word(line, 1), ICalendarReader::Read);
     SyncSession session(line.session);
     if (command == L"tables")
         return Tables(session);
