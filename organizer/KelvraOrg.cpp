@@ -296,6 +296,20 @@ RecordBytes CKelvraOrg::StartRecord(uint32_t store, uint32_t index, size_t size,
     return record;
 }
 
+// A task or memo: a record whose first field is its own u16 index.
+template <class Decode, class Encode>
+void CKelvraOrg::WriteIndexedRecord(uint32_t store, size_t size, size_t indexField, ColumnMap& map, bool creating,
+                                    Decode decode, Encode encode)
+{
+    uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
+    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
+    RecordBytes record = StartRecord(store, index, size, creating, map, changes, decode);
+    encode(record, changes);
+    record.SetU16(indexField, static_cast<uint16_t>(index));
+    WriteRecord(store, index, record);
+    map = changes.Values();
+}
+
 // ---- Calendar records ------------------------------------------------------------------
 
 void CKelvraOrg::ReadOrganizerRecord(OrgKind kind, uint32_t index, ColumnMap& map)
@@ -779,14 +793,9 @@ void CKelvraOrg::ReadTaskRecord(uint32_t index, ColumnMap& map)
 
 void CKelvraOrg::WriteTaskRecord(ColumnMap& map, bool creating)
 {
-    uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
-    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
-    RecordBytes record = StartRecord(kTaskStore, index, m_task.size, creating, map, changes,
-                                     [&](const RecordBytes& r, ColumnMap& m) { DecodeTask(r, m); });
-    EncodeTask(record, changes);
-    record.SetU16(m_task.index, static_cast<uint16_t>(index));
-    WriteRecord(kTaskStore, index, record);
-    map = changes.Values();
+    WriteIndexedRecord(kTaskStore, m_task.size, m_task.index, map, creating,
+                       [&](const RecordBytes& r, ColumnMap& m) { DecodeTask(r, m); },
+                       [&](RecordBytes& r, ColumnChanges& c) { EncodeTask(r, c); });
 }
 
 void CKelvraOrg::DecodeTask(const RecordBytes& r, ColumnMap& map) const
@@ -883,14 +892,9 @@ void CKelvraOrg::ReadMemoRecord(uint32_t index, ColumnMap& map)
 
 void CKelvraOrg::WriteMemoRecord(ColumnMap& map, bool creating)
 {
-    uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
-    ColumnChanges changes = ColumnChanges::ForNewRecord(map);
-    RecordBytes record = StartRecord(kMemoStore, index, m_memo.size, creating, map, changes,
-                                     [&](const RecordBytes& r, ColumnMap& m) { DecodeMemo(r, m); });
-    EncodeMemo(record, changes);
-    record.SetU16(m_memo.index, static_cast<uint16_t>(index));
-    WriteRecord(kMemoStore, index, record);
-    map = changes.Values();
+    WriteIndexedRecord(kMemoStore, m_memo.size, m_memo.index, map, creating,
+                       [&](const RecordBytes& r, ColumnMap& m) { DecodeMemo(r, m); },
+                       [&](RecordBytes& r, ColumnChanges& c) { EncodeMemo(r, c); });
 }
 
 void CKelvraOrg::DecodeMemo(const RecordBytes& r, ColumnMap& map) const

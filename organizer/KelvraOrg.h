@@ -47,6 +47,9 @@ public:
 private:
     // The record to write: zeroed for a new one, else the handset's own, with the
     // changes the map makes to it.
+    template <class Decode, class Encode>
+    void WriteIndexedRecord(uint32_t store, size_t size, size_t indexField, ColumnMap& map, bool creating, Decode decode,
+                            Encode encode);
     template <class Decode>
     RecordBytes StartRecord(uint32_t store, uint32_t index, size_t size, bool creating, const ColumnMap& map,
                             ColumnChanges& changes, Decode decode);
