@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ColumnChanges.h"
 #include "ComTypes.h"
 #include "RecordBytes.h"
 #include "TAMAgent.h"
@@ -49,6 +50,22 @@ public:
     // Writes a record; false only for a wrong reply code in mismatch mode 15.
     bool WriteRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode = kMismatchIsError);
     void DeleteRecord(uint32_t index, uint32_t store);
+    // The record a write starts from: zeroed for a new one, else the handset's own, read
+    // and decoded so that changes holds what the map changes in it.
+    template <class Decode>
+    RecordBytes StartRecord(uint32_t store, uint32_t index, size_t size, bool creating, const ColumnMap& map,
+                            ColumnChanges& changes, Decode decode)
+    {
+        if (creating) {
+            changes = ColumnChanges::ForNewRecord(map);
+            return RecordBytes(size);
+        }
+        RecordBytes record = ReadRecord(store, index, size);
+        ColumnMap current;
+        decode(record, current);
+        changes = ColumnChanges::ForRecord(map, current);
+        return record;
+    }
     // Appends the used record indexes of a store, at most maxCount of them.
     bool GetRecordIndexList(std::vector<uint32_t>& indexes, uint32_t store, uint32_t maxCount);
     void SetMode(long mode);

@@ -228,6 +228,23 @@ void EncodeAlarmMode(const AlarmModeFields& m, RecordBytes& r, const std::wstrin
     r.SetU32(m.alarmMode, mode);
 }
 
+// Anniversaries and holidays come back every year or not, and may be lunar dates.
+void DecodeDayOfTheYear(const RecordBytes& r, size_t repeatCheck, const std::optional<size_t>& lunar, ColumnMap& map)
+{
+    map.SetText(L"RECURRENCE_TYPE", r.U8(repeatCheck) == 1 ? L"5" : L"0");
+    if (lunar)
+        map.SetText(L"START_DATE_TYPE", r.U16(*lunar) == 1 ? L"LUNAR" : L"");
+}
+
+void EncodeDayOfTheYear(RecordBytes& r, size_t repeatCheck, const std::optional<size_t>& lunar,
+                        const ColumnChanges& changes)
+{
+    if (changes.Changed({L"RECURRENCE_TYPE"}))
+        r.SetU8(repeatCheck, TextOf(changes.Values(), L"RECURRENCE_TYPE") == L"5" ? 1 : 0);
+    if (lunar && changes.Changed({L"START_DATE_TYPE"}))
+        r.SetU16(*lunar, TextOf(changes.Values(), L"START_DATE_TYPE") == L"LUNAR" ? 1 : 0);
+}
+
 }  // namespace
 
 CKelvraOrg::CKelvraOrg(ITAMAgent* agent, const OrganizerSettings& settings)
@@ -279,21 +296,6 @@ uint32_t CKelvraOrg::FindFreeIndex(LONG start, LONG maxCount, std::vector<uint32
     if (candidate > static_cast<int64_t>(maxCount) - 1)
         ThrowTamError(kTamStoreFull, L"The handset has no free place for another record of this kind");
     return static_cast<uint32_t>(candidate);
-}
-
-template <class Decode>
-RecordBytes CKelvraOrg::StartRecord(uint32_t store, uint32_t index, size_t size, bool creating, const ColumnMap& map,
-                                    ColumnChanges& changes, Decode decode)
-{
-    if (creating) {
-        changes = ColumnChanges::ForNewRecord(map);
-        return RecordBytes(size);
-    }
-    RecordBytes record = ReadRecord(store, index, size);
-    ColumnMap current;
-    decode(record, current);
-    changes = ColumnChanges::ForRecord(map, current);
-    return record;
 }
 
 // A task or memo: a record whose first field is its own u16 index.
@@ -679,9 +681,7 @@ void CKelvraOrg::DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes
         map.SetText(L"ALARM_TYPE", unit < 4 ? kAlarmUnits[unit] : L"");
         map.SetValue(L"ALARM_VALUE", VT_I4, static_cast<LONG>(r.U32(l.alarm.before)));
     }
-    map.SetText(L"RECURRENCE_TYPE", r.U8(l.repeatCheck) == 1 ? L"5" : L"0");
-    if (l.lunar)
-        map.SetText(L"START_DATE_TYPE", r.U16(*l.lunar) == 1 ? L"LUNAR" : L"");
+    DecodeDayOfTheYear(r, l.repeatCheck, l.lunar, map);
 }
 
 void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, ColumnChanges& changes) const
@@ -731,10 +731,7 @@ void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, C
             PutSoundFile(r, l.alarm.soundFile, values, L"ALARM_MELODY");
         }
     }
-    if (changes.Changed({L"RECURRENCE_TYPE"}))
-        r.SetU8(l.repeatCheck, TextOf(values, L"RECURRENCE_TYPE") == L"5" ? 1 : 0);
-    if (l.lunar && changes.Changed({L"START_DATE_TYPE"}))
-        r.SetU16(*l.lunar, TextOf(values, L"START_DATE_TYPE") == L"LUNAR" ? 1 : 0);
+    EncodeDayOfTheYear(r, l.repeatCheck, l.lunar, changes);
 }
 
 void CKelvraOrg::DecodeHoliday(const HolidayLayout& l, const RecordBytes& r, ColumnMap& map) const
@@ -743,9 +740,7 @@ void CKelvraOrg::DecodeHoliday(const HolidayLayout& l, const RecordBytes& r, Col
     map.SetText(L"SUBJECT", r.WideText(l.title));
     map.SetText(L"DETAIL", r.WideText(l.details));
     SetDate(map, L"START_DATE", r.U32(l.date));
-    map.SetText(L"RECURRENCE_TYPE", r.U8(l.repeatCheck) == 1 ? L"5" : L"0");
-    if (l.lunar)
-        map.SetText(L"START_DATE_TYPE", r.U16(*l.lunar) == 1 ? L"LUNAR" : L"");
+    DecodeDayOfTheYear(r, l.repeatCheck, l.lunar, map);
 }
 
 void CKelvraOrg::EncodeHoliday(const HolidayLayout& l, RecordBytes& r, ColumnChanges& changes) const
@@ -758,10 +753,7 @@ void CKelvraOrg::EncodeHoliday(const HolidayLayout& l, RecordBytes& r, ColumnCha
         PutWide(r, l.details, values, L"DETAIL");
     if (changes.Changed({L"START_DATE"}))
         PutTime(r, l.date, values, L"START_DATE");
-    if (changes.Changed({L"RECURRENCE_TYPE"}))
-        r.SetU8(l.repeatCheck, TextOf(values, L"RECURRENCE_TYPE") == L"5" ? 1 : 0);
-    if (l.lunar && changes.Changed({L"START_DATE_TYPE"}))
-        r.SetU16(*l.lunar, TextOf(values, L"START_DATE_TYPE") == L"LUNAR" ? 1 : 0);
+    EncodeDayOfTheYear(r, l.repeatCheck, l.lunar, changes);
 }
 
 void CKelvraOrg::DecodeEvent(const EventLayout& l, const RecordBytes& r, ColumnMap& map) const

@@ -45,14 +45,10 @@ public:
     static uint32_t FindFreeIndex(LONG start, LONG maxCount, std::vector<uint32_t> used);
 
 private:
-    // The record to write: zeroed for a new one, else the handset's own, with the
-    // changes the map makes to it.
+    // Writes a task or memo, a record that leads with its own u16 index.
     template <class Decode, class Encode>
     void WriteIndexedRecord(uint32_t store, size_t size, size_t indexField, ColumnMap& map, bool creating, Decode decode,
                             Encode encode);
-    template <class Decode>
-    RecordBytes StartRecord(uint32_t store, uint32_t index, size_t size, bool creating, const ColumnMap& map,
-                            ColumnChanges& changes, Decode decode);
 
     void DecodeSchedule(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& map) const;
     void DecodeScheduleAlarm(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& map) const;

@@ -114,19 +114,6 @@ STDMETHODIMP CDataTableKelvraCard::ListItemsAllBegin()
     });
 }
 
-RecordBytes CDataTableKelvraCard::ReadEntry(CKelvraBase& link, uint32_t index)
-{
-    uint32_t received = 0;
-    std::string reply =
-        link.ExchangeAlloc(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), received, 2000);
-    if (reply.size() < m_layout.size)
-        ThrowTamError(kTamWrongReply, L"The card entry " + std::to_wstring(index) + L" is a short reply of " +
-                                          std::to_wstring(reply.size()) + L" bytes; it needs " +
-                                          std::to_wstring(m_layout.size));
-    reply.resize(m_layout.size);
-    return RecordBytes(std::move(reply));
-}
-
 void CDataTableKelvraCard::DecodeEntry(const RecordBytes& record, ColumnMap& map) const
 {
     map.SetValue(L"SUID", VT_UI2, record.U16(m_layout.address));
@@ -157,7 +144,7 @@ STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
         ColumnMap map;
         try {
             CKelvraBase link = Link();
-            DecodeEntry(ReadEntry(link, index), map);
+            DecodeEntry(link.ReadRecord(m_cardKind, index, m_layout.size), map);
         } catch (...) {
             PassOverFailedRecord(L"Card entry " + std::to_wstring(index), m_recordCount);
         }
@@ -214,13 +201,9 @@ uint32_t CDataTableKelvraCard::SlotOf(SUID suid) const
 void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid, bool creating)
 {
     CKelvraBase link = Link();
-    RecordBytes record = creating ? RecordBytes(m_layout.size) : ReadEntry(link, suid);
     ColumnChanges changes = ColumnChanges::ForNewRecord(map);
-    if (!creating) {
-        ColumnMap current;
-        DecodeEntry(record, current);
-        changes = ColumnChanges::ForRecord(map, current);
-    }
+    RecordBytes record = link.StartRecord(m_cardKind, suid, m_layout.size, creating, map, changes,
+                                          [&](const RecordBytes& r, ColumnMap& current) { DecodeEntry(r, current); });
     ColumnMap& values = changes.Values();
     if (changes.Changed({L"DISPLAY_NAME"})) {
         std::wstring name(CutWithinUnits(values.TextOr(L"DISPLAY_NAME", L""), m_nameLimit));

@@ -38,7 +38,6 @@ private:
     void ReadCard();
     CardInformation ReadCardInformation(CKelvraBase& link);
     std::vector<uint8_t> ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount);
-    RecordBytes ReadEntry(CKelvraBase& link, uint32_t index);
     void DecodeEntry(const RecordBytes& record, ColumnMap& map) const;
     // Writes the entry at a SUID: a new one whole, an existing one changing only the
     // fields whose columns differ. The map afterwards holds what was stored.

@@ -304,14 +304,12 @@ void CKelvraPB::DecodePhoto(const RecordBytes& record, ColumnMap& map, bool fetc
 void CKelvraPB::WriteContact(ColumnMap& map, bool photoSupported, bool creating)
 {
     uint32_t index = static_cast<uint16_t>(map.Number(L"SUID"));
-    RecordBytes record = creating ? RecordBytes(m_contact.size) : ReadRecord(kContactStore, index, m_contact.size);
     ColumnChanges changes = ColumnChanges::ForNewRecord(map);
-    if (!creating) {
-        ColumnMap current;
-        DecodeContact(record, current);
-        DecodePhoto(record, current, false);
-        changes = ColumnChanges::ForRecord(map, current);
-    }
+    RecordBytes record = StartRecord(kContactStore, index, m_contact.size, creating, map, changes,
+                                     [&](const RecordBytes& r, ColumnMap& current) {
+                                         DecodeContact(r, current);
+                                         DecodePhoto(r, current, false);
+                                     });
     EncodeContact(record, changes);
     // Set on every write: the slot's occupied byte and the record's own index, which
     // reads back as its SUID.
@@ -590,13 +588,10 @@ void CKelvraPB::DecodeGroup(const RecordBytes& record, uint32_t index, ColumnMap
 
 void CKelvraPB::WriteGroup(uint32_t index, const ColumnMap& map, bool creating)
 {
-    RecordBytes record = creating ? RecordBytes(m_group.size) : ReadRecord(kGroupStore, index, m_group.size);
     ColumnChanges changes = ColumnChanges::ForNewRecord(map);
-    if (!creating) {
-        ColumnMap current;
-        DecodeGroup(record, index, current);
-        changes = ColumnChanges::ForRecord(map, current);
-    }
+    RecordBytes record =
+        StartRecord(kGroupStore, index, m_group.size, creating, map, changes,
+                    [&](const RecordBytes& r, ColumnMap& current) { DecodeGroup(r, index, current); });
     // A group's ring and secret flag are the handset's own: a new group has none, and an
     // update keeps them.
     const ColumnMap& values = changes.Values();

@@ -208,8 +208,9 @@ TEST(ContactNames, SurviveEveryRoundTripOnEachFamily)
             ASSERT_NE(nullptr, listed.Get());
             EXPECT_EQ(L"Ada", ColumnText(listed.Get(), L"FIRST_NAME"));
             EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
-            if (family.shownAs)
+            if (family.shownAs) {
                 EXPECT_EQ(family.shownAs, ColumnText(listed.Get(), L"DISPLAY_NAME"));
+            }
             ComPtr<IItem> copy = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
             SetColumn(copy.Get(), L"NOTES", round == 0 ? L"one" : L"two");  // an update of another field
             ASSERT_EQ(S_OK, phonebook->UpdateItem(copy.Get()));
