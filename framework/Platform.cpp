@@ -38,13 +38,8 @@ std::wstring Platform::AppDataFolder()
 LONG Platform::TimeZoneBias()
 {
     TIME_ZONE_INFORMATION zone = {};
-    DWORD kind = GetTimeZoneInformation(&zone);
-    LONG bias = zone.Bias;
-    if (kind == TIME_ZONE_ID_DAYLIGHT)
-        bias += zone.DaylightBias;
-    else if (kind == TIME_ZONE_ID_STANDARD)
-        bias += zone.StandardBias;
-    return bias;
+    GetTimeZoneInformation(&zone);
+    return zone.Bias;
 }
 
 SYSTEMTIME Platform::LocalTime()

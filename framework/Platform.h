@@ -18,7 +18,8 @@ public:
     virtual int ShowMessageBox(const wchar_t* text, const wchar_t* caption, UINT type);
     // The user's application-data folder, created when missing; empty when unknown.
     virtual std::wstring AppDataFolder();
-    // Minutes to add to local time to get UTC.
+    // Minutes to add to the zone's standard time to get UTC; daylight saving is not
+    // applied, as the handsets that count universal time expect.
     virtual LONG TimeZoneBias();
     virtual SYSTEMTIME LocalTime();
     virtual GUID NewGuid();
