@@ -73,4 +73,20 @@ HRESULT ClassifyCurrentException(ComPtr<IErrorInfo>& info) noexcept
     }
 }
 
+std::wstring CurrentExceptionText(HRESULT* hr) noexcept
+{
+    ComPtr<IErrorInfo> info;
+    HRESULT result = ClassifyCurrentException(info);
+    if (hr)
+        *hr = result;
+    try {
+        Bstr description;
+        if (info)
+            info->GetDescription(description.Out());
+        return description.Str();
+    } catch (...) {
+        return {};
+    }
+}
+
 }  // namespace kelvra

@@ -76,5 +76,8 @@ void RequirePointer(const Pointer& pointer, const wchar_t* what)
 // Rethrows the exception in flight and turns it into an HRESULT and the error
 // information to report; call only from inside a catch block.
 HRESULT ClassifyCurrentException(Microsoft::WRL::ComPtr<IErrorInfo>& info) noexcept;
+// The description the exception in flight carries, or empty; call only from inside a
+// catch block. hr, when given, receives its HRESULT.
+std::wstring CurrentExceptionText(HRESULT* hr = nullptr) noexcept;
 
 }  // namespace kelvra

@@ -63,14 +63,11 @@ void CDataTableKelvraBase::PassOverFailedRecord(const std::wstring& record, ULON
 
 void CDataTableKelvraBase::RethrowNamingRecord(const std::wstring& record)
 {
-    ComPtr<IErrorInfo> cause;
-    HRESULT hr = ClassifyCurrentException(cause);
-    Bstr description;
-    if (cause)
-        cause->GetDescription(description.Out());
+    HRESULT hr = E_FAIL;
+    std::wstring description = CurrentExceptionText(&hr);
     std::wstring text = record + L" could not be read; the listing goes on with the next one";
-    if (description.Length())
-        text += L": " + description.Str();
+    if (!description.empty())
+        text += L": " + description;
     throw _com_error(hr, MakeErrorInfo(text).Detach(), false);
 }
 
