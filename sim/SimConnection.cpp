@@ -71,6 +71,19 @@ STDMETHODIMP SimConnection::PutRecord(long store, long index, BSTR hexBytes)
     }
 }
 
+STDMETHODIMP SimConnection::AddSms(long box, BSTR number, BSTR text, long time)
+{
+    if (box < 0)
+        return Fail(E_INVALIDARG, L"A message needs a box number of 0 or more");
+    try {
+        m_state->handset.AddSms(static_cast<uint32_t>(box), NarrowUtf8(number ? number : L""),
+                                NarrowUtf8(text ? text : L""), static_cast<uint32_t>(time));
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
+}
+
 STDMETHODIMP SimConnection::GetRecord(long store, long index, BSTR* hexBytes)
 {
     const SimHandset::Record* record =

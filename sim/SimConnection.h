@@ -43,6 +43,7 @@ public:
     STDMETHODIMP SetChunkSizes(long smallest, long largest) override;
     STDMETHODIMP InjectFault(SIMFAULT fault, long afterRequests) override;
     STDMETHODIMP PutRecord(long store, long index, BSTR hexBytes) override;
+    STDMETHODIMP AddSms(long box, BSTR number, BSTR text, long time) override;
     STDMETHODIMP GetRecord(long store, long index, BSTR* hexBytes) override;
     STDMETHODIMP RemoveRecord(long store, long index) override;
     STDMETHODIMP RecordCount(long store, long* count) override;

@@ -1,8 +1,10 @@
 #include "SimHandset.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "ByteCursor.h"
+#include "MessageStores.h"
 #include "OrganizerStores.h"
 #include "StateCodec.h"
 #include "StateError.h"
@@ -25,7 +27,13 @@ enum Command : uint16_t {
     kRead = 0x4120,
     kWrite = 0x4130,
     kDelete = 0x4140,
+    kSendSms = 0x4170,
 };
+
+// The error reply of a request: its code with the low four bits 2, and a 4-byte cause.
+constexpr uint16_t kRefusedBits = 0x2;
+constexpr uint32_t kNoReceiver = 1;
+constexpr uint32_t kMalformedSend = 2;
 
 }  // namespace
 
@@ -120,6 +128,8 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         answer.U32LE(store).U32LE(index);
         break;
     }
+    case kSendSms:
+        return AnswerSend(code, payload, reply);
     case kPrivacyStatus:
         reply = m_contents.lockFlags;
         return static_cast<uint16_t>(code + 1);
@@ -138,6 +148,36 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
         return kErrorReply;
     reply = answer.Take();
     return static_cast<uint16_t>(code + 1);
+}
+
+uint16_t SimHandset::AnswerSend(uint16_t code, std::string_view payload, std::string& reply)
+{
+    auto refuse = [&](uint32_t cause) {
+        reply = ByteWriter().U32LE(cause).Take();
+        return static_cast<uint16_t>((code & ~0xFu) | kRefusedBits);
+    };
+    SmsSendLayout layout = SendLayout(m_contents.model);
+    size_t singleCard = 1 + layout.number + layout.text;
+    if (payload.size() != singleCard && payload.size() != 4 + singleCard)
+        return refuse(kMalformedSend);
+    ByteReader request(payload);
+    uint32_t card = payload.size() == singleCard ? 0 : request.ReadU32LE();
+    size_t numberLength = std::min<size_t>(request.ReadU8(), layout.number);
+    std::string_view number = request.ReadBytes(layout.number).substr(0, numberLength);
+    number = number.substr(0, number.find('\0'));
+    std::string_view text = request.ReadBytes(layout.text);
+    text = text.substr(0, text.find('\0'));
+    if (number.empty())
+        return refuse(kNoReceiver);
+    AddSms(SentBox(card), number, text, static_cast<uint32_t>(std::time(nullptr)));
+    return static_cast<uint16_t>(code + 1);
+}
+
+void SimHandset::AddSms(uint32_t box, std::string_view number, std::string_view text, uint32_t time)
+{
+    auto found = m_contents.stores.find(box);
+    uint32_t index = found == m_contents.stores.end() || found->second.empty() ? 1 : found->second.rbegin()->first + 1;
+    PutRecord(box, index, StoredSmsRecord(m_contents.model, index, number, text, time));
 }
 
 void SimHandset::QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload)

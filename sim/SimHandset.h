@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "HandsetContents.h"
 #include "HandsetStore.h"
@@ -29,6 +30,9 @@ public:
     // before it is made; one that cannot be saved throws StateError and changes nothing.
     void PutRecord(uint32_t store, uint32_t index, Record bytes);
     void RemoveRecord(uint32_t store, uint32_t index);
+    // A stored message appended to a box, after its highest index; time is the handset's
+    // time word.
+    void AddSms(uint32_t box, std::string_view number, std::string_view text, uint32_t time);
     // The privacy lock: one flag byte per locked kind of data, and the password (UTF-8).
     void SetPrivacyLock(std::string flags, std::string password);
     // The model the handset was made as; 0 while none is recorded.
@@ -72,6 +76,8 @@ private:
     void AnswerCompleteRequests();
     // Answers one request; returns the reply code and fills the payload.
     uint16_t Answer(uint16_t code, std::string_view payload, std::string& reply);
+    // Takes a message to send and keeps it in its card's sent box.
+    uint16_t AnswerSend(uint16_t code, std::string_view payload, std::string& reply);
     void QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload);
     size_t NextChunkSize();
     // Saves a change line, then applies the change.
