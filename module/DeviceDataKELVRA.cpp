@@ -4,6 +4,7 @@
 #include "DataTableKelvraMemo.h"
 #include "DataTableKelvraMetadata.h"
 #include "DataTableKelvraPB.h"
+#include "DataTableKelvraSMS.h"
 #include "DataTableKelvraSchedule.h"
 #include "DataTableKelvraTask.h"
 #include "DebugLog.h"
@@ -131,6 +132,11 @@ CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
         table->Initialize(this, connection);
         return Held(table);
     }
+    case Slot::Sms: {
+        auto table = CDataTableKelvraSMS::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
     case Slot::Metadata: {
         auto table = CDataTableKelvraMetadata::Make();
         table->Initialize(this, connection);
@@ -158,7 +164,7 @@ void CDeviceDataKELVRA::AfterTableCreated(Slot slot)
         AskModelDatabase(m_spModelDB.Get(), L"File.SupportExternalMemory");
         break;
     case Slot::Sms:
-        AskModelDatabase(m_spModelDB.Get(), L"SMS.DualCard");
+        TableAt<CDataTableKelvraSMS>(slot)->AskDualCard(m_spModelDB.Get());
         break;
     case Slot::Metadata: {
         ComPtr<CDataTableKelvraMetadata> metadata = TableAt<CDataTableKelvraMetadata>(slot);
