@@ -171,12 +171,13 @@ std::string CKelvraSMS::BuildSendRequest(const ColumnMap& map, bool dualCard) co
     size_t numberBytes = LayoutCursor::Checked(m_settings.sendNumberBytes, LayoutCursor::kMostUnits, L"number size");
     size_t textBytes = LayoutCursor::Checked(m_settings.sendTextBytes, LayoutCursor::kMostUnits, L"text size");
     // The receiver: at most as many characters as the field has bytes, and only those
-    // whose ANSI bytes fit it; the length byte counts the characters sent.
+    // whose bytes in the thread's ANSI code page fit it; the length byte counts the
+    // characters sent.
     std::wstring receiver = map.TextOr(L"RECEIVER", L"");
     std::wstring_view cut =
         CutWithinUnits(receiver, std::min<size_t>(numberBytes, static_cast<size_t>(kMostReceiverChars)));
-    std::string number = NarrowWithin(cut, CP_ACP, numberBytes);
-    size_t numberChars = Widen(number, CP_ACP).size();
+    std::string number = NarrowWithin(cut, CP_THREAD_ACP, numberBytes);
+    size_t numberChars = Widen(number, CP_THREAD_ACP).size();
     // The text in UTF-8 with its terminator, whole characters only.
     std::string text = textBytes ? NarrowWithin(map.TextOr(L"CONTENT", L""), CP_UTF8, textBytes - 1) : std::string();
 
