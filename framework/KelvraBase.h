@@ -72,9 +72,11 @@ public:
 
     ITAMAgent* Agent() const { return m_agent.Get(); }
 
-private:
-    // The reply code and payload of one request.
+protected:
+    // The reply code and payload of one request, read whole whatever its code.
     uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
+
+private:
     // Reads exactly count bytes from the stream.
     void ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes);
 
