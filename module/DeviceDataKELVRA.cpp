@@ -1,6 +1,7 @@
 #include "DeviceDataKELVRA.h"
 
 #include "DataTableKelvraCard.h"
+#include "DataTableKelvraMMS.h"
 #include "DataTableKelvraMemo.h"
 #include "DataTableKelvraMetadata.h"
 #include "DataTableKelvraPB.h"
@@ -128,6 +129,11 @@ CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
     }
     case Slot::Memo: {
         auto table = CDataTableKelvraMemo::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
+    case Slot::Mms: {
+        auto table = CDataTableKelvraMMS::Make();
         table->Initialize(this, connection);
         return Held(table);
     }
