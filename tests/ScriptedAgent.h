@@ -27,6 +27,7 @@ public:
     int emptyReads = 0;          // reads that give an empty array before any byte
     size_t extraBytes = 0;       // bytes given beyond what was asked, once
     std::vector<long> readSizes; // what each read asked for
+    std::vector<long> readTimeouts; // the time-out each read was given
     std::vector<long> modes;
 
     STDMETHODIMP WriteStream(SAFEARRAY* data, long count) override
@@ -38,9 +39,10 @@ public:
         return S_OK;
     }
 
-    STDMETHODIMP ReadStream(long count, long, SAFEARRAY** data) override
+    STDMETHODIMP ReadStream(long count, long timeoutMs, SAFEARRAY** data) override
     {
         readSizes.push_back(count);
+        readTimeouts.push_back(timeoutMs);
         if (emptyReads > 0) {
             --emptyReads;
             *data = ByteArray(nullptr, 0).Detach();
