@@ -70,10 +70,17 @@ STDMETHODIMP CDataTableKelvraMMS::ListItemsAllBegin()
 
 void CDataTableKelvraMMS::ListAllFolders()
 {
-    CKelvraMms codec = MakeCodec();
-    CKelvraMms::Access access(codec);
-    for (uint32_t folder : CKelvraMms::kFolderCodes)
-        m_folderCounts[folder - 1] = codec.ListMmsFolder(folder, m_headers);
+    // Held only once every folder is listed: a failed listing leaves none half-made.
+    std::array<uint32_t, 4> counts{};
+    std::vector<ColumnMap> headers;
+    {
+        CKelvraMms codec = MakeCodec();
+        CKelvraMms::Access access(codec);
+        for (uint32_t folder : CKelvraMms::kFolderCodes)
+            counts[folder - 1] = codec.ListMmsFolder(folder, headers);
+    }
+    m_folderCounts = counts;
+    m_headers = std::move(headers);
 }
 
 STDMETHODIMP CDataTableKelvraMMS::NextItem(IItem** item)
