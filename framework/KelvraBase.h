@@ -73,7 +73,7 @@ public:
     ITAMAgent* Agent() const { return m_agent.Get(); }
 
 protected:
-    // The reply code and payload of one request.
+    // The reply code and payload of one request, read whole whatever its code.
     uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
 
 private:

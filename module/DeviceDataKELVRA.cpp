@@ -1,6 +1,7 @@
 #include "DeviceDataKELVRA.h"
 
 #include "DataTableKelvraCard.h"
+#include "DataTableKelvraMMS.h"
 #include "DataTableKelvraMemo.h"
 #include "DataTableKelvraMetadata.h"
 #include "DataTableKelvraPB.h"
@@ -134,6 +135,11 @@ CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
     }
     case Slot::Sms: {
         auto table = CDataTableKelvraSMS::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
+    case Slot::Mms: {
+        auto table = CDataTableKelvraMMS::Make();
         table->Initialize(this, connection);
         return Held(table);
     }

@@ -15,15 +15,15 @@ namespace {
 constexpr DWORD kValueCapacity = 255;  // values longer than 254 characters are cut
 const WORD kProfileLanguage = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);  // 1042
 
-void CreateFolder(const std::wstring& folder)
+}  // namespace
+
+void ProfileLoader::CreateFolder(const std::wstring& folder)
 {
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         ThrowComError(HRESULT_FROM_WIN32(GetLastError()), L"The folder " + folder + L" cannot be created");
 }
 
-}  // namespace
-
-std::wstring ProfileLoader::ProfileFilePath()
+std::wstring ProfileLoader::DataFolder()
 {
     std::wstring folder = Platform::Current().AppDataFolder();
     if (folder.empty())
@@ -33,7 +33,12 @@ std::wstring ProfileLoader::ProfileFilePath()
     CreateFolder(folder);
     folder += L"\\Tarn";
     CreateFolder(folder);
-    return folder + L"\\PhoneInfo.ini";
+    return folder;
+}
+
+std::wstring ProfileLoader::ProfileFilePath()
+{
+    return DataFolder() + L"\\PhoneInfo.ini";
 }
 
 void ProfileLoader::WriteResourceProfile(int resourceId, const std::wstring& path)

@@ -26,6 +26,10 @@ public:
     // One key of the profile file; "-1" when it is missing or empty. A field description
     // gives only its count part.
     std::wstring ReadProfileString(const wchar_t* section, const wchar_t* key) const;
+    // The component's folder "\Orvane\Tarn" under the user's application-data folder,
+    // created with its parent when missing.
+    static std::wstring DataFolder();
+    static void CreateFolder(const std::wstring& folder);
     // The profile file under the user's application-data folder, its folders created.
     static std::wstring ProfileFilePath();
     // Writes an embedded "INI" resource to the path; nothing when it is missing.

@@ -84,6 +84,26 @@ STDMETHODIMP SimConnection::AddSms(long box, BSTR number, BSTR text, long time)
     }
 }
 
+STDMETHODIMP SimConnection::AddMms(long folder, BSTR subject, BSTR sender, BSTR receiver, long time,
+                                   BSTR contentHex, long* messageId)
+{
+    if (!messageId)
+        return E_POINTER;
+    *messageId = 0;
+    std::string content;
+    if (folder < 1 || folder > 4 || !BytesFromHex(contentHex ? contentHex : L"", content))
+        return Fail(E_INVALIDARG, L"A message needs a folder from 1 to 4 and its content in hex");
+    auto text = [](BSTR value, UINT codePage) { return Narrow(value ? value : L"", codePage); };
+    try {
+        *messageId = static_cast<long>(m_state->handset.Mms().Add(
+            static_cast<uint32_t>(folder), text(subject, CP_UTF8), text(sender, CP_ACP), text(receiver, CP_ACP),
+            static_cast<uint32_t>(time), content));
+        return S_OK;
+    } catch (const StateError& e) {
+        return Fail(e.Result(), e.Description());
+    }
+}
+
 STDMETHODIMP SimConnection::GetRecord(long store, long index, BSTR* hexBytes)
 {
     const SimHandset::Record* record =

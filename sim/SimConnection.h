@@ -44,6 +44,8 @@ public:
     STDMETHODIMP InjectFault(SIMFAULT fault, long afterRequests) override;
     STDMETHODIMP PutRecord(long store, long index, BSTR hexBytes) override;
     STDMETHODIMP AddSms(long box, BSTR number, BSTR text, long time) override;
+    STDMETHODIMP AddMms(long folder, BSTR subject, BSTR sender, BSTR receiver, long time, BSTR contentHex,
+                        long* messageId) override;
     STDMETHODIMP GetRecord(long store, long index, BSTR* hexBytes) override;
     STDMETHODIMP RemoveRecord(long store, long index) override;
     STDMETHODIMP RecordCount(long store, long* count) override;

@@ -79,6 +79,8 @@ void SimHandset::AnswerCompleteRequests()
 
 uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string& reply)
 {
+    if (SimMms::Handles(code))
+        return m_mms.Answer(code, payload, reply);
     ByteReader request(payload);
     uint32_t store = request.ReadU32LE();
     ByteWriter answer;
@@ -265,6 +267,14 @@ size_t SimHandset::RecordCount(uint32_t store) const
 {
     auto found = m_contents.stores.find(store);
     return found == m_contents.stores.end() ? 0 : found->second.size();
+}
+
+uint32_t SimHandset::NextIndex(uint32_t store) const
+{
+    auto found = m_contents.stores.find(store);
+    if (found == m_contents.stores.end() || found->second.empty())
+        return 0;
+    return found->second.rbegin()->first + 1;
 }
 
 void SimHandset::SetCardInfo(uint32_t cardKind, uint32_t nameLimit, uint32_t slotCount, uint32_t numberLimit)

@@ -13,6 +13,7 @@
 #include "HandsetContents.h"
 #include "HandsetStore.h"
 #include "KelvraSim.h"
+#include "SimMms.h"
 
 namespace kelvra::sim {
 
@@ -41,6 +42,9 @@ public:
 
     const Record* FindRecord(uint32_t store, uint32_t index) const;
     size_t RecordCount(uint32_t store) const;
+    // One past the highest index in use in the store; 0 for an empty store.
+    uint32_t NextIndex(uint32_t store) const;
+    SimMms& Mms() { return m_mms; }
 
     // Reads of an empty index of the store answer a zeroed record of this size.
     void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
@@ -86,6 +90,7 @@ private:
     bool Keeping() const { return m_store != nullptr; }
 
     HandsetContents m_contents;
+    SimMms m_mms{*this};
     std::unique_ptr<HandsetStore> m_store;
     uint64_t m_earlierStateBytes = 0;  // written by stores already released
     std::map<uint32_t, size_t> m_recordSizes;
