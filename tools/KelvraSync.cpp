@@ -6,32 +6,26 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ComFailure.h"
 #include "DevInfSummary.h"
 #include "HandsetChanges.h"
+#include "ICalendarReader.h"
+#include "ICalendarWriter.h"
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
+#include "MessageSync.h"
 #include "ModelCatalogue.h"
+#include "OrganizerSync.h"
 #include "SyncSession.h"
 #include "TableWalker.h"
-#include "ICalendarReader.h"
-#include "ICalendarWriter.h"
-#include "OrganizerSync.h"
 #include "VCardImport.h"
-#include "ICalendarReader.h"
-#include "ICalendarWriter.h"
-#include "OrganizerSync.h"
 #include "VCardReader.h"
-#include "ICalendarReader.h"
-#include "ICalendarWriter.h"
-#include "OrganizerSync.h"
 #include "VCardWriter.h"
+#include "WholeFile.h"
 
 using namespace kelvra;
 using namespace kelvra::tools;
@@ -57,10 +51,15 @@ const char kUsageText[] =
     "                                 unless --duplicates is given\n"
     "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
     "  import-ics FILE                creates the entries of an iCalendar file\n"
+    "  send-sms [--card 1|2] NUMBER TEXT\n"
+    "                                 sends an SMS through the handset (card 1 unless given)\n"
+    "  export-sms FILE                every stored SMS as JSON (folder, party, time, text)\n"
+    "  fetch-mms SUID FILE            saves the content of an MMS (see list mms) to FILE\n"
+    "  send-mms FILE                  sends the content of FILE as a new MMS\n"
     "  seed-demo                      fills an empty handset with demo data\n"
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
-    "tables: phonebook groups card card2 metadata calendar tasks memos\n"
+    "tables: phonebook groups card card2 metadata calendar tasks memos sms mms\n"
     "--handset: the folder where the simulated handset keeps its state\n"
     "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
     "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
@@ -77,22 +76,38 @@ struct CommandLine {
     bool duplicates = false;
     bool summary = false;
     bool help = false;
+    int card = 0;  // 0 when not given
     std::vector<std::wstring> words;
 };
 
-// A command, how many words it needs after its name, and whether the first names a table.
+// A command, how many words it needs after its name, what they are, and whether the
+// first names a table.
 struct CommandShape {
     const wchar_t* name;
     size_t arguments;
+    const char* needs;
     bool table;
 };
 
 const CommandShape kCommands[] = {
-    {L"tables", 0, false},      {L"list", 1, true},         {L"count", 1, true},
-    {L"devinf", 0, false},      {L"create", 1, true},       {L"update", 2, true},
-    {L"delete", 2, true},       {L"export-vcard", 1, false}, {L"import-vcard", 1, false},
-    {L"seed-demo", 0, false},   {L"models", 0, false},      {L"help", 0, false},
-    {L"export-ics", 1, false},  {L"import-ics", 1, false},
+    {L"tables", 0, "", false},
+    {L"list", 1, "a table name", true},
+    {L"count", 1, "a table name", true},
+    {L"devinf", 0, "", false},
+    {L"create", 1, "a table name", true},
+    {L"update", 2, "a table name and a SUID", true},
+    {L"delete", 2, "a table name and a SUID", true},
+    {L"export-vcard", 1, "a file name", false},
+    {L"import-vcard", 1, "a file name", false},
+    {L"seed-demo", 0, "", false},
+    {L"models", 0, "", false},
+    {L"help", 0, "", false},
+    {L"export-ics", 1, "a file name", false},
+    {L"import-ics", 1, "a file name", false},
+    {L"send-sms", 2, "a number and a text", false},
+    {L"export-sms", 1, "a file name", false},
+    {L"fetch-mms", 2, "a SUID and a file name", false},
+    {L"send-mms", 1, "a file name", false},
 };
 
 std::wstring DefaultHandsetFolder()
@@ -131,6 +146,11 @@ CommandLine Parse(int argc, wchar_t** argv)
             line.json = true;
         } else if (word == L"--duplicates") {
             line.duplicates = true;
+        } else if (word == L"--card") {
+            std::wstring card = value();
+            if (card != L"1" && card != L"2")
+                throw BadValue("--card takes 1 or 2, not \"" + NarrowUtf8(card) + "\"");
+            line.card = card == L"1" ? 1 : 2;
         } else if (word == L"--summary") {
             line.summary = true;
         } else if (word.size() > 1 && word[0] == L'-') {
@@ -159,8 +179,9 @@ void Validate(const CommandLine& line)
     if (!shape)
         throw UsageError("unknown command \"" + NarrowUtf8(command) + "\"");
     if (line.words.size() < 1 + shape->arguments)
-        throw UsageError(NarrowUtf8(command) + " needs " + (shape->table ? "a table name" : "a file name") +
-                         (shape->arguments > 1 ? " and a SUID" : ""));
+        throw UsageError(NarrowUtf8(command) + " needs " + shape->needs);
+    if (line.card && command != L"send-sms")
+        throw UsageError("--card goes with send-sms only");
     NamedTable named;
     if (shape->table && !SyncSession::Lookup(line.words[1], named))
         throw UsageError("unknown table \"" + NarrowUtf8(line.words[1]) + "\"");
@@ -387,22 +408,6 @@ std::map<std::wstring, std::wstring> GroupNames(IDataTable* phonebook)
     return names;
 }
 
-// Writes next to the file and then replaces it, so that a failed export never leaves a
-// cut file under the name asked for.
-void WriteWhole(const std::wstring& path, const std::string& text)
-{
-    std::wstring partial = path + L".part";
-    {
-        std::ofstream out(partial.c_str(), std::ios::binary | std::ios::trunc);
-        if (!(out << text) || !out.flush())
-            throw InputError("cannot write " + NarrowUtf8(path));
-    }
-    if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(partial.c_str());
-        throw InputError("cannot write " + NarrowUtf8(path));
-    }
-}
-
 int ExportVCard(SyncSession& session, const CommandLine& line)
 {
     std::wstring path = Word(line, 1);
@@ -427,13 +432,9 @@ int ExportVCard(SyncSession& session, const CommandLine& line)
 template <class Reader>
 auto ReadFileWith(const std::wstring& path, Reader read)
 {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        throw InputError("cannot read " + NarrowUtf8(path));
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string bytes = ReadWhole(path);
     try {
-        return read(text.str());
+        return read(bytes);
     } catch (const InputError& e) {
         throw InputError(NarrowUtf8(path) + ": " + e.what());
     }
@@ -536,7 +537,38 @@ int SeedDemo(SyncSession& session)
         CreateItem(card.Get(), QELDT_PHONEBOOK_SIM, entry, nullptr, L"card");
     printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries", contacts.size());
     SeedOrganizer(session);
-    printf("\n");
+    MessageSync(session).SeedDemo();
+    printf(", 5 SMS, 1 MMS\n");
+    return kOk;
+}
+
+int SendSms(SyncSession& session, const CommandLine& line)
+{
+    int card = line.card ? line.card : 1;
+    MessageSync(session).SendSms(Word(line, 1), Word(line, 2), card);
+    printf("sent the SMS to %s from card %d\n", NarrowUtf8(Word(line, 1)).c_str(), card);
+    return kOk;
+}
+
+int ExportSms(SyncSession& session, const CommandLine& line)
+{
+    size_t count = MessageSync(session).ExportSms(Word(line, 1));
+    printf("exported %zu SMS to %s\n", count, NarrowUtf8(Word(line, 1)).c_str());
+    return kOk;
+}
+
+int FetchMms(SyncSession& session, const CommandLine& line)
+{
+    SUID suid = ParseSuid(Word(line, 1));
+    size_t size = MessageSync(session).FetchMms(suid, Word(line, 2));
+    printf("saved MMS %ld (%zu bytes) to %s\n", static_cast<long>(suid), size, NarrowUtf8(Word(line, 2)).c_str());
+    return kOk;
+}
+
+int SendMms(SyncSession& session, const CommandLine& line, size_t size)
+{
+    MessageSync(session).SendMms(Word(line, 1));
+    printf("sent %s (%zu bytes) as an MMS\n", NarrowUtf8(Word(line, 1)).c_str(), size);
     return kOk;
 }
 
@@ -549,6 +581,9 @@ int RunWithHandset(const CommandLine& line)
         contacts = ReadFileWith(Word(line, 1), VCardReader::Read);
     if (command == L"import-ics")
         organizerEntries = ReadFileWith(Word(line, 1), ICalendarReader::Read);
+    if (command == L"fetch-mms")
+        ParseSuid(Word(line, 1));
+    size_t mmsSize = command == L"send-mms" ? ReadWhole(Word(line, 1)).size() : 0;
     SyncSession session(line.session);
     if (command == L"tables")
         return Tables(session);
@@ -572,6 +607,14 @@ int RunWithHandset(const CommandLine& line)
         return ExportIcs(session, line);
     if (command == L"import-ics")
         return OrganizerSync(session).Import(organizerEntries) ? kOk : kHandsetChanged;
+    if (command == L"send-sms")
+        return SendSms(session, line);
+    if (command == L"export-sms")
+        return ExportSms(session, line);
+    if (command == L"fetch-mms")
+        return FetchMms(session, line);
+    if (command == L"send-mms")
+        return SendMms(session, line, mmsSize);
     return SeedDemo(session);
 }
 

@@ -19,14 +19,14 @@ const TableName kTables[] = {
     {L"calendar", {DTID_CALENDAR, QELDT_SCHEDULE}},
     {L"tasks", {DTID_TASK, QELDT_TASK}},
     {L"memos", {DTID_MEMO, QELDT_MEMO}},
-    {L"messages", {DTID_MESSAGE, QELDT_SMS}},
+    {L"sms", {DTID_MESSAGE, QELDT_SMS}},
     {L"mms", {DTID_MMS, QELDT_MMS}},
     {L"files", {DTID_FILE, QELDT_FILE}},
     {L"metadata", {DTID_METADATA, QELDT_PHONEBOOK}},
 };
 
 const wchar_t* const kNames[] = {L"phonebook", L"groups", L"card",     L"card2", L"calendar", L"tasks",
-                                 L"memos",     L"messages", L"mms",    L"files", L"metadata", nullptr};
+                                 L"memos",     L"sms",    L"mms",    L"files", L"metadata", nullptr};
 
 template <class Interface>
 ComPtr<Interface> Create(const wchar_t* progId)
@@ -65,7 +65,7 @@ SyncSession::SyncSession(const SessionOptions& options)
 
     CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
     int model = AgreedModel(options);
-    // The simulated model's cards: 250 entries each.
+    // The simulated handset has two cards of 250 entries each, and keeps SMS per card.
     m_handset->SetCardInfo(13, 16, 250, 32);
     m_handset->SetCardInfo(14, 16, 250, 32);
     m_handset->SetRecordSize(13, 150);
@@ -75,6 +75,7 @@ SyncSession::SyncSession(const SessionOptions& options)
         {L"PhoneInfo.ResID", std::to_wstring(model)},
         {L"Datastore.Phonebook.PB_GROUP", L"true"},
         {L"Phonebook.Photo", L"false"},
+        {L"SMS.DualCard", L"true"},
     };
     for (const auto& [key, value] : answers)
         m_models->SetValue(Bstr(key).Get(), Bstr(value).Get());

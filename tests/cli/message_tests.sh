@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# SMS and MMS through kelvra-sync: the demo handset's messages listed and exported, an SMS
+# sent from either card, and an MMS fetched and sent back byte for byte.
+# Needs the registered servers.
+set -u
+source "$(dirname "$0")/testlib.sh"
+
+run demo --model 202 seed-demo
+check "the demo handset gets its messages" contains "$out" "5 SMS, 1 MMS"
+
+# ---- SMS ------------------------------------------------------------------------------
+run demo list sms
+check "an inbox message shows its sender" contains "$out" "SENDER: 010-2345-6789"
+check "with its text" contains "$out" "CONTENT: Dinner at 7? I'll book the place near the station."
+check "and its time, as the handset's clock counts it" contains "$out" "CREATE_DATE: 2026-12-04 09:15"
+check "Korean text arrives whole" contains "$out" "CONTENT: 회의 자료 보냈어요. 확인 부탁드립니다."
+check "a sent message shows its receiver" contains "$out" "RECEIVER: 010-2345-6789"
+check "the second card's inbox is listed too" contains "$out" "CONTENT: Your taxi is waiting outside."
+check "each message has its own SUID" test "$(grep -c '^SUID' <<<"$out")" -eq "$(grep '^SUID' <<<"$out" | sort -u | wc -l)"
+run demo count sms
+check "five are counted" test "$out" = 5
+
+run demo send-sms 010-5555-1234 "Running late, start without me"
+check "a send is confirmed" contains "$out" "sent the SMS to 010-5555-1234 from card 1"
+check "and succeeds" exits 0
+run demo send-sms --card 2 010-7777-8888 "From the second card"
+check "the second card sends" contains "$out" "from card 2"
+run demo list sms
+check "the sent message is in the sent box" contains "$out" "CONTENT: Running late, start without me"
+check "so is the one from card 2" contains "$out" "RECEIVER: 010-7777-8888"
+run demo count sms
+check "and both are counted" test "$out" = 7
+run demo send-sms "" "Nobody to send to"
+check "a send the handset refuses fails" exits 2
+check "and says so" contains "$err" "Sending the SMS failed"
+run demo count sms
+check "and stores nothing" test "$out" = 7
+
+run demo export-sms "Z:$work/sms.json"
+check "the export says how many" contains "$out" "exported 7 SMS"
+check "one object per message" test "$(grep -c '"folder"' "$work/sms.json")" -eq 7
+check "with folder and party" grep -qF '{"folder": "Inbox", "party": "010-2345-6789", ' "$work/sms.json"
+check "and its time with the offset" grep -qE '"time": "2026-12-04T09:15:00[+-][0-9]{2}:[0-9]{2}"' "$work/sms.json"
+
+# ---- MMS ------------------------------------------------------------------------------
+run demo list mms
+check "the MMS lists with its subject" contains "$out" "SUBJECT: Cabin weekend"
+check "and its folder" contains "$out" "FOLDER: Inbox"
+suid=$(grep -m1 '^SUID' <<<"$out" | cut -d' ' -f2)
+run demo fetch-mms "$suid" "Z:$work/cabin.mms"
+check "the content is fetched" contains "$out" "(20000 bytes)"
+check "into the file asked for" test "$(stat -c %s "$work/cabin.mms")" -eq 20000
+check "as the handset keeps it" grep -qF "Photos from the cabin weekend" "$work/cabin.mms"
+run demo send-mms "Z:$work/cabin.mms"
+check "the file is sent as an MMS" contains "$out" "sent Z:$work/cabin.mms (20000 bytes) as an MMS"
+run demo list mms
+check "the sent MMS is listed in its folder" contains "$out" "FOLDER: Sent"
+sent=$(grep '^SUID' <<<"$out" | cut -d' ' -f2 | grep -vx "$suid" | head -1)
+run demo fetch-mms "$sent" "Z:$work/sent.mms"
+check "and holds exactly the bytes sent" cmp -s "$work/cabin.mms" "$work/sent.mms"
+
+# ---- What the host refuses before the handset is touched -----------------------------
+run demo send-mms "Z:$work/missing.mms"
+check "a missing file is said" contains "$err" "cannot read"
+check "as a file failure" exits 3
+run demo fetch-mms 99999 "Z:$work/none.mms"
+check "an unknown MMS is said" contains "$err" "there is no MMS with SUID 99999"
+check "and no file is left" test ! -e "$work/none.mms"
+run demo list --card 2 sms
+check "--card belongs to send-sms" exits 1
+run demo send-sms --card 3 010 hi
+check "a third card is refused" contains "$err" "--card takes 1 or 2"
+
+finish

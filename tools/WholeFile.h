@@ -1,0 +1,14 @@
+// Files read and written whole, so that a failure never leaves a cut file behind.
+#pragma once
+
+#include <string>
+
+namespace kelvra::tools {
+
+// The file's bytes; InputError when it cannot be read.
+std::string ReadWhole(const std::wstring& path);
+// Writes next to the file and then replaces it, so that a failed write never leaves a
+// cut file under the name asked for. InputError when it cannot be written.
+void WriteWhole(const std::wstring& path, const std::string& bytes);
+
+}  // namespace kelvra::tools
