@@ -1,5 +1,7 @@
 #include "MessageStores.h"
 
+#include <windows.h>
+
 #include "ByteCursor.h"
 
 namespace kelvra::sim {
@@ -8,6 +10,9 @@ namespace {
 
 constexpr long kModelA110 = 218;
 constexpr long kModelA230 = 208;
+// The models whose message clock counts universal time: KTM-A230, A260, A290, A130.
+constexpr long kUniversalTimeModels[] = {kModelA230, 210, 211, 212};
+constexpr int64_t kLocalClockLag = 28928;
 
 // A stored message: index 2, text 255 (254+1 or 255), number 340 (680 on the A110),
 // call-back 32, time 4, mode 4.
@@ -39,6 +44,22 @@ std::string_view FitWithTerminator(std::string_view text, size_t width)
 }
 
 }  // namespace
+
+uint32_t MessageClockNow(long model)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks = {{now.dwLowDateTime, now.dwHighDateTime}};
+    const uint64_t kTicksTo1970 = 116444736000000000ULL;
+    int64_t seconds = static_cast<int64_t>((ticks.QuadPart - kTicksTo1970) / 10000000ULL);
+    for (long universal : kUniversalTimeModels) {
+        if (model == universal)
+            return static_cast<uint32_t>(seconds);
+    }
+    TIME_ZONE_INFORMATION zone = {};
+    GetTimeZoneInformation(&zone);
+    return static_cast<uint32_t>(seconds - zone.Bias * 60 - kLocalClockLag);
+}
 
 SmsSendLayout SendLayout(long model)
 {

@@ -23,6 +23,10 @@ SmsSendLayout SendLayout(long model);
 // the first card's.
 uint32_t SentBox(uint32_t cardWord);
 
+// The model's message clock now: the models that count universal time give seconds
+// from 1970 in UTC; the others count their local (standard) time 28,928 seconds behind.
+uint32_t MessageClockNow(long model);
+
 // A stored message of the model (its built-in profile's resource number; another model
 // gets the common layout): index word, UTF-8 text, number and call-back fields, time
 // word, mode word. Texts longer than their fields are cut at a character boundary.

@@ -1,7 +1,6 @@
 #include "SimHandset.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "ByteCursor.h"
 #include "MessageStores.h"
@@ -171,7 +170,7 @@ uint16_t SimHandset::AnswerSend(uint16_t code, std::string_view payload, std::st
     text = text.substr(0, text.find('\0'));
     if (number.empty())
         return refuse(kNoReceiver);
-    AddSms(SentBox(card), number, text, static_cast<uint32_t>(std::time(nullptr)));
+    AddSms(SentBox(card), number, text, MessageClockNow(m_contents.model));
     return static_cast<uint16_t>(code + 1);
 }
 

@@ -27,6 +27,7 @@ std::string SystemMeaning(HRESULT hr)
         case 0x8004000C: return "the handset's store is full";
         case 0x8004000F: return "the device agent timed out";
         case 0x80042EF4: return "the handset refused the privacy password";
+        case 0x80049E44: return "the handset did not confirm the send";
         default: return "no description";
         }
     }

@@ -19,8 +19,8 @@ constexpr long kDrafts = 9;
 constexpr long kSent = 28;
 constexpr long kCard2Inbox = 19;
 constexpr long kMmsInbox = 1;
-// The models the demo is made for count local time 8:02:08 behind the clock.
-constexpr long kHandsetLag = 28928;
+// The demo's model counts SMS times 8:02:08 behind its local clock, MMS times not.
+constexpr long kSmsClockLag = 28928;
 
 Variant ColumnValue(IItem* item, const wchar_t* name)
 {
@@ -63,15 +63,15 @@ std::string SmsAsJson(IItem* sms)
            ", \"time\": " + time + ", \"text\": " + JsonString(ColumnText(sms, L"CONTENT")) + "}";
 }
 
-// Seconds from 1970-01-01 of a UTC time, as the demo handset's clock counts it.
-long DemoTimeWord(WORD year, WORD month, WORD day, WORD hour, WORD minute)
+// Seconds from 1970-01-01 of a time, less the lag of the demo handset's clock.
+long DemoTimeWord(WORD year, WORD month, WORD day, WORD hour, WORD minute, long lag = kSmsClockLag)
 {
     SYSTEMTIME time = {year, month, 0, day, hour, minute, 0, 0};
     FILETIME file;
     SystemTimeToFileTime(&time, &file);
     ULARGE_INTEGER ticks = {{file.dwLowDateTime, file.dwHighDateTime}};
     const unsigned long long kTicksTo1970 = 116444736000000000ULL;
-    return static_cast<long>((ticks.QuadPart - kTicksTo1970) / 10000000ULL) - kHandsetLag;
+    return static_cast<long>((ticks.QuadPart - kTicksTo1970) / 10000000ULL) - lag;
 }
 
 // An MMS content as the handset keeps it, opaque to the component: a header naming its
@@ -185,7 +185,7 @@ void MessageSync::SeedDemo()
                   "Putting a demo SMS on the handset");
     long id = 0;
     CheckCall(handset->AddMms(kMmsInbox, Bstr(L"Cabin weekend").Get(), Bstr(L"010-2345-6789").Get(),
-                              Bstr(L"01012345678").Get(), DemoTimeWord(2026, 12, 5, 12, 30),
+                              Bstr(L"01012345678").Get(), DemoTimeWord(2026, 12, 5, 12, 30, 0),
                               Bstr(DemoMmsContentHex()).Get(), &id),
               "Putting a demo MMS on the handset");
 }

@@ -46,6 +46,7 @@ check "and its time with the offset" grep -qE '"time": "2026-12-04T09:15:00[+-][
 run demo list mms
 check "the MMS lists with its subject" contains "$out" "SUBJECT: Cabin weekend"
 check "and its folder" contains "$out" "FOLDER: Inbox"
+check "and its time, which this model counts from 1970 without a lag" contains "$out" "CREATE_DATE: 2026-12-05 12:30"
 suid=$(grep -m1 '^SUID' <<<"$out" | cut -d' ' -f2)
 run demo fetch-mms "$suid" "Z:$work/cabin.mms"
 check "the content is fetched" contains "$out" "(20000 bytes)"
