@@ -147,8 +147,13 @@ STDMETHODIMP CDataTableKelvraMMS::UpdateItem(IItem* item)
         ColumnMap* held = FindHeader(suid);
         if (!held)
             ThrowComError(E_INVALIDARG, L"No message of the last listing has the SUID " + std::to_wstring(suid));
-        columns.SetValue(L"SUID", VT_INT, suid);
-        *held = std::move(columns);
+        // Only the columns the item sets change: an item made afresh for this SUID that
+        // sets one flag keeps the rest of the listed header.
+        for (auto& [name, value] : columns) {
+            if (value.Type() != VT_EMPTY)
+                (*held)[name] = std::move(value);
+        }
+        held->SetValue(L"SUID", VT_INT, suid);
         return S_OK;
     });
 }

@@ -43,6 +43,11 @@ void CDataTableKelvraSMS::AskDualCard(IModelDatabase* models)
 CKelvraSMS& CDataTableKelvraSMS::Codec()
 {
     ITAMAgent* agent = RequireAgent();
+    // Without its field sizes a message would be read as empty texts and sent as a
+    // packet the handset cannot parse.
+    if (!m_settings.SizesEveryField())
+        ThrowComError(E_FAIL, L"The model's profile gives no sizes for its SMS fields, so its messages can be "
+                              L"neither read nor sent");
     if (!m_codec)
         m_codec = std::make_unique<CKelvraSMS>(agent, m_settings);
     return *m_codec;

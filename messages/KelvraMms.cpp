@@ -93,6 +93,10 @@ std::string CKelvraMms::MmsExchange(const Request& request, DWORD timeoutMs)
 uint32_t CKelvraMms::ListMmsFolder(uint32_t folder, std::vector<ColumnMap>& headers)
 {
     uint32_t count = ReplyWord(MmsExchange(Request(kFolderCountRequest).Word(folder).Word(0)), kFolderCountRequest);
+    // Each header is its own exchange: a garbled count must not start billions of them.
+    if (count > kMostPerFolder)
+        ThrowTamError(kTamWrongReply, L"The handset counts " + std::to_wstring(count) + L" messages in MMS folder " +
+                                          std::to_wstring(folder) + L", more than a folder holds");
     std::wstring sender;
     bool senderKnown = false;
     for (uint32_t index = 0; index < count; ++index) {
@@ -150,10 +154,10 @@ void CKelvraMms::DecodeHeader(std::string_view reply, ColumnMap& map)
     map.SetText(L"FOLDER", FolderName(folder));
     map.SetText(L"TRANSACTION_ID", L"");
     map.SetText(L"SUBJECT", WidenUtf8(texts[0]));
-    map.SetText(L"SENDER", Widen(texts[1], CP_ACP));
-    map.SetText(L"RECEIVER", Widen(texts[2], CP_ACP));
-    map.SetText(L"CC", Widen(texts[3], CP_ACP));
-    map.SetText(L"BCC", Widen(texts[4], CP_ACP));
+    map.SetText(L"SENDER", Widen(texts[1], CP_THREAD_ACP));
+    map.SetText(L"RECEIVER", Widen(texts[2], CP_THREAD_ACP));
+    map.SetText(L"CC", Widen(texts[3], CP_THREAD_ACP));
+    map.SetText(L"BCC", Widen(texts[4], CP_THREAD_ACP));
     SetUnsigned(map, L"TIME_STAMP", time);
     SetUnsigned(map, L"TOTAL_SIZE", totalSize);
     SetUnsigned(map, L"BODY_SIZE", bodySize);

@@ -39,6 +39,8 @@ public:
     static constexpr size_t kLargestSend = 1u << 20;
     // A content fetch larger than this is taken for a garbled announcement.
     static constexpr size_t kLargestContent = 16u << 20;
+    // No handset folder holds more messages than this; a larger count is garbled.
+    static constexpr uint32_t kMostPerFolder = 10000;
 
     static constexpr uint32_t kFolderCodes[] = {1, 2, 3, 4};
 

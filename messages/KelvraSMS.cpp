@@ -161,8 +161,8 @@ void CKelvraSMS::ReadSMS(uint32_t index, uint32_t box, ColumnMap& map, uint32_t 
     date.Get().date = HandsetTimeToDate(record.U32(m_timeOffset), m_settings.model.Text());
     map[L"CREATE_DATE"] = date;
     map.SetText(L"MODE", L"Home");
-    map.SetValue(L"SUID", VT_I4, MakeSUID(folder, position));
-    map.SetValue(L"MY_FOLDER", VT_I4, -1);
+    map.SetValue(L"SUID", VT_INT, MakeSUID(folder, position));
+    map.SetValue(L"MY_FOLDER", VT_INT, -1);
     map.SetText(L"FOLDER", folder);
 }
 
@@ -198,6 +198,7 @@ DWORD CKelvraSMS::SendTimeout() const
 std::string CKelvraSMS::DynamicWriteStream_Dual(std::string_view packet, uint16_t& replyCommand, DWORD timeoutMs)
 {
     DebugLog(L"(+)[KELQEL]%ls : WriteStream()", L"CKelvraSMS::DynamicWriteStream_Dual");
+    DebugLog(L"[KELQEL]%ls : ReadStream()", L"CKelvraSMS::DynamicWriteStream_Dual");
     std::string body;
     try {
         replyCommand = Transact(packet, body, timeoutMs);

@@ -15,4 +15,10 @@ SmsSettings SmsSettings::Load(const ModelProfile& profile)
     return s;
 }
 
+bool SmsSettings::SizesEveryField() const
+{
+    return sendNumberBytes > 0 && sendTextBytes > 1 && storedText.first > 0 && storedNumber.first > 0 &&
+           storedCallBack.first >= 0;
+}
+
 }  // namespace kelvra

@@ -20,6 +20,8 @@ struct SmsSettings {
     LONG maxCount = 0;
 
     static SmsSettings Load(const ModelProfile& profile);
+    // The profile sizes every field of a stored message and of the send request.
+    bool SizesEveryField() const;
 };
 
 }  // namespace kelvra

@@ -250,6 +250,12 @@ STDMETHODIMP SimConnection::get_Model(long* model)
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::put_DualCard(VARIANT_BOOL dualCard)
+{
+    m_state->handset.SetDualCard(dualCard != VARIANT_FALSE);
+    return S_OK;
+}
+
 STDMETHODIMP SimConnection::put_Model(long model)
 {
     if (model <= 0)

@@ -63,6 +63,7 @@ public:
     STDMETHODIMP KeepStateIn(BSTR folder) override;
     STDMETHODIMP get_Model(long* model) override;
     STDMETHODIMP put_Model(long model) override;
+    STDMETHODIMP put_DualCard(VARIANT_BOOL dualCard) override;
     STDMETHODIMP get_StateBytesWritten(double* bytes) override;
     STDMETHODIMP ReleaseState() override;
 

@@ -158,11 +158,11 @@ uint16_t SimHandset::AnswerSend(uint16_t code, std::string_view payload, std::st
         return static_cast<uint16_t>((code & ~0xFu) | kRefusedBits);
     };
     SmsSendLayout layout = SendLayout(m_contents.model);
-    size_t singleCard = 1 + layout.number + layout.text;
-    if (payload.size() != singleCard && payload.size() != 4 + singleCard)
+    size_t cardWord = m_dualCard ? 4 : 0;
+    if (payload.size() != cardWord + 1 + layout.number + layout.text)
         return refuse(kMalformedSend);
     ByteReader request(payload);
-    uint32_t card = payload.size() == singleCard ? 0 : request.ReadU32LE();
+    uint32_t card = m_dualCard ? request.ReadU32LE() : 0;
     size_t numberLength = std::min<size_t>(request.ReadU8(), layout.number);
     std::string_view number = request.ReadBytes(layout.number).substr(0, numberLength);
     number = number.substr(0, number.find('\0'));

@@ -39,6 +39,8 @@ public:
     // The model the handset was made as; 0 while none is recorded.
     long Model() const { return m_contents.model; }
     void SetModel(long model);
+    // A dual-card handset takes only send requests that lead with a card word.
+    void SetDualCard(bool dualCard) { m_dualCard = dualCard; }
 
     const Record* FindRecord(uint32_t store, uint32_t index) const;
     size_t RecordCount(uint32_t store) const;
@@ -103,6 +105,7 @@ private:
     SIMFAULT m_fault = SIMFAULT_NONE;
     long m_faultAfter = 0;
     long m_requestCount = 0;
+    bool m_dualCard = false;
     uint64_t m_bytesIn = 0;
     uint64_t m_bytesOut = 0;
     std::string m_lastRequest;

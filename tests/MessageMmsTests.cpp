@@ -137,6 +137,9 @@ TEST(MmsExchange, ReplyRulesGiveTheirCodes)
     EXPECT_EQ(40007, TamCodeOf([&] { codec.ListMmsFolder(1, headers); }));
     agent->Queue(Bytes("41 52 04 00 00 00 01 00 00 00"));  // the reply of another request
     EXPECT_EQ(1, TamCodeOf([&] { codec.ListMmsFolder(1, headers); }));
+    agent->Queue(Bytes("41 51 04 00 00 00 FF FF FF FF"));  // a folder count no folder holds
+    EXPECT_EQ(1, TamCodeOf([&] { codec.ListMmsFolder(1, headers); }));
+    EXPECT_TRUE(headers.empty());
     agent->Queue(Bytes("77 51 00 00 00 00"));
     EXPECT_EQ(40516, TamCodeOf([&] { codec.MmsExchange(Request(0x5173)); }));
 
@@ -419,11 +422,17 @@ TEST(MmsTable, UpdateRefreshesTheHeldHeaderOfItsSuidOnly)
     ASSERT_EQ(S_OK, table->NewItem(QELDT_MMS, 999, 0, stranger.GetAddressOf()));
     SetColumn(stranger.Get(), L"SUBJECT", L"Nobody");
     EXPECT_EQ(E_INVALIDARG, table->UpdateItem(stranger.Get()));
+    // A fresh item for the second message that sets one column changes only that one.
+    ComPtr<IItem> flag;
+    ASSERT_EQ(S_OK, table->NewItem(QELDT_MMS, SuidOf(items[1].Get()), 0, flag.GetAddressOf()));
+    SetColumn(flag.Get(), L"READ_STATUS", L"1");
+    EXPECT_EQ(S_OK, table->UpdateItem(flag.Get()));
     EXPECT_EQ(requests, h.Sim().RequestCount());  // nothing is sent
 
     // The held headers, handed out again without a new listing.
-    std::vector<std::wstring> subjects;
-    for (ComPtr<IItem> held; table->NextItem(held.ReleaseAndGetAddressOf()) == S_OK && held;)
-        subjects.push_back(ColumnText(held.Get(), L"SUBJECT"));
-    EXPECT_EQ((std::vector<std::wstring>{L"Renamed", L"Two"}), subjects);
+    std::vector<std::wstring> held;
+    for (ComPtr<IItem> item; table->NextItem(item.ReleaseAndGetAddressOf()) == S_OK && item;)
+        held.push_back(ColumnText(item.Get(), L"SUBJECT") + L"/" + ColumnText(item.Get(), L"READ_STATUS") + L"/" +
+                       ColumnText(item.Get(), L"FOLDER"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Renamed/0/Inbox", L"Two/1/Inbox"}), held);
 }

@@ -26,6 +26,7 @@ struct SmsHandset : OrgHandset {
     explicit SmsHandset(int resource, const wchar_t* dualCard = L"") : OrgHandset(resource)
     {
         Answer(L"SMS.DualCard", dualCard);
+        connection->put_DualCard(_wcsicmp(dualCard, L"true") == 0 ? VARIANT_TRUE : VARIANT_FALSE);
         table = Table(DTID_MESSAGE);
         EXPECT_TRUE(table);
     }
@@ -192,6 +193,11 @@ TEST(SmsSend, SentMessagesAppearInTheSentBoxOfTheirCard)
         EXPECT_EQ(L"Sent", ColumnText(item.Get(), L"FOLDER"));
     EXPECT_EQ(3 * 1048591 + 1, SuidOf(items[0].Get()));
     EXPECT_EQ(3 * 1048591 + 2, SuidOf(items[1].Get()));
+    // A packet without the card word does not fit a dual-card handset.
+    h.Answer(L"SMS.DualCard", L"false");
+    ListAll(h.table.Get());
+    EXPECT_EQ(kSendRefused, h.Send(L"01012345678", L"no card word"));
+    EXPECT_EQ(1u, h.Sim().RecordCount(28));
 }
 
 TEST(SmsListing, DualCardBoxesInOrderWithFoldersPartiesTimesAndDistinctSuids)
@@ -211,7 +217,9 @@ TEST(SmsListing, DualCardBoxesInOrderWithFoldersPartiesTimesAndDistinctSuids)
         h.Add(28, L"0128", L"sent", kTime);
         ULONG count = 0;
         EXPECT_EQ(S_OK, h.table->GetItemCount(nullptr, 0, QELDT_SMS, &count));
-        EXPECT_EQ(5u, count);  // the second card's boxes only once a listing has asked
+        // The flag was asked when the table was made, before this handset said it has two
+        // cards; the listing asks again.
+        EXPECT_EQ(5u, count);
 
         auto items = ListAll(h.table.Get());
         struct Row { const wchar_t *content, *folder, *party; SUID suid; };
@@ -230,6 +238,10 @@ TEST(SmsListing, DualCardBoxesInOrderWithFoldersPartiesTimesAndDistinctSuids)
             EXPECT_EQ(row.party, ColumnText(item, inbox ? L"SENDER" : L"RECEIVER"));
             EXPECT_EQ(VT_EMPTY, Column(item, inbox ? L"RECEIVER" : L"SENDER").Type());
             EXPECT_EQ(row.suid, SuidOf(item));
+            EXPECT_EQ(VT_INT, Column(item, L"SUID").Type());
+            EXPECT_EQ(VT_INT, Column(item, L"MY_FOLDER").Type());
+            EXPECT_EQ(-1, Column(item, L"MY_FOLDER").Get().intVal);
+            EXPECT_EQ(L"Home", ColumnText(item, L"MODE"));
             EXPECT_NEAR(expected.Get().date, Column(item, L"CREATE_DATE").Get().date, 1e-7);
         }
         // Told it has one card, the handset's second-card inbox is not listed.
@@ -284,4 +296,21 @@ TEST(SmsListing, GarbageBoxCountIsBoundedByTheModelsCapacity)
     CKelvraSMS::BoxTable boxes{};
     EXPECT_EQ(1000u, s.codec.GetSMSCount(boxes, false));  // "SMS_MaxCount" of the KTM-A280
     EXPECT_EQ(1000u, boxes[0].remaining);
+}
+
+TEST(SmsTable, AProfileWithoutMessageFieldSizesRefusesToReadOrSend)
+{
+    SmsHandset h(kA280);
+    h.Add(11, L"0101", L"kept");
+    // A profile that names no message fields, as a handset's own copy may.
+    h.device->Model().SetText(L"SMS_DataLen", L"-1");
+    auto table = CDataTableKelvraSMS::Make();
+    table->Initialize(h.device.Get(), static_cast<ITAMConnection*>(h.connection.Get()));
+    ComPtr<IItem> item;
+    ASSERT_EQ(S_OK, table->NewItem(QELDT_SMS, 0, 0, item.GetAddressOf()));
+    long requests = h.Sim().RequestCount();
+    EXPECT_EQ(E_FAIL, table->Execute(nullptr, item.Get(), nullptr));
+    EXPECT_NE(std::wstring::npos, ErrorText().find(L"gives no sizes for its SMS fields"));
+    EXPECT_EQ(requests, h.Sim().RequestCount());  // nothing reached the handset
+    EXPECT_EQ(E_FAIL, table->ListItemsAllBegin());
 }

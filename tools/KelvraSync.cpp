@@ -295,6 +295,10 @@ int Count(SyncSession& session, const CommandLine& line)
         printf("%zu\n", groups);
         return kOk;
     }
+    if (kind == QELDT_MMS) {  // the MMS table counts the messages of its last listing
+        printf("%zu\n", TableWalker(table.Get()).Items(kind, false).size());
+        return kOk;
+    }
     ULONG count = 0;
     CheckCall(table->GetItemCount(nullptr, 0, kind, &count), "Counting the items");
     printf("%lu\n", static_cast<unsigned long>(count >= groups ? count - groups : 0));

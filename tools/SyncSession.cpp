@@ -70,6 +70,7 @@ SyncSession::SyncSession(const SessionOptions& options)
     m_handset->SetCardInfo(14, 16, 250, 32);
     m_handset->SetRecordSize(13, 150);
     m_handset->SetRecordSize(14, 150);
+    m_handset->put_DualCard(VARIANT_TRUE);
     const std::pair<const wchar_t*, std::wstring> answers[] = {
         {L"PhoneInfo.FromRes", L"true"},
         {L"PhoneInfo.ResID", std::to_wstring(model)},

@@ -22,15 +22,16 @@ bool ErrorStreamIsTerminal()
 
 std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgress)
 {
+    std::vector<ComPtr<IItem>> items;
+    CheckCall(m_table->ListItemsAllBegin(), "Starting the listing");
     ULONG total = 0;
-    // Groups are few, and the count covers the whole table.
+    // Groups are few, and the count covers the whole table. Counted once the listing
+    // has begun: some tables count what their listing found.
     showProgress = showProgress && kind != QELDT_GROUP && ErrorStreamIsTerminal();
     if (showProgress && FAILED(m_table->GetItemCount(nullptr, 0, kind, &total)))
         total = 0;
     bool drawing = showProgress && total >= kProgressFrom;
 
-    std::vector<ComPtr<IItem>> items;
-    CheckCall(m_table->ListItemsAllBegin(), "Starting the listing");
     size_t seen = 0;
     for (;;) {
         ComPtr<IItem> item;

@@ -52,6 +52,8 @@ run demo fetch-mms "$suid" "Z:$work/cabin.mms"
 check "the content is fetched" contains "$out" "(20000 bytes)"
 check "into the file asked for" test "$(stat -c %s "$work/cabin.mms")" -eq 20000
 check "as the handset keeps it" grep -qF "Photos from the cabin weekend" "$work/cabin.mms"
+run demo count mms
+check "one MMS is counted" test "$out" = 1
 run demo send-mms "Z:$work/cabin.mms"
 check "the file is sent as an MMS" contains "$out" "sent Z:$work/cabin.mms (20000 bytes) as an MMS"
 run demo list mms
@@ -59,6 +61,8 @@ check "the sent MMS is listed in its folder" contains "$out" "FOLDER: Sent"
 sent=$(grep '^SUID' <<<"$out" | cut -d' ' -f2 | grep -vx "$suid" | head -1)
 run demo fetch-mms "$sent" "Z:$work/sent.mms"
 check "and holds exactly the bytes sent" cmp -s "$work/cabin.mms" "$work/sent.mms"
+run demo count mms
+check "and counted" test "$out" = 2
 
 # ---- What the host refuses before the handset is touched -----------------------------
 run demo send-mms "Z:$work/missing.mms"
@@ -66,7 +70,11 @@ check "a missing file is said" contains "$err" "cannot read"
 check "as a file failure" exits 3
 run demo fetch-mms 99999 "Z:$work/none.mms"
 check "an unknown MMS is said" contains "$err" "there is no MMS with SUID 99999"
-check "and no file is left" test ! -e "$work/none.mms"
+mkdir "$work/taken"
+run demo fetch-mms "$suid" "Z:$work/taken"
+check "a file that cannot be written is said" contains "$err" "cannot write"
+check "as a file failure" exits 3
+check "and no part of it is left" test ! -e "$work/taken.part"
 run demo list --card 2 sms
 check "--card belongs to send-sms" exits 1
 run demo send-sms --card 3 010 hi
