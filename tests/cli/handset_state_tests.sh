@@ -87,7 +87,8 @@ for run in a b; do
         check "import $run reports all its contacts" grep -Eq "imported 100 (of 100 )?contacts" "$work/$run.out"
         imported=$((imported + 100))
     else
-        check "import $run that could not run says the handset is in use" grep -q "in use by another program" "$work/$run.err"
+        check "import $run that could not run says the handset is in use" grep -q "in use by another program" "$work/$run.err" ||
+            sed 's/^/    /' "$work/$run.err"
         check "and reports nothing created" test "$(reported "$work/$run.out" | wc -l)" -eq 0
     fi
 done
