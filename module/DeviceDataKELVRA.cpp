@@ -1,6 +1,7 @@
 #include "DeviceDataKELVRA.h"
 
 #include "DataTableKelvraCard.h"
+#include "DataTableKelvraFile.h"
 #include "DataTableKelvraMMS.h"
 #include "DataTableKelvraMemo.h"
 #include "DataTableKelvraMetadata.h"
@@ -130,6 +131,11 @@ CDeviceDataKELVRA::HeldTable CDeviceDataKELVRA::CreateTable(Slot slot)
     }
     case Slot::Memo: {
         auto table = CDataTableKelvraMemo::Make();
+        table->Initialize(this, connection);
+        return Held(table);
+    }
+    case Slot::File: {
+        auto table = CDataTableKelvraFile::Make();
         table->Initialize(this, connection);
         return Held(table);
     }
