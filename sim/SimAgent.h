@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ComObject.h"
 #include "SimState.h"
@@ -49,8 +50,14 @@ public:
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
 private:
-    // The PC path that stands for a handset path; empty when it would leave the root.
-    std::wstring LocalPath(BSTR handsetPath) const;
+    // The failure a method was told to give, with error information; S_OK for none.
+    HRESULT Refused(const wchar_t* method) const;
+    // The PC path of a handset path inside the handset's folder; E_INVALIDARG with error
+    // information for a path that would lead elsewhere.
+    HRESULT Resolve(BSTR handsetPath, const wchar_t* method, std::wstring& local) const;
+    // The checks before a copy: told to fail, a copy already running, the two paths.
+    HRESULT BeginCopy(const wchar_t* method, BSTR handsetPath, BSTR pcPath, std::wstring& local) const;
+    HRESULT Rename(const wchar_t* method, bool folder, BSTR oldPath, BSTR newPath) const;
 
     std::shared_ptr<SimState> m_state;
 };

@@ -17,6 +17,39 @@ public:
 
 }  // namespace
 
+SimConnection::SimConnection()
+    : m_state(std::make_shared<SimState>()), m_transferEvents(this, IID_ITAMAgentEvents, false)
+{
+    m_state->transferEvents = &m_transferEvents;
+}
+
+SimConnection::~SimConnection()
+{
+    // The agent may outlive its connection; its copies then have no one to tell.
+    m_state->transferEvents = nullptr;
+}
+
+STDMETHODIMP SimConnection::EnumConnectionPoints(IEnumConnectionPoints** points)
+{
+    ConnectionPoint* all[] = {&m_transferEvents};
+    return kelvra::EnumConnectionPoints(all, 1, points);
+}
+
+STDMETHODIMP SimConnection::FindConnectionPoint(REFIID iid, IConnectionPoint** point)
+{
+    ConnectionPoint* all[] = {&m_transferEvents};
+    return kelvra::FindConnectionPoint(all, 1, iid, point);
+}
+
+STDMETHODIMP SimConnection::FailCopyAfter(long blocks, long hr)
+{
+    if (blocks < 0)
+        return Fail(E_INVALIDARG, L"FailCopyAfter needs a block count of 0 or more");
+    m_state->transfer.failAfterBlocks = FAILED(hr) ? blocks : -1;
+    m_state->transfer.failWith = hr;
+    return S_OK;
+}
+
 STDMETHODIMP SimConnection::GetConnectionText(BSTR* text)
 {
     if (HRESULT hr = m_state->InjectedFailure(L"GetConnectionText"); FAILED(hr))
