@@ -1,5 +1,7 @@
 #include "SimAgent.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -17,6 +19,7 @@ namespace kelvra::sim {
 namespace {
 
 const HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+constexpr long kPacketSize = 4096;
 
 HRESULT FailWithLastError(const std::wstring& description)
 {
@@ -150,7 +153,8 @@ HRESULT SimAgent::Refused(const wchar_t* method) const
     return FAILED(hr) ? Fail(hr, std::wstring(method) + L" was told to fail") : S_OK;
 }
 
-HRESULT SimAgent::Resolve(BSTR handsetPath, const wchar_t* method, std::wstring& local) const
+HRESULT SimAgent::Resolve(BSTR handsetPath, const wchar_t* method, std::wstring& local,
+                          std::optional<HandsetPath>* parsed) const
 {
     std::wstring text = handsetPath ? std::wstring(handsetPath, SysStringLen(handsetPath)) : std::wstring();
     if (m_state->fileRoot.empty())
@@ -161,6 +165,8 @@ HRESULT SimAgent::Resolve(BSTR handsetPath, const wchar_t* method, std::wstring&
                                       L"\": it names no place inside the handset's file system");
     }
     local = path->Under(m_state->fileRoot);
+    if (parsed)
+        *parsed = std::move(path);
     return S_OK;
 }
 
@@ -319,32 +325,56 @@ STDMETHODIMP SimAgent::GetLinkInfo(TAMLINKINFO* info)
 {
     if (!info)
         return E_POINTER;
-    info->packetSize = 4096;
-    info->version = 5;
+    if (HRESULT hr = Refused(L"GetLinkInfo"); FAILED(hr))
+        return hr;
+    info->packetSize = kPacketSize;
+    info->version = static_cast<unsigned char>(m_state->linkVersion);
     return S_OK;
 }
 
-STDMETHODIMP SimAgent::GetFreeBytes(BSTR, long* freeBytes)
+HRESULT SimAgent::FreeBytes(BSTR rootPath, const wchar_t* method, uint64_t& freeBytes) const
 {
-    if (!freeBytes)
-        return E_POINTER;
-    *freeBytes = 8 << 20;
+    freeBytes = 0;
+    if (HRESULT hr = Refused(method); FAILED(hr))
+        return hr;
+    std::wstring local;
+    std::optional<HandsetPath> root;
+    if (HRESULT hr = Resolve(rootPath, method, local, &root); FAILED(hr))
+        return hr;
+    if (m_state->freeSpaceError)
+        return S_OK;  // as a handset that cannot tell: 0, and the reason in the last error
+    uint64_t capacity = m_state->handset.Memory().Capacity(*root, m_state->handset.Model());
+    uint64_t used = BytesUnder(local);
+    freeBytes = capacity > used ? capacity - used : 0;
     return S_OK;
 }
 
-STDMETHODIMP SimAgent::GetFreeBytesEx(BSTR, double* freeBytes)
+STDMETHODIMP SimAgent::GetFreeBytes(BSTR rootPath, long* freeBytes)
 {
     if (!freeBytes)
         return E_POINTER;
-    *freeBytes = 8.0 * (1 << 20);
-    return S_OK;
+    uint64_t bytes = 0;
+    HRESULT hr = FreeBytes(rootPath, L"GetFreeBytes", bytes);
+    // The caller reads the 32 bits as unsigned.
+    *freeBytes = static_cast<long>(static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX)));
+    return hr;
+}
+
+STDMETHODIMP SimAgent::GetFreeBytesEx(BSTR rootPath, double* freeBytes)
+{
+    if (!freeBytes)
+        return E_POINTER;
+    uint64_t bytes = 0;
+    HRESULT hr = FreeBytes(rootPath, L"GetFreeBytesEx", bytes);
+    *freeBytes = static_cast<double>(bytes);
+    return hr;
 }
 
 STDMETHODIMP SimAgent::GetAgentError(long* code)
 {
     if (!code)
         return E_POINTER;
-    *code = 0;
+    *code = m_state->freeSpaceError;
     return S_OK;
 }
 

@@ -69,12 +69,21 @@ public:
     STDMETHODIMP get_StateBytesWritten(double* bytes) override;
     STDMETHODIMP ReleaseState() override;
     STDMETHODIMP FailCopyAfter(long blocks, long hr) override;
+    STDMETHODIMP put_LinkVersion(long version) override;
+    STDMETHODIMP put_FreeSpaceError(long code) override;
+    STDMETHODIMP SetMemory(BSTR root, double capacityBytes) override;
+    STDMETHODIMP MakeModelFolders() override;
 
     // IConnectionPointContainer: the agent's file copy events (ITAMAgentEvents).
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
 private:
+    // Makes the folders a new handset of the recorded model comes with, those missing;
+    // S_FALSE for a model without a file system.
+    HRESULT MakeFoldersOfModel();
+    bool HasPhoneRoot() const;
+
     std::shared_ptr<SimState> m_state;
     ComPtr<ITAMAgent> m_agent;
     ConnectionPoint m_transferEvents;

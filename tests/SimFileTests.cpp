@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "ByteCursor.h"
 #include "ComObject.h"
 #include "ComTypes.h"
 #include "SimConnection.h"
@@ -329,4 +330,122 @@ TEST(SimFileCopy, FailsMidwayAsToldAndRefusesACopyInsideACopy)
     };
     EXPECT_EQ(S_OK, handset.Get(L"Sounds/ring.wav", handset.pc + L"\\ring.wav"));
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_BUSY), nested);
+}
+
+namespace {
+
+// The size of the memory whose root a total size request names, as the handset answers it.
+std::string TotalSizeReply(ITAMAgent* agent, std::string_view payload)
+{
+    std::string request = ByteWriter().U16LE(0x4190).U32LE(static_cast<uint32_t>(payload.size())).Bytes(payload).Take();
+    ByteArray bytes(request.data(), request.size());
+    EXPECT_EQ(S_OK, agent->WriteStream(bytes.Get(), static_cast<long>(request.size())));
+    std::string reply;
+    for (;;) {
+        ByteArray chunk;
+        if (FAILED(agent->ReadStream(64, 2000, chunk.Out())))
+            return reply;
+        chunk.AppendTo(reply);
+    }
+}
+
+std::string RootField(const char* root)
+{
+    return ByteWriter().Field(root, 255).Take();
+}
+
+}  // namespace
+
+TEST(SimFileMemory, AnswersFreeSpaceTotalSizesAndLinkInformation)
+{
+    FileHandset handset;
+    ASSERT_EQ(S_OK, handset.simulator->put_Model(202));  // KTM-A280
+    WriteBytes(handset.Local(L"tfs4\\a\\users\\Images\\a.jpg"), Pattern(1000));
+    WriteBytes(handset.Local(L"tfs4\\a\\users\\Music\\b.mp3"), Pattern(24));
+
+    long free32 = 0;
+    double free = 0;
+    ASSERT_EQ(S_OK, handset.agent->GetFreeBytes(Bstr(L"tfs4/a/users").Get(), &free32));
+    EXPECT_EQ((64 << 20) - 1024, free32);
+    ASSERT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"/tfs4/a/users/").Get(), &free));
+    EXPECT_EQ((64 << 20) - 1024, free);
+    ASSERT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"mvfs/mv").Get(), &free));
+    EXPECT_EQ(256.0 * (1 << 20), free);
+
+    // Beyond 32 bits the double tells the truth; the 32-bit answer is read unsigned.
+    ASSERT_EQ(S_OK, handset.simulator->SetMemory(Bstr(L"/mvfs/mv/").Get(), 3e9));
+    ASSERT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"mvfs/mv").Get(), &free));
+    EXPECT_EQ(3e9, free);
+    ASSERT_EQ(S_OK, handset.agent->GetFreeBytes(Bstr(L"mvfs/mv").Get(), &free32));
+    EXPECT_EQ(3000000000u, static_cast<uint32_t>(free32));
+    EXPECT_EQ(E_INVALIDARG, handset.simulator->SetMemory(Bstr(L"../x").Get(), 1));
+    EXPECT_EQ(E_INVALIDARG, handset.simulator->SetMemory(Bstr(L"mvfs/mv").Get(), -1));
+
+    // A handset that cannot tell answers 0 and names the reason as its last error.
+    long code = -1;
+    ASSERT_EQ(S_OK, handset.agent->GetAgentError(&code));
+    EXPECT_EQ(0, code);
+    ASSERT_EQ(S_OK, handset.simulator->put_FreeSpaceError(17));
+    EXPECT_EQ(S_OK, handset.agent->GetFreeBytes(Bstr(L"tfs4/a/users").Get(), &free32));
+    EXPECT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"tfs4/a/users").Get(), &free));
+    EXPECT_EQ(0, free32);
+    EXPECT_EQ(0.0, free);
+    ASSERT_EQ(S_OK, handset.agent->GetAgentError(&code));
+    EXPECT_EQ(17, code);
+
+    TAMLINKINFO link = {};
+    ASSERT_EQ(S_OK, handset.agent->GetLinkInfo(&link));
+    EXPECT_EQ(4096, link.packetSize);
+    EXPECT_EQ(5, link.version);
+    ASSERT_EQ(S_OK, handset.simulator->put_LinkVersion(4));
+    ASSERT_EQ(S_OK, handset.agent->GetLinkInfo(&link));
+    EXPECT_EQ(4, link.version);
+    EXPECT_EQ(E_INVALIDARG, handset.simulator->put_LinkVersion(256));
+
+    EXPECT_EQ(std::string("\x91\x41\x04\x00\x00\x00\x00\x00\x00\x04", 10),
+              TotalSizeReply(handset.agent.Get(), RootField("tfs4/a/users/")));
+    ASSERT_EQ(S_OK, handset.simulator->SetMemory(Bstr(L"mvfs/mv").Get(), 0x12345678));
+    EXPECT_EQ(std::string("\x91\x41\x04\x00\x00\x00\x78\x56\x34\x12", 10),
+              TotalSizeReply(handset.agent.Get(), RootField("/mvfs/mv/")));
+    EXPECT_EQ(std::string("\xFF\xFF\x00\x00\x00\x00", 6),
+              TotalSizeReply(handset.agent.Get(), RootField("mvfs/mv/").substr(0, 254)));
+}
+
+TEST(SimFileMemory, ANewHandsetComesWithItsModelsFolders)
+{
+    std::wstring kept = kelvra::testing::MakeTempFolder(L"new-a290");
+    ComPtr<sim::SimConnection> a290 = sim::SimConnection::Make();
+    ASSERT_EQ(S_OK, a290->KeepStateIn(Bstr(kept).Get()));
+    ASSERT_EQ(S_OK, a290->put_Model(211));
+    FileHandset view;  // lists the same folder through its own connection
+    view.simulator->put_FileRoot(Bstr(kept + L"\\files").Get());
+    EXPECT_EQ((std::vector<std::wstring>{L"Images/", L"Other files/", L"Sounds/", L"Videos/"}),
+              view.Listing(L"/tfs4/a/users"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Donwloaded images/", L"My photos/"}), view.Listing(L"/tfs4/a/users/Images"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Downloaded sounds/", L"FM radio clips/", L"Music/", L"Voice memo/"}),
+              view.Listing(L"/tfs4/a/users/Sounds"));
+    EXPECT_EQ(std::vector<std::wstring>{}, view.Listing(L"/mvfs/mv"));
+
+    // A handset whose folder was set by hand gets them on demand; what it holds stays.
+    FileHandset a280;
+    a280.simulator->State().handset.SetModel(202);
+    a280.MakeFolder(L"tfs4");
+    a280.MakeFolder(L"tfs4\\a");
+    a280.MakeFolder(L"tfs4\\a\\users");
+    WriteBytes(a280.Local(L"tfs4\\a\\users\\note.txt"), "mine");
+    ASSERT_EQ(S_OK, a280.simulator->MakeModelFolders());
+    ASSERT_EQ(S_OK, a280.simulator->MakeModelFolders());
+    EXPECT_EQ((std::vector<std::wstring>{L"Images/", L"Music/", L"note.txt 4", L"Other files/", L"Sounds/", L"Videos/"}),
+              a280.Listing(L"tfs4/a/users"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Downloaded images/"}), a280.Listing(L"tfs4/a/users/Images"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Downloaded sounds/", L"Voice memo/"}), a280.Listing(L"tfs4/a/users/Sounds"));
+    EXPECT_EQ(std::vector<std::wstring>{}, a280.Listing(L"mvfs/mv"));
+
+    // The KTM-A110 offers no file system; a handset without a model cannot know its own.
+    FileHandset a110;
+    ASSERT_EQ(S_OK, a110.simulator->put_Model(218));
+    EXPECT_EQ(S_FALSE, a110.simulator->MakeModelFolders());
+    EXPECT_TRUE(RemoveDirectoryW(a110.root.c_str()));  // only an empty folder goes
+    FileHandset unknown;
+    EXPECT_EQ(E_UNEXPECTED, unknown.simulator->MakeModelFolders());
 }
