@@ -1,7 +1,17 @@
 #include "SimAgent.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "ComTypes.h"
 #include "Errors.h"
+#include "FileHandle.h"
+#include "HandsetFolder.h"
+#include "HandsetPath.h"
+#include "SimFileList.h"
+#include "SimFileTransfer.h"
 #include "StateError.h"
 
 namespace kelvra::sim {
@@ -9,6 +19,68 @@ namespace kelvra::sim {
 namespace {
 
 const HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+constexpr long kPacketSize = 4096;
+
+HRESULT FailWithLastError(const std::wstring& description)
+{
+    DWORD error = ::GetLastError();
+    return Fail(HRESULT_FROM_WIN32(error ? error : ERROR_GEN_FAILURE), description + L": " + SystemText(error));
+}
+
+HANDLE OpenToRead(const std::wstring& path)
+{
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file copied to the handset arrives under a temporary name beside its target and takes
+// the target's place only when whole: a handset discards an incomplete transfer, and an
+// older file of the same name survives one.
+class PartialFile {
+public:
+    PartialFile() = default;
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    ~PartialFile() { Discard(); }
+
+    bool Make(const std::wstring& target)
+    {
+        wchar_t name[MAX_PATH];
+        std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
+        if (!GetTempFileNameW(folder.c_str(), L"put", 0, name))
+            return false;
+        m_path = name;
+        m_file = FileHandle(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                        nullptr));
+        return static_cast<bool>(m_file);
+    }
+    HANDLE Handle() const { return m_file.Get(); }
+    bool Finish(const std::wstring& target)
+    {
+        m_file.Close();
+        if (!MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return false;
+        m_path.clear();
+        return true;
+    }
+    void Discard()
+    {
+        m_file.Close();
+        if (!m_path.empty())
+            DeleteFileW(m_path.c_str());
+        m_path.clear();
+    }
+
+private:
+    std::wstring m_path;
+    FileHandle m_file;
+};
 
 }  // namespace
 
@@ -75,101 +147,173 @@ STDMETHODIMP SimAgent::SetCodePage(long codePage)
     return S_OK;
 }
 
-std::wstring SimAgent::LocalPath(BSTR handsetPath) const
+HRESULT SimAgent::Refused(const wchar_t* method) const
 {
-    std::wstring path = handsetPath ? handsetPath : L"";
-    if (m_state->fileRoot.empty() || path.empty())
-        return {};
-    std::wstring local = m_state->fileRoot;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of(L"/\\", start);
-        if (end == std::wstring::npos)
-            end = path.size();
-        std::wstring part = path.substr(start, end - start);
-        if (part == L"..")
-            return {};
-        if (!part.empty() && part != L".")
-            local += L"\\" + part;
-        start = end + 1;
+    HRESULT hr = m_state->InjectedFailure(method);
+    return FAILED(hr) ? Fail(hr, std::wstring(method) + L" was told to fail") : S_OK;
+}
+
+HRESULT SimAgent::Resolve(BSTR handsetPath, const wchar_t* method, std::wstring& local,
+                          std::optional<HandsetPath>* parsed) const
+{
+    std::wstring text = handsetPath ? std::wstring(handsetPath, SysStringLen(handsetPath)) : std::wstring();
+    if (m_state->fileRoot.empty())
+        return Fail(HRESULT_FROM_WIN32(ERROR_NOT_READY), std::wstring(method) + L": the handset has no file system");
+    std::optional<HandsetPath> path = HandsetPath::Parse(text);
+    if (!path) {
+        return Fail(E_INVALIDARG, std::wstring(method) + L" refuses \"" + text +
+                                      L"\": it names no place inside the handset's file system");
     }
-    return local;
+    local = path->Under(m_state->fileRoot);
+    if (parsed)
+        *parsed = std::move(path);
+    return S_OK;
+}
+
+HRESULT SimAgent::BeginCopy(const wchar_t* method, BSTR handsetPath, BSTR pcPath, std::wstring& local) const
+{
+    if (HRESULT hr = Refused(method); FAILED(hr))
+        return hr;
+    if (m_state->transfer.running)
+        return Fail(HRESULT_FROM_WIN32(ERROR_BUSY), std::wstring(method) + L": another copy is running");
+    if (!pcPath || !*pcPath)
+        return Fail(E_INVALIDARG, std::wstring(method) + L" needs a PC path");
+    return Resolve(handsetPath, method, local);
 }
 
 STDMETHODIMP SimAgent::GetFile(BSTR handsetPath, BSTR pcPath)
 {
-    if (HRESULT hr = m_state->InjectedFailure(L"GetFile"); FAILED(hr))
-        return Fail(hr, L"GetFile was told to fail");
-    std::wstring source = LocalPath(handsetPath);
-    if (source.empty() || !pcPath)
-        return Fail(E_INVALIDARG, L"GetFile needs a handset path inside the handset's file system");
-    if (!CopyFileW(source.c_str(), pcPath, FALSE))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The handset has no file " + std::wstring(handsetPath));
-    return S_OK;
+    std::wstring source;
+    if (HRESULT hr = BeginCopy(L"GetFile", handsetPath, pcPath, source); FAILED(hr))
+        return hr;
+    FileHandle in(OpenToRead(source));
+    if (!in)
+        return FailWithLastError(L"The handset has no file " + std::wstring(handsetPath));
+    FileHandle out(CreateFileW(pcPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (!out)
+        return FailWithLastError(L"The PC file " + std::wstring(pcPath) + L" cannot be written");
+    SimFileTransfer transfer(*m_state, TransferDirection::ToPc);
+    HRESULT hr = transfer.Copy(in.Get(), out.Get());
+    // Closed before the end is told, so that a sink can deal with the PC file at once.
+    out.Close();
+    return transfer.Complete(hr);
 }
 
 STDMETHODIMP SimAgent::PutFile(BSTR handsetPath, BSTR pcPath)
 {
-    if (HRESULT hr = m_state->InjectedFailure(L"PutFile"); FAILED(hr))
-        return Fail(hr, L"PutFile was told to fail");
-    std::wstring target = LocalPath(handsetPath);
-    if (target.empty() || !pcPath)
-        return Fail(E_INVALIDARG, L"PutFile needs a handset path inside the handset's file system");
-    if (!CopyFileW(pcPath, target.c_str(), FALSE))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The file could not be copied to the handset");
+    std::wstring target;
+    if (HRESULT hr = BeginCopy(L"PutFile", handsetPath, pcPath, target); FAILED(hr))
+        return hr;
+    FileHandle in(OpenToRead(pcPath));
+    if (!in)
+        return FailWithLastError(L"The PC file " + std::wstring(pcPath) + L" cannot be read");
+    if (IsFolder(target))
+        return Fail(E_ACCESSDENIED, L"The handset has a folder at " + std::wstring(handsetPath));
+    PartialFile partial;
+    if (!partial.Make(target))
+        return FailWithLastError(L"The handset has no folder for " + std::wstring(handsetPath));
+    SimFileTransfer transfer(*m_state, TransferDirection::ToHandset);
+    HRESULT hr = transfer.Copy(in.Get(), partial.Handle());
+    if (SUCCEEDED(hr) && !partial.Finish(target))
+        hr = FailWithLastError(L"The copy could not take the place of " + std::wstring(handsetPath));
+    partial.Discard();
+    return transfer.Complete(hr);
+}
+
+STDMETHODIMP SimAgent::CancelGetFile()
+{
+    if (HRESULT hr = Refused(L"CancelGetFile"); FAILED(hr))
+        return hr;
+    m_state->transfer.cancelToPc = true;
+    return S_OK;
+}
+
+STDMETHODIMP SimAgent::CancelPutFile()
+{
+    if (HRESULT hr = Refused(L"CancelPutFile"); FAILED(hr))
+        return hr;
+    m_state->transfer.cancelToHandset = true;
+    return S_OK;
+}
+
+STDMETHODIMP SimAgent::ListFolder(BSTR path, long, long, ITAMFileList** entries)
+{
+    if (!entries)
+        return E_POINTER;
+    *entries = nullptr;
+    std::wstring local;
+    if (HRESULT hr = Refused(L"ListFolder"); FAILED(hr))
+        return hr;
+    if (HRESULT hr = Resolve(path, L"ListFolder", local); FAILED(hr))
+        return hr;
+    std::vector<FolderEntry> found;
+    if (!ReadFolderEntries(local, found))
+        return FailWithLastError(L"The handset has no folder " + std::wstring(path));
+    *entries = SimFileList::Make(std::move(found)).Detach();
     return S_OK;
 }
 
 STDMETHODIMP SimAgent::RemoveFile(BSTR path)
 {
-    std::wstring local = LocalPath(path);
-    if (local.empty())
-        return Fail(E_INVALIDARG, L"RemoveFile needs a handset path inside the handset's file system");
+    std::wstring local;
+    if (HRESULT hr = Resolve(path, L"RemoveFile", local); FAILED(hr))
+        return hr;
+    if (IsFolder(local))
+        return Fail(E_ACCESSDENIED, L"RemoveFile was given the folder " + std::wstring(path));
     if (!DeleteFileW(local.c_str()))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The handset file could not be deleted");
+        return FailWithLastError(L"The handset file " + std::wstring(path) + L" could not be deleted");
     return S_OK;
 }
 
 STDMETHODIMP SimAgent::RenameFile(BSTR oldPath, BSTR newPath)
 {
-    std::wstring from = LocalPath(oldPath), to = LocalPath(newPath);
-    if (from.empty() || to.empty())
-        return Fail(E_INVALIDARG, L"RenameFile needs handset paths inside the handset's file system");
+    return Rename(L"RenameFile", false, oldPath, newPath);
+}
+
+STDMETHODIMP SimAgent::RenameFolder(BSTR oldPath, BSTR newPath)
+{
+    return Rename(L"RenameFolder", true, oldPath, newPath);
+}
+
+HRESULT SimAgent::Rename(const wchar_t* method, bool folder, BSTR oldPath, BSTR newPath) const
+{
+    std::wstring from, to;
+    if (HRESULT hr = Resolve(oldPath, method, from); FAILED(hr))
+        return hr;
+    if (HRESULT hr = Resolve(newPath, method, to); FAILED(hr))
+        return hr;
+    DWORD attributes = GetFileAttributesW(from.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && IsFolder(from) != folder) {
+        return Fail(E_ACCESSDENIED, std::wstring(method) + L": " + oldPath + L" is a " +
+                                        (folder ? L"file" : L"folder"));
+    }
     if (!MoveFileW(from.c_str(), to.c_str()))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The handset file could not be renamed");
+        return FailWithLastError(std::wstring(method) + L": " + oldPath + L" could not be renamed");
     return S_OK;
 }
 
 STDMETHODIMP SimAgent::CreateFolder(BSTR path)
 {
-    std::wstring local = LocalPath(path);
-    if (local.empty())
-        return Fail(E_INVALIDARG, L"CreateFolder needs a handset path inside the handset's file system");
+    std::wstring local;
+    if (HRESULT hr = Resolve(path, L"CreateFolder", local); FAILED(hr))
+        return hr;
     if (!CreateDirectoryW(local.c_str(), nullptr))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The handset folder could not be created");
+        return FailWithLastError(L"The handset folder " + std::wstring(path) + L" could not be created");
     return S_OK;
 }
 
 STDMETHODIMP SimAgent::DeleteFolder(BSTR path)
 {
-    std::wstring local = LocalPath(path);
-    if (local.empty())
-        return Fail(E_INVALIDARG, L"DeleteFolder needs a handset path inside the handset's file system");
+    std::wstring local;
+    if (HRESULT hr = Resolve(path, L"DeleteFolder", local); FAILED(hr))
+        return hr;
+    if (!IsFolder(local))
+        return Fail(HRESULT_FROM_WIN32(ERROR_DIRECTORY), L"The handset has no folder " + std::wstring(path));
+    // A handset deletes empty folders only; RemoveDirectory refuses the others too.
     if (!RemoveDirectoryW(local.c_str()))
-        return Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The handset folder could not be deleted");
+        return FailWithLastError(L"The handset folder " + std::wstring(path) + L" could not be deleted");
     return S_OK;
-}
-
-STDMETHODIMP SimAgent::RenameFolder(BSTR oldPath, BSTR newPath)
-{
-    return RenameFile(oldPath, newPath);
-}
-
-STDMETHODIMP SimAgent::ListFolder(BSTR, long, long, ITAMFileList** entries)
-{
-    if (entries)
-        *entries = nullptr;
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP SimAgent::GetOwnNumber(BSTR* text)
@@ -177,46 +321,60 @@ STDMETHODIMP SimAgent::GetOwnNumber(BSTR* text)
     return ReturnText(L"01012345678", text);
 }
 
-STDMETHODIMP SimAgent::CancelGetFile()
-{
-    return S_OK;
-}
-
-STDMETHODIMP SimAgent::CancelPutFile()
-{
-    return S_OK;
-}
-
 STDMETHODIMP SimAgent::GetLinkInfo(TAMLINKINFO* info)
 {
     if (!info)
         return E_POINTER;
-    info->packetSize = 4096;
-    info->version = 5;
+    if (HRESULT hr = Refused(L"GetLinkInfo"); FAILED(hr))
+        return hr;
+    info->packetSize = kPacketSize;
+    info->version = static_cast<unsigned char>(m_state->linkVersion);
     return S_OK;
 }
 
-STDMETHODIMP SimAgent::GetFreeBytes(BSTR, long* freeBytes)
+HRESULT SimAgent::FreeBytes(BSTR rootPath, const wchar_t* method, uint64_t& freeBytes) const
 {
-    if (!freeBytes)
-        return E_POINTER;
-    *freeBytes = 8 << 20;
+    freeBytes = 0;
+    if (HRESULT hr = Refused(method); FAILED(hr))
+        return hr;
+    std::wstring local;
+    std::optional<HandsetPath> root;
+    if (HRESULT hr = Resolve(rootPath, method, local, &root); FAILED(hr))
+        return hr;
+    if (m_state->freeSpaceError)
+        return S_OK;  // as a handset that cannot tell: 0, and the reason in the last error
+    uint64_t capacity = m_state->handset.Memory().Capacity(*root, m_state->handset.Model());
+    uint64_t used = BytesUnder(local);
+    freeBytes = capacity > used ? capacity - used : 0;
     return S_OK;
 }
 
-STDMETHODIMP SimAgent::GetFreeBytesEx(BSTR, double* freeBytes)
+STDMETHODIMP SimAgent::GetFreeBytes(BSTR rootPath, long* freeBytes)
 {
     if (!freeBytes)
         return E_POINTER;
-    *freeBytes = 8.0 * (1 << 20);
-    return S_OK;
+    uint64_t bytes = 0;
+    HRESULT hr = FreeBytes(rootPath, L"GetFreeBytes", bytes);
+    // The caller reads the 32 bits as unsigned.
+    *freeBytes = static_cast<long>(static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX)));
+    return hr;
+}
+
+STDMETHODIMP SimAgent::GetFreeBytesEx(BSTR rootPath, double* freeBytes)
+{
+    if (!freeBytes)
+        return E_POINTER;
+    uint64_t bytes = 0;
+    HRESULT hr = FreeBytes(rootPath, L"GetFreeBytesEx", bytes);
+    *freeBytes = static_cast<double>(bytes);
+    return hr;
 }
 
 STDMETHODIMP SimAgent::GetAgentError(long* code)
 {
     if (!code)
         return E_POINTER;
-    *code = 0;
+    *code = m_state->freeSpaceError;
     return S_OK;
 }
 

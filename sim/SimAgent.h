@@ -1,9 +1,13 @@
 // The simulator's device agent: the handset's byte stream, link modes and file copies.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "ComObject.h"
+#include "HandsetPath.h"
 #include "SimState.h"
 #include "TAMAgent.h"
 
@@ -49,8 +53,17 @@ public:
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
 private:
-    // The PC path that stands for a handset path; empty when it would leave the root.
-    std::wstring LocalPath(BSTR handsetPath) const;
+    // The failure a method was told to give, with error information; S_OK for none.
+    HRESULT Refused(const wchar_t* method) const;
+    // The PC path of a handset path inside the handset's folder; E_INVALIDARG with error
+    // information for a path that would lead elsewhere.
+    HRESULT Resolve(BSTR handsetPath, const wchar_t* method, std::wstring& local,
+                    std::optional<HandsetPath>* parsed = nullptr) const;
+    // The checks before a copy: told to fail, a copy already running, the two paths.
+    HRESULT BeginCopy(const wchar_t* method, BSTR handsetPath, BSTR pcPath, std::wstring& local) const;
+    // The free bytes of the memory below a root path.
+    HRESULT FreeBytes(BSTR rootPath, const wchar_t* method, uint64_t& freeBytes) const;
+    HRESULT Rename(const wchar_t* method, bool folder, BSTR oldPath, BSTR newPath) const;
 
     std::shared_ptr<SimState> m_state;
 };

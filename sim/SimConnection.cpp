@@ -1,6 +1,12 @@
 #include "SimConnection.h"
 
+#include <cmath>
+#include <optional>
+
 #include "ComTypes.h"
+#include "FileStores.h"
+#include "HandsetFolder.h"
+#include "HandsetPath.h"
 #include "SimAgent.h"
 #include "StateError.h"
 
@@ -16,6 +22,39 @@ public:
 };
 
 }  // namespace
+
+SimConnection::SimConnection()
+    : m_state(std::make_shared<SimState>()), m_transferEvents(this, IID_ITAMAgentEvents, false)
+{
+    m_state->transferEvents = &m_transferEvents;
+}
+
+SimConnection::~SimConnection()
+{
+    // The agent may outlive its connection; its copies then have no one to tell.
+    m_state->transferEvents = nullptr;
+}
+
+STDMETHODIMP SimConnection::EnumConnectionPoints(IEnumConnectionPoints** points)
+{
+    ConnectionPoint* all[] = {&m_transferEvents};
+    return kelvra::EnumConnectionPoints(all, 1, points);
+}
+
+STDMETHODIMP SimConnection::FindConnectionPoint(REFIID iid, IConnectionPoint** point)
+{
+    ConnectionPoint* all[] = {&m_transferEvents};
+    return kelvra::FindConnectionPoint(all, 1, iid, point);
+}
+
+STDMETHODIMP SimConnection::FailCopyAfter(long blocks, long hr)
+{
+    if (blocks < 0)
+        return Fail(E_INVALIDARG, L"FailCopyAfter needs a block count of 0 or more");
+    m_state->transfer.failAfterBlocks = FAILED(hr) ? blocks : -1;
+    m_state->transfer.failWith = hr;
+    return S_OK;
+}
 
 STDMETHODIMP SimConnection::GetConnectionText(BSTR* text)
 {
@@ -267,10 +306,75 @@ STDMETHODIMP SimConnection::put_Model(long model)
     }
     try {
         m_state->handset.SetModel(model);
-        return S_OK;
     } catch (const StateError& e) {
         return Fail(e.Result(), e.Description());
     }
+    // A new phone comes with its memories and system folders.
+    if (m_state->fileRoot.empty() || HasPhoneRoot())
+        return S_OK;
+    HRESULT hr = MakeFoldersOfModel();
+    return FAILED(hr) ? hr : S_OK;
+}
+
+bool SimConnection::HasPhoneRoot() const
+{
+    const ModelFileSystem* files = FileSystemOf(m_state->handset.Model());
+    std::optional<HandsetPath> root = files ? HandsetPath::Parse(files->phoneRoot) : std::nullopt;
+    // Without a phone root of its own the model has nothing to make.
+    return !root || GetFileAttributesW(root->Under(m_state->fileRoot).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+HRESULT SimConnection::MakeFoldersOfModel()
+{
+    const ModelFileSystem* files = FileSystemOf(m_state->handset.Model());
+    if (!files)
+        return S_FALSE;
+    std::vector<std::wstring> folders = {std::wstring(files->phoneRoot)};
+    for (std::wstring_view system : files->systemFolders)
+        folders.push_back(std::wstring(files->phoneRoot) + std::wstring(system));
+    folders.emplace_back(files->cardRoot);
+    for (const std::wstring& folder : folders) {
+        std::wstring local = HandsetPath::Parse(folder)->Under(m_state->fileRoot);
+        if (!MakeFolderPath(local)) {
+            DWORD error = ::GetLastError();
+            return Fail(HRESULT_FROM_WIN32(error), L"Cannot make the handset folder " + local + L": " + SystemText(error));
+        }
+    }
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::MakeModelFolders()
+{
+    if (m_state->fileRoot.empty())
+        return Fail(HRESULT_FROM_WIN32(ERROR_NOT_READY), L"MakeModelFolders needs the handset's FileRoot");
+    if (!m_state->handset.Model())
+        return Fail(E_UNEXPECTED, L"MakeModelFolders needs the handset's model; record it first");
+    return MakeFoldersOfModel();
+}
+
+STDMETHODIMP SimConnection::put_LinkVersion(long version)
+{
+    if (version < 0 || version > 255)
+        return Fail(E_INVALIDARG, L"A link version is a byte, 0 to 255");
+    m_state->linkVersion = version;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::put_FreeSpaceError(long code)
+{
+    m_state->freeSpaceError = code;
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::SetMemory(BSTR root, double capacityBytes)
+{
+    std::optional<HandsetPath> path = HandsetPath::Parse(root ? std::wstring_view(root, SysStringLen(root)) : L"");
+    // Whole bytes that a double still counts exactly.
+    const double kLargest = 9007199254740992.0;
+    if (!path || !(capacityBytes >= 0 && capacityBytes <= kLargest) || std::floor(capacityBytes) != capacityBytes)
+        return Fail(E_INVALIDARG, L"SetMemory needs a root path inside the handset and a whole number of bytes");
+    m_state->handset.Memory().SetCapacity(*path, static_cast<uint64_t>(capacityBytes));
+    return S_OK;
 }
 
 STDMETHODIMP SimConnection::get_StateBytesWritten(double* bytes)

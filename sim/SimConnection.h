@@ -5,16 +5,18 @@
 #include <memory>
 
 #include "ComObject.h"
+#include "ConnectionPoint.h"
 #include "KelvraSim.h"
 #include "ComTypes.h"
 #include "SimState.h"
 
 namespace kelvra::sim {
 
-class SimConnection
-    : public ComObject<SimConnection, DispatchImpl<ISimHandset, 2>, NoDispatchImpl<ITAMConnection>> {
+class SimConnection : public ComObject<SimConnection, DispatchImpl<ISimHandset, 2>, NoDispatchImpl<ITAMConnection>,
+                                       IConnectionPointContainer> {
 public:
-    SimConnection() : m_state(std::make_shared<SimState>()) {}
+    SimConnection();
+    ~SimConnection() override;
 
     // The handset, for tests that drive it directly.
     SimState& State() { return *m_state; }
@@ -66,10 +68,25 @@ public:
     STDMETHODIMP put_DualCard(VARIANT_BOOL dualCard) override;
     STDMETHODIMP get_StateBytesWritten(double* bytes) override;
     STDMETHODIMP ReleaseState() override;
+    STDMETHODIMP FailCopyAfter(long blocks, long hr) override;
+    STDMETHODIMP put_LinkVersion(long version) override;
+    STDMETHODIMP put_FreeSpaceError(long code) override;
+    STDMETHODIMP SetMemory(BSTR root, double capacityBytes) override;
+    STDMETHODIMP MakeModelFolders() override;
+
+    // IConnectionPointContainer: the agent's file copy events (ITAMAgentEvents).
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
 private:
+    // Makes the folders a new handset of the recorded model comes with, those missing;
+    // S_FALSE for a model without a file system.
+    HRESULT MakeFoldersOfModel();
+    bool HasPhoneRoot() const;
+
     std::shared_ptr<SimState> m_state;
     ComPtr<ITAMAgent> m_agent;
+    ConnectionPoint m_transferEvents;
 };
 
 }  // namespace kelvra::sim

@@ -1,8 +1,11 @@
 #include "SimHandset.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 #include "ByteCursor.h"
+#include "ComTypes.h"
 #include "MessageStores.h"
 #include "OrganizerStores.h"
 #include "StateCodec.h"
@@ -27,7 +30,11 @@ enum Command : uint16_t {
     kWrite = 0x4130,
     kDelete = 0x4140,
     kSendSms = 0x4170,
+    kTotalSize = 0x4190,
 };
+
+// The total size request carries a root path and "/" in ANSI, zero-filled to this size.
+constexpr size_t kRootPathField = 255;
 
 // The error reply of a request: its code with the low four bits 2, and a 4-byte cause.
 constexpr uint16_t kRefusedBits = 0x2;
@@ -131,6 +138,8 @@ uint16_t SimHandset::Answer(uint16_t code, std::string_view payload, std::string
     }
     case kSendSms:
         return AnswerSend(code, payload, reply);
+    case kTotalSize:
+        return AnswerTotalSize(code, payload, reply);
     case kPrivacyStatus:
         reply = m_contents.lockFlags;
         return static_cast<uint16_t>(code + 1);
@@ -171,6 +180,18 @@ uint16_t SimHandset::AnswerSend(uint16_t code, std::string_view payload, std::st
     if (number.empty())
         return refuse(kNoReceiver);
     AddSms(SentBox(card), number, text, MessageClockNow(m_contents.model));
+    return static_cast<uint16_t>(code + 1);
+}
+
+uint16_t SimHandset::AnswerTotalSize(uint16_t code, std::string_view payload, std::string& reply)
+{
+    if (payload.size() != kRootPathField)
+        return kErrorReply;
+    std::optional<HandsetPath> root = HandsetPath::Parse(Widen(payload.substr(0, payload.find('\0')), CP_ACP));
+    if (!root)
+        return kErrorReply;
+    uint64_t capacity = std::min<uint64_t>(m_memory.Capacity(*root, m_contents.model), UINT32_MAX);
+    reply = ByteWriter().U32LE(static_cast<uint32_t>(capacity)).Take();
     return static_cast<uint16_t>(code + 1);
 }
 

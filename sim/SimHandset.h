@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "HandsetContents.h"
+#include "HandsetMemory.h"
 #include "HandsetStore.h"
 #include "KelvraSim.h"
 #include "SimMms.h"
@@ -47,6 +48,7 @@ public:
     // One past the highest index in use in the store; 0 for an empty store.
     uint32_t NextIndex(uint32_t store) const;
     SimMms& Mms() { return m_mms; }
+    HandsetMemory& Memory() { return m_memory; }
 
     // Reads of an empty index of the store answer a zeroed record of this size.
     void SetRecordSize(uint32_t store, size_t size) { m_recordSizes[store] = size; }
@@ -84,6 +86,8 @@ private:
     uint16_t Answer(uint16_t code, std::string_view payload, std::string& reply);
     // Takes a message to send and keeps it in its card's sent box.
     uint16_t AnswerSend(uint16_t code, std::string_view payload, std::string& reply);
+    // The total size of the memory whose root the request names.
+    uint16_t AnswerTotalSize(uint16_t code, std::string_view payload, std::string& reply);
     void QueueReply(uint16_t requestCode, uint16_t replyCode, const std::string& payload);
     size_t NextChunkSize();
     // Saves a change line, then applies the change.
@@ -93,6 +97,7 @@ private:
 
     HandsetContents m_contents;
     SimMms m_mms{*this};
+    HandsetMemory m_memory;
     std::unique_ptr<HandsetStore> m_store;
     uint64_t m_earlierStateBytes = 0;  // written by stores already released
     std::map<uint32_t, size_t> m_recordSizes;

@@ -7,9 +7,19 @@
 #include <memory>
 #include <string>
 
+#include "ConnectionPoint.h"
 #include "SimHandset.h"
 
 namespace kelvra::sim {
+
+// What a running file copy answers to: cancel requests and a failure it was told of.
+struct TransferControl {
+    bool running = false;
+    bool cancelToPc = false;
+    bool cancelToHandset = false;
+    long failAfterBlocks = -1;  // the next copy fails after this many blocks; -1 never
+    HRESULT failWith = S_OK;
+};
 
 struct SimState {
     SimHandset handset;
@@ -18,6 +28,10 @@ struct SimState {
     long codePage = -1;
     bool agentAvailable = true;
     std::map<std::wstring, HRESULT> failures;  // agent method name to the HRESULT it returns
+    ConnectionPoint* transferEvents = nullptr;  // the connection's point, while it lives
+    TransferControl transfer;
+    long linkVersion = 5;
+    long freeSpaceError = 0;  // non-zero: free space answers 0 and this is the last error
 
     // The HRESULT a method was told to fail with, or S_OK.
     HRESULT InjectedFailure(const wchar_t* method) const
