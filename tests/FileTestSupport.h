@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ComObject.h"
 #include "DeviceDataKELVRA.h"
 #include "FakeFileHandset.h"
 #include "PhonebookTestSupport.h"
@@ -55,6 +56,58 @@ inline void ExpectColumn(IItem* item, const wchar_t* name, VARTYPE type, const s
 {
     EXPECT_EQ(type, Column(item, name).Type()) << NarrowUtf8(name);
     EXPECT_EQ(text, ColumnText(item, name)) << NarrowUtf8(name);
+}
+
+struct Progress {
+    std::string sink;
+    LONG done;
+    LONG total;
+};
+
+// A host sink on either of the device data object's points; it clears the continue flag
+// on the call numbered cancelAt (counting from 1 over both sinks).
+class HostSink : public IDeviceDataEvents {
+public:
+    using ExposedInterface = IDeviceDataEvents;
+    static constexpr bool kServesDispatch = true;
+    static bool MatchesParent(REFIID) { return false; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP TransferProgress(LONG, LONG, LONG*) override { return E_NOTIMPL; }
+};
+
+class RecordingHost : public ComObject<RecordingHost, HostSink> {
+public:
+    RecordingHost(std::string name, std::vector<Progress>& calls, size_t& cancelAt)
+        : m_name(std::move(name)), m_calls(calls), m_cancelAt(cancelAt)
+    {
+    }
+    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        EXPECT_EQ(17, dispid);
+        m_calls.push_back({m_name, params->rgvarg[2].lVal, params->rgvarg[1].lVal});
+        if (m_calls.size() == m_cancelAt)
+            *params->rgvarg[0].plVal = 0;
+        return S_OK;
+    }
+
+private:
+    std::string m_name;
+    std::vector<Progress>& m_calls;
+    size_t& m_cancelAt;
+};
+
+// A recording host sink on each event point of the device data object.
+inline void WatchProgress(CDeviceDataKELVRA* device, std::vector<Progress>& calls, size_t& cancelAt)
+{
+    for (auto [name, iid] : {std::pair{"interface", IID_IDeviceDataEvents}, {"dispatch", DIID__IDeviceDataEvents}}) {
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(S_OK, device->FindConnectionPoint(iid, point.GetAddressOf()));
+        DWORD cookie = 0;
+        auto sink = RecordingHost::Make(name, calls, cancelAt);
+        ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie));
+    }
 }
 
 // The description of the error information the last failing call left.

@@ -13,46 +13,6 @@ using namespace kelvra::testing;
 
 namespace {
 
-struct Progress {
-    std::string sink;
-    LONG done;
-    LONG total;
-};
-
-// A host sink on either of the device data object's points; it clears the continue flag
-// on the call numbered cancelAt (counting from 1 over both sinks).
-class HostSink : public IDeviceDataEvents {
-public:
-    using ExposedInterface = IDeviceDataEvents;
-    static constexpr bool kServesDispatch = true;
-    static bool MatchesParent(REFIID) { return false; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP TransferProgress(LONG, LONG, LONG*) override { return E_NOTIMPL; }
-};
-
-class RecordingHost : public ComObject<RecordingHost, HostSink> {
-public:
-    RecordingHost(std::string name, std::vector<Progress>& calls, size_t& cancelAt)
-        : m_name(std::move(name)), m_calls(calls), m_cancelAt(cancelAt)
-    {
-    }
-    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        EXPECT_EQ(17, dispid);
-        m_calls.push_back({m_name, params->rgvarg[2].lVal, params->rgvarg[1].lVal});
-        if (m_calls.size() == m_cancelAt)
-            *params->rgvarg[0].plVal = 0;
-        return S_OK;
-    }
-
-private:
-    std::string m_name;
-    std::vector<Progress>& m_calls;
-    size_t& m_cancelAt;
-};
-
 struct WatchedHandset : FileHandset {
     std::vector<Progress> calls;
     size_t cancelAt = 0;
@@ -60,17 +20,8 @@ struct WatchedHandset : FileHandset {
 
     explicit WatchedHandset(int resource = kA290) : FileHandset(resource)
     {
-        Watch("interface", IID_IDeviceDataEvents);
-        Watch("dispatch", DIID__IDeviceDataEvents);
+        WatchProgress(device.Get(), calls, cancelAt);
         Agent().AddFile(L"/tfs4/a/users/Images/cat.jpg", "0123456789");
-    }
-    void Watch(const char* name, REFIID iid)
-    {
-        ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(S_OK, device->FindConnectionPoint(iid, point.GetAddressOf()));
-        DWORD cookie = 0;
-        auto sink = RecordingHost::Make(name, calls, cancelAt);
-        ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie));
     }
     ComPtr<IItem> FileItem(const wchar_t* name, const std::wstring& pcPath)
     {
