@@ -465,40 +465,40 @@ void CKelvraFile::RemoveFolder(const ColumnMap& record)
 
 void CKelvraFile::RenamePhoneFile(const ColumnMap& record)
 {
-    std::wstring folder = record.TextOr(L"Reserved1", L"/");
-    std::wstring newName = record.TextOr(L"Reserved2", L"");
-    if (!IsPlainName(newName))
-        ThrowComError(E_INVALIDARG, L"\"" + newName + L"\" cannot name a file");
-    Check(Agent()->RenameFile(Bstr(EntryPath(folder, record.Text(L"Name"))).Get(),
-                              Bstr(EntryPath(folder, newName)).Get()),
-          Agent());
+    Rename(record, &ITAMAgent::RenameFile, L"file");
 }
 
 void CKelvraFile::RenamePhoneFolder(const ColumnMap& record)
 {
+    Rename(record, &ITAMAgent::RenameFolder, L"folder");
+}
+
+void CKelvraFile::Rename(const ColumnMap& record, AgentPathPair rename, const wchar_t* kind)
+{
     std::wstring folder = record.TextOr(L"Reserved1", L"/");
     std::wstring newName = record.TextOr(L"Reserved2", L"");
     if (!IsPlainName(newName))
-        ThrowComError(E_INVALIDARG, L"\"" + newName + L"\" cannot name a folder");
-    Check(Agent()->RenameFolder(Bstr(EntryPath(folder, record.Text(L"Name"))).Get(),
-                                Bstr(EntryPath(folder, newName)).Get()),
-          Agent());
+        ThrowComError(E_INVALIDARG, L"\"" + newName + L"\" cannot name a " + kind);
+    Bstr oldPath(EntryPath(folder, record.Text(L"Name")));
+    Check((Agent()->*rename)(oldPath.Get(), Bstr(EntryPath(folder, newName)).Get()), Agent());
 }
 
 void CKelvraFile::GetFileFromPhone(const ColumnMap& record)
 {
-    SetMode(2);
-    Platform::Current().Sleep(kCopyPause);
-    std::wstring path = EntryPath(record.TextOr(L"Reserved1", L"/"), record.Text(L"Name"));
-    Check(Agent()->GetFile(Bstr(path).Get(), Bstr(record.Text(L"PCPath")).Get()), Agent());
+    Copy(record, &ITAMAgent::GetFile);
 }
 
 void CKelvraFile::PutFileToPhone(const ColumnMap& record)
 {
+    Copy(record, &ITAMAgent::PutFile);
+}
+
+void CKelvraFile::Copy(const ColumnMap& record, AgentPathPair copy)
+{
     SetMode(2);
     Platform::Current().Sleep(kCopyPause);
     std::wstring path = EntryPath(record.TextOr(L"Reserved1", L"/"), record.Text(L"Name"));
-    Check(Agent()->PutFile(Bstr(path).Get(), Bstr(record.Text(L"PCPath")).Get()), Agent());
+    Check((Agent()->*copy)(Bstr(path).Get(), Bstr(record.Text(L"PCPath")).Get()), Agent());
 }
 
 }  // namespace kelvra

@@ -100,6 +100,10 @@ private:
     ColumnMap RootRecord(const std::wstring& root, ULONG status) const;
     bool IsBuiltInWallpaper(const std::wstring& folder, const std::wstring& name) const;
     static ULONG NextFolderId();
+    // The agent's two-path methods: a rename in place, a copy between handset and PC.
+    using AgentPathPair = HRESULT (STDMETHODCALLTYPE ITAMAgent::*)(BSTR, BSTR);
+    void Rename(const ColumnMap& record, AgentPathPair rename, const wchar_t* kind);
+    void Copy(const ColumnMap& record, AgentPathPair copy);
 
     FileSystemSettings m_settings;
 };

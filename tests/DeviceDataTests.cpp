@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DeviceDataKELVRA.h"
+#include "HostSinkBase.h"
 #include "SimConnection.h"
 #include "SimModelDatabase.h"
 #include "TestEnvironment.h"
@@ -196,19 +197,7 @@ struct ProgressCall {
 };
 
 // A sink for either connection point; it records each call and may clear the flag.
-class SinkBase : public IDeviceDataEvents {
-public:
-    using ExposedInterface = IDeviceDataEvents;
-    static constexpr bool kServesDispatch = true;
-    static bool MatchesParent(REFIID) { return false; }
-
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP TransferProgress(LONG, LONG, LONG*) override { return E_NOTIMPL; }
-};
-
-class RecordingSink : public ComObject<RecordingSink, SinkBase> {
+class RecordingSink : public ComObject<RecordingSink, kelvra::testing::HostSinkBase> {
 public:
     RecordingSink(std::string name, std::vector<ProgressCall>& calls, bool cancel, HRESULT answer)
         : m_name(std::move(name)), m_calls(calls), m_cancel(cancel), m_answer(answer)

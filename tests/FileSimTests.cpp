@@ -55,17 +55,6 @@ std::string Pattern(size_t size)
     return bytes;
 }
 
-std::string FileBytes(const std::wstring& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 IItem* Named(const std::vector<ComPtr<IItem>>& items, const wchar_t* name)
 {
     for (const auto& item : items) {

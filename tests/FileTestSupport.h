@@ -3,11 +3,14 @@
 #pragma once
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "ComObject.h"
 #include "DeviceDataKELVRA.h"
 #include "FakeFileHandset.h"
+#include "HostSinkBase.h"
 #include "PhonebookTestSupport.h"
 
 namespace kelvra::testing {
@@ -66,18 +69,7 @@ struct Progress {
 
 // A host sink on either of the device data object's points; it clears the continue flag
 // on the call numbered cancelAt (counting from 1 over both sinks).
-class HostSink : public IDeviceDataEvents {
-public:
-    using ExposedInterface = IDeviceDataEvents;
-    static constexpr bool kServesDispatch = true;
-    static bool MatchesParent(REFIID) { return false; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP TransferProgress(LONG, LONG, LONG*) override { return E_NOTIMPL; }
-};
-
-class RecordingHost : public ComObject<RecordingHost, HostSink> {
+class RecordingHost : public ComObject<RecordingHost, HostSinkBase> {
 public:
     RecordingHost(std::string name, std::vector<Progress>& calls, size_t& cancelAt)
         : m_name(std::move(name)), m_calls(calls), m_cancelAt(cancelAt)
@@ -108,6 +100,17 @@ inline void WatchProgress(CDeviceDataKELVRA* device, std::vector<Progress>& call
         auto sink = RecordingHost::Make(name, calls, cancelAt);
         ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie));
     }
+}
+
+inline std::string FileBytes(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+inline bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The description of the error information the last failing call left.

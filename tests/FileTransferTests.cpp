@@ -39,17 +39,6 @@ struct WatchedHandset : FileHandset {
     }
 };
 
-std::string FileBytes(const std::wstring& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
 TEST(FileCopy, ToThePcReportsEveryBlockOnBothEventPoints)
