@@ -32,6 +32,12 @@ std::wstring RequirePcPath(const ColumnMap& record)
     return path;
 }
 
+[[noreturn]] void ThrowCancelled(const ColumnMap& record)
+{
+    ThrowComError(HRESULT_FROM_WIN32(ERROR_CANCELLED),
+                  L"The copy of \"" + record.TextOr(L"Name", L"") + L"\" was cancelled");
+}
+
 }  // namespace
 
 CItemKelvraFile::CItemKelvraFile() = default;
@@ -79,14 +85,8 @@ STDMETHODIMP CItemKelvraFile::ReadBlobTo(ULONG, BSTR)
     return ComBoundary(L"CItemKelvraFile::ReadBlobTo", [&] {
         ColumnMap record;
         CItemKelvraBase::SchemaConvertItem2Map(record);
-        std::wstring pcPath = RequirePcPath(record);
-        try {
-            Copy(Direction::ToPc, record);
-        } catch (...) {
-            // What the agent wrote before it stopped is no copy of the handset's file.
-            DeleteFileW(pcPath.c_str());
-            throw;
-        }
+        RequirePcPath(record);
+        Copy(Direction::ToPc, record);
         return S_OK;
     });
 }
@@ -115,18 +115,19 @@ void CItemKelvraFile::Copy(Direction direction, ColumnMap& record)
     CKelvraFile codec = m_table->MakeCodec();
     AgentEventSubscription subscription(m_connection.Get(), this);
     // The host learns that the copy starts, and may stop it before anything moves.
-    bool proceed = Progress(0, FileSizeOf(record));
-    if (proceed) {
-        try {
-            direction == Direction::ToPc ? codec.GetFileFromPhone(record) : codec.PutFileToPhone(record);
-            return;
-        } catch (...) {
-            if (!m_cancelled)
-                throw;
-        }
+    if (!Progress(0, FileSizeOf(record)))
+        ThrowCancelled(record);
+    try {
+        direction == Direction::ToPc ? codec.GetFileFromPhone(record) : codec.PutFileToPhone(record);
+    } catch (...) {
+        // What the agent wrote before it stopped is no copy of the handset's file; the
+        // handset removes its own partial file.
+        if (direction == Direction::ToPc)
+            DeleteFileW(record.Text(L"PCPath").c_str());
+        if (!m_cancelled)
+            throw;
+        ThrowCancelled(record);
     }
-    ThrowComError(HRESULT_FROM_WIN32(ERROR_CANCELLED),
-                  L"The copy of \"" + record.TextOr(L"Name", L"") + L"\" was cancelled");
 }
 
 bool CItemKelvraFile::Progress(long done, long total)

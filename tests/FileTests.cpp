@@ -1,14 +1,12 @@
-// The file table and its codec over a handset file system held in memory: listings
-// checked against records written out by hand, the size request byte for byte, and what
-// an untrusted handset cannot make the listing do.
+// Listings of the simulated handset checked against records written out by hand from
+// the file system's rules, the codec's size and free-space requests, and listings of a
+// handset that names entries it should not.
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 #include "DataTableKelvraFile.h"
 #include "FileTestSupport.h"
 #include "KelvraFile.h"
+#include "ScriptedAgent.h"
 
 using namespace kelvra;
 using namespace kelvra::testing;
@@ -46,42 +44,49 @@ void ExpectFile(IItem* item, ULONG folder, const std::wstring& name, ULONG size,
     ExpectColumn(item, L"FileSize", VT_UI4, std::to_wstring(size));
     ExpectColumn(item, L"Status", VT_UI4, std::to_wstring(status));
     ExpectColumn(item, L"NotAllowedOperation", VT_UI4, std::to_wstring(notAllowed));
-    EXPECT_EQ(VT_R8, Column(item, L"LastWriteDate").Type());
 }
 
-const wchar_t kPhone[] = L"/tfs4/a/users";
-const wchar_t kCard[] = L"/mvfs/mv";
+// The item of that name and "NotAllowedOperation" and "LimitFileType".
+std::wstring RulesOf(const std::vector<ComPtr<IItem>>& items, const wchar_t* name, LONG parent = -1)
+{
+    for (const auto& item : items) {
+        if (ColumnText(item.Get(), L"Name") == name &&
+            (parent < 0 || ColumnText(item.Get(), L"ParentID") == std::to_wstring(parent)))
+            return ColumnText(item.Get(), L"NotAllowedOperation") + L" " + ColumnText(item.Get(), L"LimitFileType");
+    }
+    return L"missing";
+}
+
+CKelvraFile CodecOf(SimFiles& handset)
+{
+    return static_cast<CDataTableKelvraFile*>(handset.Files().Get())->MakeCodec();
+}
 
 }  // namespace
 
 TEST(FileListing, DefaultModelListsBothRootsBreadthFirstWithTheirRules)
 {
-    FileHandset handset(kA290, L"KTM-A100");
-    FakeFileAgent& agent = handset.Agent();
-    agent.AddFolder(L"/tfs4/a/users/Extra");
-    agent.AddFolder(L"/tfs4/a/users/Images/Donwloaded images");
-    agent.AddFolder(L"/tfs4/a/users/Other files/Notes");
-    agent.AddFile(L"/tfs4/a/users/Images/cat.jpg", "12345");
-    agent.AddFolder(L"/mvfs/mv/Music");
-    agent.AddFile(L"/mvfs/mv/song.mp3", "abc");
-    agent.totals["/tfs4/a/users/"] = 1000000;
-    agent.totals["/mvfs/mv/"] = 2000000;
-    agent.freeBytes[kPhone] = 400000;
-    agent.freeBytes[kCard] = 1500000;
+    SimFiles handset(kA290, false, L"KTM-A100");
+    handset.Folder(L"/tfs4/a/users/Extra");
+    handset.Folder(L"/tfs4/a/users/Images/Donwloaded images");
+    handset.Folder(L"/tfs4/a/users/Other files/Notes");
+    handset.File(L"/tfs4/a/users/Images/cat.jpg", "12345");
+    handset.Folder(L"/mvfs/mv/Music");
+    handset.File(L"/mvfs/mv/song.mp3", "abc");
+    handset.connection->SetMemory(Bstr(L"/tfs4/a/users").Get(), 1000000);
+    handset.connection->SetMemory(Bstr(L"/mvfs/mv").Get(), 2000000);
 
     ULONG b = CKelvraFile::LastFolderId();
     auto items = ListAll(handset.Files().Get());
     ASSERT_EQ(11u, items.size());
-
     IItem* info = items[0].Get();
     ExpectColumn(info, L"MemorySize", VT_BSTR, L"1000000");
-    ExpectColumn(info, L"MemoryUse", VT_BSTR, L"600000");
+    ExpectColumn(info, L"MemoryUse", VT_BSTR, L"5");
     ExpectColumn(info, L"ExtMemorySize", VT_BSTR, L"2000000");
-    ExpectColumn(info, L"ExtMemoryUse", VT_BSTR, L"500000");
+    ExpectColumn(info, L"ExtMemoryUse", VT_BSTR, L"3");
     ExpectColumn(info, L"FileNameLength", VT_INT, L"50");  // 46 in the profile
     ExpectColumn(info, L"FolderNameLength", VT_BSTR, L"50");
     ExpectColumn(info, L"MaxFolderDepth", VT_BSTR, L"16");
-    ExpectColumn(info, L"PacketSize", VT_UI4, L"512");
     ExpectColumn(info, L"CodeSchema", VT_INT, L"3");
     ExpectColumn(info, L"DeviceAttribute", VT_INT, L"10");
 
@@ -96,9 +101,8 @@ TEST(FileListing, DefaultModelListsBothRootsBreadthFirstWithTheirRules)
     ExpectFolder(items[8].Get(), {b + 8, LONG(b + 5), L"Notes", L"0", 0x03, 0});
     ExpectFile(items[9].Get(), b + 2, L"song.mp3", 3, 0xA1, 4);
     ExpectFile(items[10].Get(), b + 4, L"cat.jpg", 5, 0x81, 4);
-    EXPECT_EQ(QELDT_FILE_INFO, [&] { QELDATATYPE t; info->getType(&t); return t; }());
 
-    // A second listing numbers on from the first; the closed listing hands out nothing.
+    // The closed listing hands out nothing; the next one numbers on.
     ComPtr<IItem> none;
     EXPECT_EQ(S_OK, handset.Files()->NextItem(none.GetAddressOf()));
     EXPECT_EQ(nullptr, none.Get());
@@ -107,66 +111,39 @@ TEST(FileListing, DefaultModelListsBothRootsBreadthFirstWithTheirRules)
     ExpectColumn(again[1].Get(), L"FolderID", VT_UI4, std::to_wstring(b + 9));
 }
 
-TEST(FileListing, KtmA290HasItsSystemFoldersAndBuiltInWallpapers)
+TEST(FileListing, EachModelFamilyHasItsSystemFolders)
 {
-    FileHandset handset(kA290);
-    FakeFileAgent& agent = handset.Agent();
-    agent.AddFolder(L"/tfs4/a/users/Images/Donwloaded images");
-    agent.AddFile(L"/tfs4/a/users/Images/01 Blue sky.bmp", "b");
-    agent.AddFile(L"/tfs4/a/users/Images/mine.bmp", "m");
-    agent.AddFolder(L"/tfs4/a/users/Music");
-    agent.AddFolder(L"/tfs4/a/users/Sounds/Music");
+    SimFiles a290(kA290);
+    a290.File(L"/tfs4/a/users/Images/01 Blue sky.bmp", "b");
+    a290.File(L"/tfs4/a/users/Images/mine.bmp", "m");
+    auto items = ListAll(a290.Files().Get());
+    EXPECT_EQ(L"323 106;101;112;120;109", RulesOf(items, L"Donwloaded images"));
+    EXPECT_EQ(L"323 106;101;112;120;109", RulesOf(items, L"My photos"));
+    EXPECT_EQ(L"323 304;331;208;317;410;330", RulesOf(items, L"Music"));
+    EXPECT_EQ(L"323 306;311", RulesOf(items, L"FM radio clips"));
+    EXPECT_EQ(L"259 ", RulesOf(items, L"01 Blue sky.bmp"));
+    EXPECT_EQ(L"4 ", RulesOf(items, L"mine.bmp"));
 
-    ULONG b = CKelvraFile::LastFolderId();
-    auto items = ListAll(handset.Files().Get());
-    ASSERT_EQ(10u, items.size());
-    const std::wstring music = L"304;331;208;317;410;330";
-    ExpectFolder(items[3].Get(), {b + 3, LONG(b + 1), L"Images", L"106;101;112;120;109", 0x03, 0x143});
-    ExpectFolder(items[4].Get(), {b + 4, LONG(b + 1), L"Music", music, 0x03, 0});
-    ExpectFolder(items[5].Get(), {b + 5, LONG(b + 1), L"Sounds", L"306;311", 0x03, 0x143});
-    ExpectFolder(items[6].Get(), {b + 6, LONG(b + 3), L"Donwloaded images", L"106;101;112;120;109", 0x03, 0x143});
-    ExpectFolder(items[7].Get(), {b + 7, LONG(b + 5), L"Music", music, 0x03, 0x143});
-    ExpectFile(items[8].Get(), b + 3, L"01 Blue sky.bmp", 1, 0x81, 259);
-    ExpectFile(items[9].Get(), b + 3, L"mine.bmp", 1, 0x81, 4);
+    SimFiles a230(kA230);
+    a230.Folder(L"tfs4/e/Photos");
+    items = ListAll(a230.Files().Get());
+    EXPECT_EQ(L"323 0", RulesOf(items, L"Data files"));
+    EXPECT_EQ(L"323 306;311", RulesOf(items, L"FM radio clips"));
+    EXPECT_EQ(L"323 304;331;208;317;410;330", RulesOf(items, L"Music"));
+    EXPECT_EQ(L"32 ", RulesOf(items, L"Photos"));
 }
 
-TEST(FileListing, KtmA230HasItsOwnSystemFoldersAndRoots)
+TEST(FileListing, OneFolderOfTheCardByItsBackslashPathLeavesTheCallersItem)
 {
-    FileHandset handset(kA230);
-    FakeFileAgent& agent = handset.Agent();
-    agent.AddFolder(L"efs2/users/Music");
-    agent.AddFolder(L"efs2/users/Other files/Data files");
-    agent.AddFolder(L"efs2/users/Sounds/FM radio clips");
-    agent.AddFolder(L"tfs4/e/Photos");
-
-    ULONG b = CKelvraFile::LastFolderId();
-    auto items = ListAll(handset.Files().Get());
-    ASSERT_EQ(9u, items.size());
-    ExpectFolder(items[2].Get(), {b + 2, 0, L"\\", L"0", 0x23, 0});
-    ExpectFolder(items[3].Get(), {b + 3, LONG(b + 1), L"Music", L"304;331;208;317;410;330", 0x03, 0x143});
-    ExpectFolder(items[4].Get(), {b + 4, LONG(b + 1), L"Other files", L"0", 0x03, 0x143});
-    ExpectFolder(items[5].Get(), {b + 5, LONG(b + 1), L"Sounds", L"306;311", 0x03, 0x143});
-    ExpectFolder(items[6].Get(), {b + 6, LONG(b + 2), L"Photos", L"", 0x23, 0x20});
-    ExpectFolder(items[7].Get(), {b + 7, LONG(b + 4), L"Data files", L"0", 0x03, 0x143});
-    ExpectFolder(items[8].Get(), {b + 8, LONG(b + 5), L"FM radio clips", L"306;311", 0x03, 0x143});
-    // A230 asks both totals of the handset; the rest of the records are the default's.
-    EXPECT_EQ(2 * 261u, agent.written.size());
-}
-
-TEST(FileListing, OneFolderOfTheCardByItsBackslashPath)
-{
-    FileHandset handset(kA290, L"KTM-A100");
-    handset.Agent().AddFolder(L"/mvfs/mv/Music/Live");
-    handset.Agent().AddFile(L"/mvfs/mv/Music/a.mp3", "aa");
-    ComPtr<IItem> folder = handset.NewItem(QELDT_FOLDER);
-    SetColumn(folder.Get(), L"Reserved1", L"\\Music");
-    SetColumn(folder.Get(), L"FolderID", Variant::FromInt(77).Get());
+    SimFiles handset(kA290, false, L"KTM-A100");
+    handset.Folder(L"/mvfs/mv/Music/Live");
+    handset.File(L"/mvfs/mv/Music/a.mp3", "aa");
+    ComPtr<IItem> folder = handset.Entry(QELDT_FOLDER, L"\\Music", L"", L"FolderID", L"77");
 
     ULONG before = folder->AddRef();
     folder->Release();
     ComPtr<IDataTable> table = handset.Files();
     ASSERT_EQ(S_OK, table->ListChildItemsBegin(folder.Get()));
-    // The caller's reference is the caller's.
     EXPECT_EQ(before, folder->AddRef());
     folder->Release();
 
@@ -176,35 +153,40 @@ TEST(FileListing, OneFolderOfTheCardByItsBackslashPath)
     ASSERT_EQ(3u, items.size());
     ExpectFolder(items[1].Get(), {CKelvraFile::LastFolderId(), 77, L"Live", L"", 0x23, 0x20});
     ExpectFile(items[2].Get(), 77, L"a.mp3", 2, 0xA1, 4);
-    EXPECT_TRUE(handset.Called(L"ListFolder /mvfs/mv/Music"));
 }
 
-TEST(FileListing, NamesThatCouldLeaveTheirFolderArePassedOver)
+TEST(FileListing, NamesThatCouldLeaveTheirFolderArePassedOverAndSelfListingEnds)
 {
-    FileHandset handset(kA290);
-    handset.Agent().extraEntries[kPhone] = {
-        {L"..", false}, {L"a/b", true}, {L"C:x", true}, {L"..\\evil", true}, {L"", true}, {L"ok..txt", true}};
-    auto items = ListAll(handset.Files().Get());
-    ASSERT_EQ(4u, items.size());  // information, both roots, one file
-    EXPECT_EQ(L"ok..txt", ColumnText(items[3].Get(), L"Name"));
-}
+    auto agent = ScriptedAgent::Make();
+    FileSystemSettings settings;
+    settings.phoneRoot = L"/p";
+    settings.maxFolderDepth = 16;
+    CKelvraFile codec(agent.Get(), settings);
+    // Every folder the agent lists holds these.
+    agent->listing = {{L"..", false}, {L"a/b", true}, {L"C:x", true}, {L"..\\up", true}, {L"", true},
+                      {L"ok..txt", true}};
+    CKelvraFile::Listing tree = codec.ListFolderTree();
+    EXPECT_EQ(1u, tree.folders.size());
+    ASSERT_EQ(1u, tree.files.size());
+    EXPECT_EQ(L"ok..txt", tree.files[0].Text(L"Name"));
 
-TEST(FileListing, AFolderListedInsideItselfEndsAtTheFolderDepthOrTheFolderBound)
-{
-    FileHandset handset(kA290);
-    handset.Agent().loopNames = {L"Loop"};
-    auto items = ListAll(handset.Files().Get());
-    EXPECT_EQ(1u + 2 + 2 * 16, items.size());  // each root holds Loop in Loop ... 16 deep
+    agent->listing = {{L"Loop", false}};
+    EXPECT_EQ(1u + 16, codec.ListFolderTree().folders.size());
 
-    handset.Agent().loopNames = {L"Left", L"Right"};
-    EXPECT_EQ(E_FAIL, handset.Files()->ListItemsAllBegin());
-    EXPECT_NE(std::wstring::npos, ErrorText().find(L"10000"));
+    agent->listing = {{L"Left", false}, {L"Right", false}};
+    HRESULT hr = S_OK;
+    try {
+        codec.ListFolderTree();
+    } catch (...) {
+        EXPECT_NE(std::wstring::npos, CurrentExceptionText(&hr).find(L"10000"));
+    }
+    EXPECT_EQ(E_FAIL, hr);
 }
 
 TEST(FileCodec, RewritesWholeTypeCodesAndResolvesTheCardByBackslash)
 {
-    FileHandset handset(kA290);
-    CKelvraFile codec = static_cast<CDataTableKelvraFile*>(handset.Files().Get())->MakeCodec();
+    SimFiles handset(kA290, false);
+    CKelvraFile codec = CodecOf(handset);
     EXPECT_EQ(L"120;340;312;313;314;331;330;410;1100;106",
               CKelvraFile::RewriteTypeCodes(L"110;200;300;301;302;305;308;401;1100;106"));
     EXPECT_EQ(L"0", codec.GetLimitFileType(L"\\"));
@@ -215,27 +197,26 @@ TEST(FileCodec, RewritesWholeTypeCodesAndResolvesTheCardByBackslash)
 
 TEST(FileCodec, AsksARootsTotalWithItsPathInTheAnsiCodePage)
 {
-    FileHandset handset(kA290);
+    SimFiles handset(kA290, false);
     handset.device->Model().SetText(L"PhoneRootPath_Path", L"/tfs4/\u00e9t\u00e9");
-    handset.Agent().totals["/tfs4/\xE9t\xE9/"] = 0x01020304;
-    CKelvraFile codec = static_cast<CDataTableKelvraFile*>(handset.Files().Get())->MakeCodec();
-    EXPECT_EQ(0x01020304u, codec.GetTotalSize(false));
+    handset.connection->SetMemory(Bstr(L"/tfs4/\u00e9t\u00e9").Get(), 0x01020304);
+    EXPECT_EQ(0x01020304u, CodecOf(handset).GetTotalSize(false));
     std::string expected = Bytes("90 41 FF 00 00 00") + "/tfs4/\xE9t\xE9/";
     expected.resize(261, '\0');
-    EXPECT_EQ(expected, handset.Agent().written);
+    Bstr sent;
+    handset.connection->get_LastRequest(sent.Out());
+    EXPECT_EQ(WidenUtf8(sim::HexFromBytes(expected)), sent.Str());
 }
 
-TEST(FileCodec, FreeSpaceOfOldLinksAndItsFailure)
+TEST(FileCodec, FreeSpaceByTheLinksVersionAndItsFailure)
 {
-    FileHandset handset(kA290);
-    handset.Agent().linkVersion = 4;
-    handset.Agent().freeBytes[kPhone] = 3e9;  // above 2^31: unsigned
-    CKelvraFile codec = static_cast<CDataTableKelvraFile*>(handset.Files().Get())->MakeCodec();
-    EXPECT_EQ(3e9, codec.GetFreeSize(kPhone));
-    EXPECT_TRUE(handset.Called(L"GetFreeBytes /tfs4/a/users"));
+    SimFiles handset(kA290, false);
+    handset.connection->SetMemory(Bstr(L"/tfs4/a/users").Get(), 5e9);
+    EXPECT_EQ(5e9, CodecOf(handset).GetFreeSize(L"/tfs4/a/users"));
+    handset.connection->put_LinkVersion(4);  // the 32-bit answer
+    EXPECT_EQ(4294967295.0, CodecOf(handset).GetFreeSize(L"/tfs4/a/users"));
 
-    handset.Agent().freeBytes[kPhone] = 0;
-    handset.Agent().agentError = 7;
-    ComPtr<IItem> info = handset.NewItem(QELDT_FILE_INFO);
-    EXPECT_EQ(static_cast<HRESULT>(0x80040000u + 30007), handset.Files()->ReadItem(info.Get()));
+    handset.connection->put_FreeSpaceError(7);
+    EXPECT_EQ(static_cast<HRESULT>(0x80040000u + 30007),
+              handset.Files()->ReadItem(handset.NewItem(QELDT_FILE_INFO).Get()));
 }

@@ -16,6 +16,50 @@
 
 namespace kelvra::testing {
 
+struct ListedEntry {
+    std::wstring name;
+    bool isFile = false;
+    long size = 0;
+};
+
+// A folder listing as the agent hands it out.
+class ListedEntries : public ComObject<ListedEntries, NoDispatchImpl<ITAMFileList>> {
+public:
+    class Entry : public ComObject<Entry, NoDispatchImpl<ITAMFileEntry>> {
+    public:
+        explicit Entry(ListedEntry entry) : m_entry(std::move(entry)) {}
+        STDMETHODIMP get_Name(BSTR* name) override { return ReturnText(m_entry.name, name); }
+        STDMETHODIMP get_IsFile(VARIANT_BOOL* isFile) override
+        {
+            *isFile = m_entry.isFile ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        }
+        STDMETHODIMP get_Size(long* size) override
+        {
+            *size = m_entry.size;
+            return S_OK;
+        }
+
+    private:
+        ListedEntry m_entry;
+    };
+
+    explicit ListedEntries(std::vector<ListedEntry> entries) : m_entries(std::move(entries)) {}
+    STDMETHODIMP get_Count(long* count) override
+    {
+        *count = static_cast<long>(m_entries.size());
+        return S_OK;
+    }
+    STDMETHODIMP Item(long index, ITAMFileEntry** entry) override
+    {
+        *entry = Entry::Make(m_entries.at(static_cast<size_t>(index))).Detach();
+        return S_OK;
+    }
+
+private:
+    std::vector<ListedEntry> m_entries;
+};
+
 class ScriptedAgent : public ComObject<ScriptedAgent, NoDispatchImpl<ITAMAgent>> {
 public:
     // Bytes the next reads hand out; chunk sizes are taken in turn, the last one repeating.
@@ -29,6 +73,7 @@ public:
     std::vector<long> readSizes; // what each read asked for
     std::vector<long> readTimeouts; // the time-out each read was given
     std::vector<long> modes;
+    std::vector<ListedEntry> listing;  // what every folder the agent is asked to list holds
 
     STDMETHODIMP WriteStream(SAFEARRAY* data, long count) override
     {
@@ -69,7 +114,11 @@ public:
     STDMETHODIMP Reserved10() override { return Unexpected(); }
     STDMETHODIMP Reserved11() override { return Unexpected(); }
     STDMETHODIMP Reserved12() override { return Unexpected(); }
-    STDMETHODIMP ListFolder(BSTR, long, long, ITAMFileList**) override { return Unexpected(); }
+    STDMETHODIMP ListFolder(BSTR, long, long, ITAMFileList** list) override
+    {
+        *list = ListedEntries::Make(listing).Detach();
+        return S_OK;
+    }
     STDMETHODIMP Reserved14() override { return Unexpected(); }
     STDMETHODIMP GetOwnNumber(BSTR*) override { return Unexpected(); }
     STDMETHODIMP Reserved16() override { return Unexpected(); }
