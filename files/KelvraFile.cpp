@@ -130,6 +130,8 @@ std::wstring CKelvraFile::EntryPath(const std::wstring& folder, const std::wstri
     std::wstring relative = folder;
     std::replace(relative.begin(), relative.end(), L'\\', L'/');
     const std::wstring& root = RootOf(folder);
+    if (root.empty())
+        ThrowComError(E_INVALIDARG, L"The folder " + folder + L" lies in a memory this model does not have");
     return CollapseSlashes(relative == L"/" ? root + L"/" + name : root + relative + L"/" + name);
 }
 
@@ -260,7 +262,8 @@ void CKelvraFile::RefreshTotals(CKelvraFile& codec, bool fixedPhoneTotal, uint64
         g_phoneTotal = profileTotal;
         return;
     }
-    codec.GetTotalSize(false);
+    if (!codec.m_settings.phoneRoot.empty())
+        codec.GetTotalSize(false);
     if (!codec.m_settings.externalRoot.empty())
         codec.GetTotalSize(true);
 }
@@ -269,7 +272,9 @@ ColumnMap CKelvraFile::GetMemoryInfo()
 {
     ColumnMap info;
     info.SetText(L"MemorySize", std::to_wstring(g_phoneTotal));
-    info.SetText(L"MemoryUse", TotalLessFree(g_phoneTotal, GetFreeSize(m_settings.phoneRoot)));
+    info.SetText(L"MemoryUse", m_settings.phoneRoot.empty()
+                                   ? L"0"
+                                   : TotalLessFree(g_phoneTotal, GetFreeSize(m_settings.phoneRoot)));
     info.SetText(L"MaxFolderDepth", std::to_wstring(m_settings.maxFolderDepth));
     info.SetText(L"FolderNameLength", std::to_wstring(m_settings.folderNameLength));
     info.SetValue(L"FileNameLength", VT_INT, m_settings.fileNameLength + 4);
@@ -410,11 +415,14 @@ CKelvraFile::Listing CKelvraFile::ListFolderTree()
 {
     Listing listing;
     std::vector<std::pair<std::wstring, LONG>> paths;  // handset path and depth of each listed folder
-    listing.folders.push_back(RootRecord(m_settings.phoneRoot, kPhoneMemory));
-    paths.emplace_back(m_settings.phoneRoot, 0);
-    if (!m_settings.externalRoot.empty()) {
-        listing.folders.push_back(RootRecord(m_settings.externalRoot, kExternalMemory));
-        paths.emplace_back(m_settings.externalRoot, 0);
+    // A model lists only the memories it has.
+    const std::pair<const std::wstring*, ULONG> roots[] = {{&m_settings.phoneRoot, kPhoneMemory},
+                                                           {&m_settings.externalRoot, kExternalMemory}};
+    for (auto [root, status] : roots) {
+        if (root->empty())
+            continue;
+        listing.folders.push_back(RootRecord(*root, status));
+        paths.emplace_back(*root, 0);
     }
     // Breadth-first; a handset that lists a folder inside itself ends at the model's
     // folder depth, and no handset is believed beyond the most folders.

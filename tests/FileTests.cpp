@@ -131,6 +131,9 @@ TEST(FileListing, EachModelFamilyHasItsSystemFolders)
     EXPECT_EQ(L"323 306;311", RulesOf(items, L"FM radio clips"));
     EXPECT_EQ(L"323 304;331;208;317;410;330", RulesOf(items, L"Music"));
     EXPECT_EQ(L"32 ", RulesOf(items, L"Photos"));
+
+    SimFiles a110(218, false);  // its profile names no memory: the memory figures alone
+    EXPECT_EQ(1u, ListAll(a110.Files().Get()).size());
 }
 
 TEST(FileListing, OneFolderOfTheCardByItsBackslashPathLeavesTheCallersItem)
@@ -193,6 +196,8 @@ TEST(FileCodec, RewritesWholeTypeCodesAndResolvesTheCardByBackslash)
     EXPECT_EQ(L"/mvfs/mv/Music/a.mp3", codec.EntryPath(L"\\Music", L"a.mp3"));
     EXPECT_EQ(L"/tfs4/a/users/a.mp3", codec.EntryPath(L"/", L"a.mp3"));
     EXPECT_EQ(L"/tfs4/a/users/Images/a.jpg", codec.EntryPath(L"/Images/", L"a.jpg"));
+    handset.device->Model().SetText(L"ExternalRootPath_Path", L"-1");  // no card
+    EXPECT_THROW(CodecOf(handset).EntryPath(L"\\Music", L"a.mp3"), _com_error);
 }
 
 TEST(FileCodec, AsksARootsTotalWithItsPathInTheAnsiCodePage)
