@@ -11,10 +11,10 @@ head -c 70000 /dev/urandom >"$work/song.mp3"
 run a290 --model 211 seed-demo
 check "the demo handset gets its pictures and sounds" contains "$out" "3 pictures and sounds"
 run a290 ls
-check "the tree shows the phone root" contains "$out" "/"
+check "the tree shows the phone root" grep -qx "/" <<<"$out"
 check "the model's system folders" contains "$out" "/Images/Donwloaded images/"
 check "the pictures with their sizes" contains "$out" "/Images/Lake at dawn.bmp  822 bytes"
-check "and the card" contains "$out" "card:/"
+check "and the card" grep -qx "card:/" <<<"$out"
 run a290 ls /Images
 check "one folder shows what it holds" contains "$out" "/Images/Cabin.bmp  822 bytes"
 check "and no more" lacks "$out" "Doorbell.wav"
@@ -29,8 +29,9 @@ check "leaving no part file" test ! -e "$work/back.jpg.part"
 run a290 mkdir card:/Music
 check "a card folder is made" contains "$out" "made card:/Music"
 run a290 put "Z:$work/song.mp3" card:/Music
-run a290 get card:/Music/song.mp3 "Z:$work"
-check "a copy into a PC folder keeps the name" cmp -s "$work/song.mp3" "$work/song.mp3"
+mkdir "$work/pc"
+run a290 get card:/Music/song.mp3 "Z:$work/pc"
+check "a copy into a PC folder keeps the name" cmp -s "$work/song.mp3" "$work/pc/song.mp3"
 run a290 ls card:/Music
 check "the card folder lists its file" contains "$out" "card:/Music/song.mp3  70000 bytes"
 
