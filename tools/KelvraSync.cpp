@@ -12,6 +12,7 @@
 
 #include "ComFailure.h"
 #include "DevInfSummary.h"
+#include "FileSync.h"
 #include "HandsetChanges.h"
 #include "ICalendarReader.h"
 #include "ICalendarWriter.h"
@@ -56,6 +57,14 @@ const char kUsageText[] =
     "  export-sms FILE                every stored SMS as JSON (folder, party, time, text)\n"
     "  fetch-mms SUID FILE            saves the content of an MMS (see list mms) to FILE\n"
     "  send-mms FILE                  sends the content of FILE as a new MMS\n"
+    "  ls [PATH]                      the handset's folders and files, or one folder's;\n"
+    "                                 paths are /Images/a.jpg (phone) or card:/Music (card)\n"
+    "  get PATH PC-FILE               copies a handset file to the PC (Ctrl-C cancels)\n"
+    "  put PC-FILE FOLDER             copies a PC file into a handset folder (Ctrl-C cancels)\n"
+    "  mkdir PATH | rmdir PATH | rm PATH\n"
+    "                                 makes or removes a folder, removes a file\n"
+    "  mv PATH NEW-NAME               renames a file or folder in place\n"
+    "  df                             the phone memory's and the card's use\n"
     "  seed-demo                      fills an empty handset with demo data\n"
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
@@ -108,6 +117,14 @@ const CommandShape kCommands[] = {
     {L"export-sms", 1, "a file name", false},
     {L"fetch-mms", 2, "a SUID and a file name", false},
     {L"send-mms", 1, "a file name", false},
+    {L"ls", 0, "", false},
+    {L"get", 2, "a handset path and a PC file", false},
+    {L"put", 2, "a PC file and a handset folder", false},
+    {L"mkdir", 1, "a handset path", false},
+    {L"rm", 1, "a handset path", false},
+    {L"rmdir", 1, "a handset path", false},
+    {L"mv", 2, "a handset path and a new name", false},
+    {L"df", 0, "", false},
 };
 
 std::wstring DefaultHandsetFolder()
@@ -542,7 +559,7 @@ int SeedDemo(SyncSession& session)
     printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries", contacts.size());
     SeedOrganizer(session);
     MessageSync(session).SeedDemo();
-    printf(", 5 SMS, 1 MMS\n");
+    printf(", 5 SMS, 1 MMS, %zu pictures and sounds\n", FileSync(session).SeedDemo());
     return kOk;
 }
 
@@ -576,6 +593,58 @@ int SendMms(SyncSession& session, const CommandLine& line, size_t size)
     return kOk;
 }
 
+// The handset paths of a file command, checked before the handset is opened.
+std::vector<HandsetPath> HandsetPaths(const CommandLine& line)
+{
+    const std::wstring& command = line.words[0];
+    std::vector<HandsetPath> paths;
+    if (command == L"ls" && line.words.size() > 1)
+        paths.push_back(HandsetPath::Parse(Word(line, 1)));
+    if (command == L"get" || command == L"mkdir" || command == L"rm" || command == L"rmdir" || command == L"mv")
+        paths.push_back(HandsetPath::Parse(Word(line, 1)));
+    if (command == L"put")
+        paths.push_back(HandsetPath::Parse(Word(line, 2)));
+    return paths;
+}
+
+int RunFileCommand(SyncSession& session, const CommandLine& line, const std::vector<HandsetPath>& paths)
+{
+    const std::wstring& command = line.words[0];
+    FileSync files(session);
+    if (command == L"ls") {
+        fputs((paths.empty() ? files.Tree() : files.Folder(paths[0])).c_str(), stdout);
+    } else if (command == L"get") {
+        uint64_t size = files.Get(paths[0], Word(line, 2));
+        printf("copied %s (%llu bytes) to %s\n", NarrowUtf8(paths[0].Shown()).c_str(),
+               static_cast<unsigned long long>(size), NarrowUtf8(Word(line, 2)).c_str());
+    } else if (command == L"put") {
+        uint64_t size = files.Put(Word(line, 1), paths[0]);
+        printf("copied %s (%llu bytes) into %s\n", NarrowUtf8(Word(line, 1)).c_str(),
+               static_cast<unsigned long long>(size), NarrowUtf8(paths[0].Shown()).c_str());
+    } else if (command == L"mkdir") {
+        files.MakeFolder(paths[0]);
+        printf("made %s\n", NarrowUtf8(paths[0].Shown()).c_str());
+    } else if (command == L"rm" || command == L"rmdir") {
+        command == L"rm" ? files.RemoveFile(paths[0]) : files.RemoveFolder(paths[0]);
+        printf("removed %s\n", NarrowUtf8(paths[0].Shown()).c_str());
+    } else if (command == L"mv") {
+        files.Rename(paths[0], Word(line, 2));
+        printf("renamed %s to %s\n", NarrowUtf8(paths[0].Shown()).c_str(), NarrowUtf8(Word(line, 2)).c_str());
+    } else {
+        fputs(files.MemoryFigures().c_str(), stdout);
+    }
+    return kOk;
+}
+
+bool IsFileCommand(const std::wstring& command)
+{
+    for (const wchar_t* name : {L"ls", L"get", L"put", L"mkdir", L"rm", L"rmdir", L"mv", L"df"}) {
+        if (command == name)
+            return true;
+    }
+    return false;
+}
+
 int RunWithHandset(const CommandLine& line)
 {
     const std::wstring& command = line.words[0];
@@ -588,7 +657,12 @@ int RunWithHandset(const CommandLine& line)
     if (command == L"fetch-mms")
         ParseSuid(Word(line, 1));
     size_t mmsSize = command == L"send-mms" ? ReadWhole(Word(line, 1)).size() : 0;
+    std::vector<HandsetPath> handsetPaths = HandsetPaths(line);
+    if (command == L"put" && GetFileAttributesW(Word(line, 1).c_str()) == INVALID_FILE_ATTRIBUTES)
+        throw InputError("cannot read " + NarrowUtf8(Word(line, 1)));
     SyncSession session(line.session);
+    if (IsFileCommand(command))
+        return RunFileCommand(session, line, handsetPaths);
     if (command == L"tables")
         return Tables(session);
     if (command == L"list")

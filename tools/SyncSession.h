@@ -38,6 +38,7 @@ public:
     ComPtr<IDataTable> Table(const std::wstring& name, QELDATATYPE& itemType);
     ComPtr<IDataTable> Table(DATATABLE_SUID id);
     ISimHandset* Handset() const { return m_handset.Get(); }
+    IDeviceData* Device() const { return m_device.Get(); }
 
     // The names a person may use, with what they stand for.
     static bool Lookup(const std::wstring& name, NamedTable& table);

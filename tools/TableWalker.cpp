@@ -54,6 +54,21 @@ std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgres
     return items;
 }
 
+std::vector<ComPtr<IItem>> TableWalker::AllItems(IItem* parent)
+{
+    CheckCall(parent ? m_table->ListChildItemsBegin(parent) : m_table->ListItemsAllBegin(), "Starting the listing");
+    std::vector<ComPtr<IItem>> items;
+    for (;;) {
+        ComPtr<IItem> item;
+        CheckCall(m_table->NextItem(item.GetAddressOf()), "Reading the next item");
+        if (!item)
+            break;
+        items.push_back(item);
+    }
+    m_table->ListItemsEnd();
+    return items;
+}
+
 void TableWalker::DrawProgress(size_t done, ULONG total) const
 {
     size_t filled = total ? done * kBarWidth / total : 0;

@@ -15,6 +15,9 @@ public:
 
     // The items of one kind, in the table's order; for groups only the groups are read.
     std::vector<ComPtr<IItem>> Items(QELDATATYPE kind, bool showProgress);
+    // Every item a listing hands out, whatever its kind: the whole table, or what the
+    // parent item holds.
+    std::vector<ComPtr<IItem>> AllItems(IItem* parent = nullptr);
 
 private:
     void DrawProgress(size_t done, ULONG total) const;
