@@ -61,7 +61,7 @@ public:
         uint64_t parent = Number(folder, L"ParentID");
         // The roots come first: the phone memory's, then the card's.
         if (parent == 0)
-            m_places[id] = HandsetPath::Root(m_roots++ > 0);
+            m_places[id] = HandsetPlace::Root(m_roots++ > 0);
         else
             m_pending.push_back({id, parent, name});
     }
@@ -80,30 +80,30 @@ public:
             m_pending.swap(waiting);
         }
     }
-    const HandsetPath* Find(uint64_t id) const
+    const HandsetPlace* Find(uint64_t id) const
     {
         auto found = m_places.find(id);
         return found == m_places.end() ? nullptr : &found->second;
     }
-    const std::map<uint64_t, HandsetPath>& All() const { return m_places; }
+    const std::map<uint64_t, HandsetPlace>& All() const { return m_places; }
 
 private:
     struct Pending {
         uint64_t id, parent;
         std::wstring name;
     };
-    std::map<uint64_t, HandsetPath> m_places;
+    std::map<uint64_t, HandsetPlace> m_places;
     std::vector<Pending> m_pending;
     int m_roots = 0;
 };
 
-std::string FolderLine(const HandsetPath& folder)
+std::string FolderLine(const HandsetPlace& folder)
 {
     std::wstring shown = folder.Shown();
     return NarrowUtf8(folder.IsRoot() ? shown : shown + L"/");
 }
 
-std::string FileLine(const HandsetPath& file, uint64_t size)
+std::string FileLine(const HandsetPlace& file, uint64_t size)
 {
     return NarrowUtf8(file.Shown()) + "  " + std::to_string(size) + " bytes";
 }
@@ -199,7 +199,7 @@ size_t FileSync::SeedDemo()
         std::wstring path = std::wstring(temp) + file.name;
         WriteWhole(path, file.bytes);
         try {
-            Put(path, HandsetPath::Parse(file.folder));
+            Put(path, HandsetPlace::Parse(file.folder));
             ++put;
         } catch (...) {
             DeleteFileW(path.c_str());
@@ -227,7 +227,7 @@ ComPtr<IItem> FileSync::NewItem(QELDATATYPE kind)
     return item;
 }
 
-std::vector<ComPtr<IItem>> FileSync::Children(const HandsetPath& folder)
+std::vector<ComPtr<IItem>> FileSync::Children(const HandsetPlace& folder)
 {
     ComPtr<IItem> listed = NewItem(QELDT_FOLDER);
     SetColumnText(listed.Get(), L"Reserved1", folder.TableFolder());
@@ -235,7 +235,7 @@ std::vector<ComPtr<IItem>> FileSync::Children(const HandsetPath& folder)
     return TableWalker(m_table.Get()).AllItems(listed.Get());
 }
 
-FileSync::Entry FileSync::Find(const HandsetPath& place)
+FileSync::Entry FileSync::Find(const HandsetPlace& place)
 {
     Entry entry;
     if (place.IsRoot()) {
@@ -267,7 +267,7 @@ std::string FileSync::Tree()
     for (const auto& [id, place] : folders.All())
         lines.push_back(FolderLine(place));
     for (const auto& item : items) {
-        const HandsetPath* folder = ItemType(item.Get()) == QELDT_FILE ? folders.Find(Number(item.Get(), L"FolderID")) : nullptr;
+        const HandsetPlace* folder = ItemType(item.Get()) == QELDT_FILE ? folders.Find(Number(item.Get(), L"FolderID")) : nullptr;
         std::wstring name = ColumnText(item.Get(), L"Name");
         if (folder && IsPlainName(name))
             lines.push_back(FileLine(folder->Child(name), Number(item.Get(), L"FileSize")));
@@ -275,7 +275,7 @@ std::string FileSync::Tree()
     return Lines(lines);
 }
 
-std::string FileSync::Folder(const HandsetPath& folder)
+std::string FileSync::Folder(const HandsetPlace& folder)
 {
     std::vector<std::string> lines;
     for (const auto& item : Children(folder)) {
@@ -283,13 +283,13 @@ std::string FileSync::Folder(const HandsetPath& folder)
         std::wstring name = ColumnText(item.Get(), L"Name");
         if ((type != QELDT_FOLDER && type != QELDT_FILE) || !IsPlainName(name))
             continue;
-        HandsetPath place = folder.Child(name);
+        HandsetPlace place = folder.Child(name);
         lines.push_back(type == QELDT_FOLDER ? FolderLine(place) : FileLine(place, Number(item.Get(), L"FileSize")));
     }
     return Lines(lines);
 }
 
-ComPtr<IItem> FileSync::FileItem(const HandsetPath& file, uint64_t size, const std::wstring& pcPath)
+ComPtr<IItem> FileSync::FileItem(const HandsetPlace& file, uint64_t size, const std::wstring& pcPath)
 {
     ComPtr<IItem> item = NewItem(QELDT_FILE);
     SetColumnText(item.Get(), L"Reserved1", file.TableParent());
@@ -299,14 +299,14 @@ ComPtr<IItem> FileSync::FileItem(const HandsetPath& file, uint64_t size, const s
     return item;
 }
 
-uint64_t FileSync::Get(const HandsetPath& file, const std::wstring& pcPath)
+uint64_t FileSync::Get(const HandsetPlace& file, const std::wstring& pcPath)
 {
     Entry entry = Find(file);
     if (entry.folder)
         throw BadValue(NarrowUtf8(file.Shown()) + " is a folder; get copies files");
     std::wstring target = FullPcPath(pcPath);
     if (IsPcFolder(target))
-        target += L"\\" + file.Name();  // a plain name: HandsetPath allows no other
+        target += L"\\" + file.Name();  // a plain name: HandsetPlace allows no other
     // The copy lands next to the target and replaces it only when whole, so a failed
     // copy never leaves a cut file under the name asked for, nor loses the old one.
     std::wstring partial = target + L".part";
@@ -327,7 +327,7 @@ uint64_t FileSync::Get(const HandsetPath& file, const std::wstring& pcPath)
     return entry.size;
 }
 
-uint64_t FileSync::Put(const std::wstring& pcPath, const HandsetPath& folder)
+uint64_t FileSync::Put(const std::wstring& pcPath, const HandsetPlace& folder)
 {
     std::wstring source = FullPcPath(pcPath);
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -349,7 +349,7 @@ uint64_t FileSync::Put(const std::wstring& pcPath, const HandsetPath& folder)
     return size;
 }
 
-void FileSync::MakeFolder(const HandsetPath& folder)
+void FileSync::MakeFolder(const HandsetPlace& folder)
 {
     if (folder.IsRoot())
         throw BadValue("the root is there already");
@@ -360,7 +360,7 @@ void FileSync::MakeFolder(const HandsetPath& folder)
     CheckCall(m_table->CreateItem(item.Get(), &suid), "Making the folder");
 }
 
-void FileSync::RemoveFile(const HandsetPath& file)
+void FileSync::RemoveFile(const HandsetPlace& file)
 {
     Entry entry = Find(file);
     if (entry.folder)
@@ -369,7 +369,7 @@ void FileSync::RemoveFile(const HandsetPath& file)
     CheckCall(m_table->DeleteItem(entry.item.Get()), "Deleting the file");
 }
 
-void FileSync::RemoveFolder(const HandsetPath& folder)
+void FileSync::RemoveFolder(const HandsetPlace& folder)
 {
     if (folder.IsRoot())
         throw BadValue("a root cannot be removed");
@@ -380,7 +380,7 @@ void FileSync::RemoveFolder(const HandsetPath& folder)
     CheckCall(m_table->DeleteItem(entry.item.Get()), "Removing the folder");
 }
 
-void FileSync::Rename(const HandsetPath& place, const std::wstring& newName)
+void FileSync::Rename(const HandsetPlace& place, const std::wstring& newName)
 {
     if (!IsPlainName(newName))
         throw BadValue("\"" + NarrowUtf8(newName) + "\" is no file or folder name; mv renames in place");

@@ -594,20 +594,20 @@ int SendMms(SyncSession& session, const CommandLine& line, size_t size)
 }
 
 // The handset paths of a file command, checked before the handset is opened.
-std::vector<HandsetPath> HandsetPaths(const CommandLine& line)
+std::vector<HandsetPlace> HandsetPlaces(const CommandLine& line)
 {
     const std::wstring& command = line.words[0];
-    std::vector<HandsetPath> paths;
+    std::vector<HandsetPlace> paths;
     if (command == L"ls" && line.words.size() > 1)
-        paths.push_back(HandsetPath::Parse(Word(line, 1)));
+        paths.push_back(HandsetPlace::Parse(Word(line, 1)));
     if (command == L"get" || command == L"mkdir" || command == L"rm" || command == L"rmdir" || command == L"mv")
-        paths.push_back(HandsetPath::Parse(Word(line, 1)));
+        paths.push_back(HandsetPlace::Parse(Word(line, 1)));
     if (command == L"put")
-        paths.push_back(HandsetPath::Parse(Word(line, 2)));
+        paths.push_back(HandsetPlace::Parse(Word(line, 2)));
     return paths;
 }
 
-int RunFileCommand(SyncSession& session, const CommandLine& line, const std::vector<HandsetPath>& paths)
+int RunFileCommand(SyncSession& session, const CommandLine& line, const std::vector<HandsetPlace>& paths)
 {
     const std::wstring& command = line.words[0];
     FileSync files(session);
@@ -657,7 +657,7 @@ int RunWithHandset(const CommandLine& line)
     if (command == L"fetch-mms")
         ParseSuid(Word(line, 1));
     size_t mmsSize = command == L"send-mms" ? ReadWhole(Word(line, 1)).size() : 0;
-    std::vector<HandsetPath> handsetPaths = HandsetPaths(line);
+    std::vector<HandsetPlace> handsetPaths = HandsetPlaces(line);
     if (command == L"put" && GetFileAttributesW(Word(line, 1).c_str()) == INVALID_FILE_ATTRIBUTES)
         throw InputError("cannot read " + NarrowUtf8(Word(line, 1)));
     SyncSession session(line.session);

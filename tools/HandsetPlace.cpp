@@ -1,4 +1,4 @@
-#include "HandsetPath.h"
+#include "HandsetPlace.h"
 
 #include "ComFailure.h"
 #include "ComTypes.h"
@@ -16,9 +16,9 @@ bool IsPlainName(const std::wstring& name)
     return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"/\\:") == std::wstring::npos;
 }
 
-HandsetPath HandsetPath::Parse(const std::wstring& text)
+HandsetPlace HandsetPlace::Parse(const std::wstring& text)
 {
-    HandsetPath path;
+    HandsetPlace path;
     std::wstring rest = text;
     if (rest.compare(0, kCardPrefix.size(), kCardPrefix) == 0) {
         path.m_card = true;
@@ -43,14 +43,14 @@ HandsetPath HandsetPath::Parse(const std::wstring& text)
     return path;
 }
 
-HandsetPath HandsetPath::Root(bool card)
+HandsetPlace HandsetPlace::Root(bool card)
 {
-    HandsetPath path;
+    HandsetPlace path;
     path.m_card = card;
     return path;
 }
 
-std::wstring HandsetPath::Joined(const std::vector<std::wstring>& parts, bool card)
+std::wstring HandsetPlace::Joined(const std::vector<std::wstring>& parts, bool card)
 {
     const wchar_t separator = card ? L'\\' : L'/';
     std::wstring joined;
@@ -59,38 +59,38 @@ std::wstring HandsetPath::Joined(const std::vector<std::wstring>& parts, bool ca
     return joined.empty() ? std::wstring(1, separator) : joined;
 }
 
-std::wstring HandsetPath::TableFolder() const
+std::wstring HandsetPlace::TableFolder() const
 {
     return Joined(m_parts, m_card);
 }
 
-std::wstring HandsetPath::TableParent() const
+std::wstring HandsetPlace::TableParent() const
 {
     return Parent().TableFolder();
 }
 
-const std::wstring& HandsetPath::Name() const
+const std::wstring& HandsetPlace::Name() const
 {
     static const std::wstring kNone;
     return m_parts.empty() ? kNone : m_parts.back();
 }
 
-HandsetPath HandsetPath::Parent() const
+HandsetPlace HandsetPlace::Parent() const
 {
-    HandsetPath parent = *this;
+    HandsetPlace parent = *this;
     if (!parent.m_parts.empty())
         parent.m_parts.pop_back();
     return parent;
 }
 
-HandsetPath HandsetPath::Child(const std::wstring& name) const
+HandsetPlace HandsetPlace::Child(const std::wstring& name) const
 {
-    HandsetPath child = *this;
+    HandsetPlace child = *this;
     child.m_parts.push_back(name);
     return child;
 }
 
-std::wstring HandsetPath::Shown() const
+std::wstring HandsetPlace::Shown() const
 {
     std::wstring shown = m_card ? kCardPrefix : L"";
     for (const std::wstring& part : m_parts)

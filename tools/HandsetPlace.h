@@ -8,12 +8,12 @@
 
 namespace kelvra::tools {
 
-class HandsetPath {
+class HandsetPlace {
 public:
     // Throws BadValue for a path that is not absolute or that climbs with "..".
-    static HandsetPath Parse(const std::wstring& text);
+    static HandsetPlace Parse(const std::wstring& text);
     // The phone memory's or the card's root.
-    static HandsetPath Root(bool card);
+    static HandsetPlace Root(bool card);
 
     bool IsRoot() const { return m_parts.empty(); }
     bool OnCard() const { return m_card; }
@@ -22,8 +22,8 @@ public:
     // The holding folder's path as the file table takes it, and the last name.
     std::wstring TableParent() const;
     const std::wstring& Name() const;
-    HandsetPath Parent() const;
-    HandsetPath Child(const std::wstring& name) const;
+    HandsetPlace Parent() const;
+    HandsetPlace Child(const std::wstring& name) const;
     // As a person writes it.
     std::wstring Shown() const;
 
