@@ -10,6 +10,7 @@
 #include "FileHandle.h"
 #include "HandsetFolder.h"
 #include "HandsetPath.h"
+#include "PartialFile.h"
 #include "SimFileList.h"
 #include "SimFileTransfer.h"
 #include "StateError.h"
@@ -20,12 +21,6 @@ namespace {
 
 const HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 constexpr long kPacketSize = 4096;
-
-HRESULT FailWithLastError(const std::wstring& description)
-{
-    DWORD error = ::GetLastError();
-    return Fail(HRESULT_FROM_WIN32(error ? error : ERROR_GEN_FAILURE), description + L": " + SystemText(error));
-}
 
 HANDLE OpenToRead(const std::wstring& path)
 {
@@ -39,55 +34,20 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A file copied to the handset arrives under a temporary name beside its target and takes
-// the target's place only when whole: a handset discards an incomplete transfer, and an
-// older file of the same name survives one.
-class PartialFile {
-public:
-    PartialFile() = default;
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-    ~PartialFile() { Discard(); }
-
-    bool Make(const std::wstring& target)
-    {
-        wchar_t name[MAX_PATH];
-        std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
-        if (!GetTempFileNameW(folder.c_str(), L"put", 0, name))
-            return false;
-        m_path = name;
-        m_file = FileHandle(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr));
-        return static_cast<bool>(m_file);
-    }
-    HANDLE Handle() const { return m_file.Get(); }
-    bool Finish(const std::wstring& target)
-    {
-        m_file.Close();
-        if (!MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-            return false;
-        m_path.clear();
-        return true;
-    }
-    void Discard()
-    {
-        m_file.Close();
-        if (!m_path.empty())
-            DeleteFileW(m_path.c_str());
-        m_path.clear();
-    }
-
-private:
-    std::wstring m_path;
-    FileHandle m_file;
-};
-
 }  // namespace
 
 HRESULT Fail(HRESULT hr, const std::wstring& description)
 {
     SetErrorInfo(0, MakeErrorInfo(description).Get());
     return hr;
+}
+
+HRESULT FailWithLastError(const std::wstring& description)
+{
+    DWORD error = ::GetLastError();
+    if (!error)
+        error = ERROR_GEN_FAILURE;  // a call that fell short without saying why
+    return Fail(HRESULT_FROM_WIN32(error), description + L": " + SystemText(error));
 }
 
 STDMETHODIMP SimAgent::WriteStream(SAFEARRAY* data, long count)

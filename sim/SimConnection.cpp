@@ -335,10 +335,8 @@ HRESULT SimConnection::MakeFoldersOfModel()
     folders.emplace_back(files->cardRoot);
     for (const std::wstring& folder : folders) {
         std::wstring local = HandsetPath::Parse(folder)->Under(m_state->fileRoot);
-        if (!MakeFolderPath(local)) {
-            DWORD error = ::GetLastError();
-            return Fail(HRESULT_FROM_WIN32(error), L"Cannot make the handset folder " + local + L": " + SystemText(error));
-        }
+        if (!MakeFolderPath(local))
+            return FailWithLastError(L"Cannot make the handset folder " + local);
     }
     return S_OK;
 }

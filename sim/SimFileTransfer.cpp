@@ -10,12 +10,6 @@ namespace {
 
 constexpr long kSmallestBlock = 1024;
 
-HRESULT FailWithLastError(const std::wstring& description)
-{
-    DWORD error = ::GetLastError();
-    return Fail(HRESULT_FROM_WIN32(error ? error : ERROR_GEN_FAILURE), description);
-}
-
 }  // namespace
 
 SimFileTransfer::SimFileTransfer(SimState& state, TransferDirection direction)
@@ -48,18 +42,28 @@ HRESULT SimFileTransfer::Copy(HANDLE source, HANDLE target)
     do {
         if (blocks == m_failAfterBlocks)
             return Fail(m_failWith, L"The copy failed after " + std::to_wstring(blocks) + L" blocks, as told");
-        DWORD wanted = static_cast<DWORD>(std::min(blockSize, total - done)), moved = 0;
-        if (!ReadFile(source, buffer.data(), wanted, &moved, nullptr) || moved != wanted)
-            return FailWithLastError(L"The file to copy could not be read whole");
-        if (!WriteFile(target, buffer.data(), wanted, &moved, nullptr) || moved != wanted)
-            return FailWithLastError(L"The copy could not be written");
-        done += static_cast<long>(wanted);
+        long size = std::min(blockSize, total - done);
+        if (HRESULT hr = MoveBlock(source, target, buffer, static_cast<DWORD>(size)); FAILED(hr))
+            return hr;
+        done += size;
         ++blocks;
         if (!ReportProgress(done, total)) {
             return Fail(E_ABORT, L"The copy was cancelled after " + std::to_wstring(done) + L" of " +
                                      std::to_wstring(total) + L" bytes");
         }
     } while (done < total);
+    return S_OK;
+}
+
+HRESULT SimFileTransfer::MoveBlock(HANDLE source, HANDLE target, std::string& buffer, DWORD size)
+{
+    DWORD moved = 0;
+    if (!ReadFile(source, buffer.data(), size, &moved, nullptr))
+        return FailWithLastError(L"The file to copy could not be read");
+    if (moved != size)
+        return Fail(HRESULT_FROM_WIN32(ERROR_HANDLE_EOF), L"The file to copy grew shorter while it was copied");
+    if (!WriteFile(target, buffer.data(), size, &moved, nullptr) || moved != size)
+        return FailWithLastError(L"The copy could not be written");
     return S_OK;
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "ComTypes.h"
@@ -31,6 +32,7 @@ public:
     HRESULT Complete(HRESULT hr);
 
 private:
+    HRESULT MoveBlock(HANDLE source, HANDLE target, std::string& buffer, DWORD size);
     // Whether the copy may go on after a block.
     bool ReportProgress(long done, long total);
     bool CancelRequested() const;

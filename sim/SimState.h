@@ -43,5 +43,7 @@ struct SimState {
 
 // Fails the calling method with a description the caller can read as error information.
 HRESULT Fail(HRESULT hr, const std::wstring& description);
+// Fails with the Win32 error the last call left, named after the description.
+HRESULT FailWithLastError(const std::wstring& description);
 
 }  // namespace kelvra::sim

@@ -12,6 +12,7 @@
 #include "TestEnvironment.h"
 
 using namespace kelvra;
+using kelvra::testing::ThreadErrorDescription;
 
 namespace {
 
@@ -19,16 +20,6 @@ sim::ReportedError LastReport()
 {
     EXPECT_FALSE(sim::ReportedErrors().empty());
     return sim::ReportedErrors().empty() ? sim::ReportedError() : sim::ReportedErrors().back();
-}
-
-std::wstring ThreadErrorDescription()
-{
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) != S_OK)
-        return L"<none>";
-    Bstr description;
-    info->GetDescription(description.Out());
-    return description.Str();
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 using namespace kelvra;
 using kelvra::testing::MakeTempFolder;
+using kelvra::testing::ThreadErrorDescription;
 
 namespace {
 
@@ -39,16 +40,6 @@ std::string ReadText(const std::wstring& path)
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring ErrorDescription()
-{
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) != S_OK || !info)
-        return {};
-    Bstr description;
-    info->GetDescription(description.Out());
-    return description.Str();
 }
 
 // A simulator connection on its own, its handset kept in a folder.
@@ -157,7 +148,7 @@ TEST(HandsetState, RefusesADamagedStateAndLeavesItAsItIs)
         WriteText(folder + L"\\handset.txt", text);
         Sim sim;
         EXPECT_EQ(E_FAIL, sim.Open(folder)) << text;
-        std::wstring description = ErrorDescription();
+        std::wstring description = ThreadErrorDescription();
         EXPECT_NE(std::wstring::npos, description.find(L"is damaged")) << text;
         EXPECT_NE(std::wstring::npos, description.find(std::wstring(reason, reason + strlen(reason)))) << text;
         EXPECT_EQ(text, ReadText(folder + L"\\handset.txt"));
@@ -169,7 +160,7 @@ TEST(HandsetState, RefusesADamagedStateAndLeavesItAsItIs)
     WriteText(folder + L"\\handset.journal", "journal 3\nrecord 4 7\nrecord 4 8 DD\n");
     Sim sim;
     EXPECT_EQ(E_FAIL, sim.Open(folder));
-    EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"handset.journal is damaged (line 2 is garbled"));
+    EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"handset.journal is damaged (line 2 is garbled"));
 }
 
 TEST(HandsetState, FoldsALeftoverJournalBeforeItWritesBehindItsTornEnd)
@@ -231,7 +222,7 @@ TEST(HandsetState, AChangeThatCannotBeSavedFailsTheCreate)
 
     SUID suid = 0;
     EXPECT_TRUE(FAILED(CreateContact(phonebook.Get(), 1, suid)));
-    EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"Cannot save the handset"));
+    EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"Cannot save the handset"));
     EXPECT_EQ(0u, handset.Sim().RecordCount(1));
 
     // Once the way is clear the next create is answered and saved.

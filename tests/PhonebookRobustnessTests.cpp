@@ -32,16 +32,6 @@ ComPtr<IItem> NewCardEntry(IDataTable* table, const wchar_t* name, const wchar_t
     return item;
 }
 
-std::wstring ThreadErrorDescription()
-{
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) != S_OK)
-        return {};
-    Bstr description;
-    info->GetDescription(description.Out());
-    return description.Str();
-}
-
 }  // namespace
 
 TEST(Listing, AnEmptyStoreClosesItsListingSoTheNextOneSeesNewRecords)

@@ -69,6 +69,16 @@ std::wstring MakeTempFolder(const wchar_t* name)
     return folder;
 }
 
+std::wstring ThreadErrorDescription()
+{
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) != S_OK || !info)
+        return {};
+    Bstr description;
+    info->GetDescription(description.Out());
+    return description.Str();
+}
+
 }  // namespace kelvra::testing
 
 namespace kelvra::testing {

@@ -42,4 +42,7 @@ std::string Bytes(const char* hex);
 // A fresh empty folder under the temporary folder.
 std::wstring MakeTempFolder(const wchar_t* name);
 
+// The description of the thread's error information; empty when there is none.
+std::wstring ThreadErrorDescription();
+
 }  // namespace kelvra::testing
