@@ -74,6 +74,12 @@ void CDataTableKelvraFile::Open(CKelvraFile::Listing listing, ColumnMap info)
     m_open = true;
 }
 
+uint64_t CDataTableKelvraFile::StatedPhoneTotal() const
+{
+    long long stated = std::wcstoll(Owner().Model().Text(L"File_TotalMemSize").c_str(), nullptr, 10);
+    return stated > 0 ? static_cast<uint64_t>(stated) : 0;
+}
+
 STDMETHODIMP CDataTableKelvraFile::ListItemsAllBegin()
 {
     return ComBoundary(L"CDataTableKelvraFile::ListItemsAllBegin", [&] {
@@ -83,8 +89,7 @@ STDMETHODIMP CDataTableKelvraFile::ListItemsAllBegin()
         CKelvraFile codec = MakeCodec();
         SetMode(agent, 0);
         Platform::Current().Sleep(kListingPause);
-        CKelvraFile::RefreshTotals(codec, HasFixedPhoneTotal(),
-                                   std::wcstoull(Owner().Model().Text(L"File_TotalMemSize").c_str(), nullptr, 10));
+        CKelvraFile::RefreshTotals(codec, HasFixedPhoneTotal(), StatedPhoneTotal());
         HRESULT hr = agent->SetMode(2);
         Check(hr, agent);
         Platform::Current().Sleep(kListingPause);

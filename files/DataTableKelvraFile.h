@@ -36,6 +36,8 @@ private:
 
     FileSystemSettings Settings() const;
     bool HasFixedPhoneTotal() const;
+    // The phone memory's size as the profile states it; 0 when it states none ("-1").
+    uint64_t StatedPhoneTotal() const;
     // Opens a listing of what the codec gathers.
     void Open(CKelvraFile::Listing listing, ColumnMap info);
     void RenameFolder(CKelvraFile& codec, CItemKelvraBase& item, ColumnMap& record);

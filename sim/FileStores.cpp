@@ -27,9 +27,9 @@ struct ModelEntry {
 
 // The KTM-A110 (218) profile names no roots: that handset has no file system to offer.
 const ModelEntry kModels[] = {
-    {202, {L"tfs4/a/users", L"mvfs/mv", kCommonFolders}},    // KTM-A280
+    {202, {L"tfs4/a/users", L"mvfs/mv", kCommonFolders, 118628352}},  // KTM-A280
     {203, {L"efs2/users", L"mvfs/mv", kCommonFolders}},      // KTM-A150
-    {208, {L"efs2/users", L"tfs4/e", kA230Folders}},         // KTM-A230
+    {208, {L"efs2/users", L"tfs4/e", kA230Folders, 24383488}},        // KTM-A230
     {210, {L"/tfs4/a/users", L"/tfs4/e", kCommonFolders}},   // KTM-A260
     {211, {L"/tfs4/a/users", L"/mvfs/mv", kA290Folders}},    // KTM-A290
     {212, {L"/tfs4/a/users", L"/tfs4/e", kCommonFolders}},   // KTM-A130

@@ -13,6 +13,9 @@ struct ModelFileSystem {
     std::wstring_view cardRoot;
     // Below the phone root, each with a leading "/".
     const std::vector<std::wstring_view>& systemFolders;
+    // The phone memory's size where the model's profile states it (the component then
+    // takes it from there); 0 for the common size.
+    unsigned long long phoneBytes = 0;
 };
 
 // The model's file system (its built-in profile's resource number); nullptr for a model

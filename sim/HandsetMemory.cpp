@@ -25,7 +25,9 @@ uint64_t HandsetMemory::Capacity(const HandsetPath& root, long model) const
     }
     const ModelFileSystem* files = FileSystemOf(model);
     std::optional<HandsetPath> cardRoot = files ? HandsetPath::Parse(files->cardRoot) : std::nullopt;
-    return cardRoot && *cardRoot == root ? kCardCapacity : kPhoneCapacity;
+    if (cardRoot && *cardRoot == root)
+        return kCardCapacity;
+    return files && files->phoneBytes ? files->phoneBytes : kPhoneCapacity;
 }
 
 }  // namespace kelvra::sim

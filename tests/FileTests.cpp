@@ -136,6 +136,21 @@ TEST(FileListing, EachModelFamilyHasItsSystemFolders)
     EXPECT_EQ(1u, ListAll(a110.Files().Get()).size());
 }
 
+TEST(FileListing, ThePhoneTotalOfTheFixedSizeModelsIsTheProfilesOrNone)
+{
+    SimFiles a280(202);  // its profile states 118,628,352 bytes; the handset is not asked
+    auto items = ListAll(a280.Files().Get());
+    ASSERT_FALSE(items.empty());
+    ExpectColumn(items[0].Get(), L"MemorySize", VT_BSTR, L"118628352");
+    // A stated size of "-1" (none) is no size, not the largest number there is.
+    SimFiles a150(202, true, L"KTM-A150");
+    a150.device->Model().SetText(L"File_TotalMemSize", L"-1");
+    items = ListAll(a150.Files().Get());
+    ASSERT_FALSE(items.empty());
+    ExpectColumn(items[0].Get(), L"MemorySize", VT_BSTR, L"0");
+    ExpectColumn(items[0].Get(), L"MemoryUse", VT_BSTR, L"0");
+}
+
 TEST(FileListing, OneFolderOfTheCardByItsBackslashPathLeavesTheCallersItem)
 {
     SimFiles handset(kA290, false, L"KTM-A100");

@@ -348,10 +348,11 @@ TEST(SimFileMemory, AnswersFreeSpaceTotalSizesAndLinkInformation)
 
     long free32 = 0;
     double free = 0;
+    // The KTM-A280's phone memory is the 118,628,352 bytes its profile states.
     ASSERT_EQ(S_OK, handset.agent->GetFreeBytes(Bstr(L"tfs4/a/users").Get(), &free32));
-    EXPECT_EQ((64 << 20) - 1024, free32);
+    EXPECT_EQ(118628352 - 1024, free32);
     ASSERT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"/tfs4/a/users/").Get(), &free));
-    EXPECT_EQ((64 << 20) - 1024, free);
+    EXPECT_EQ(118628352 - 1024, free);
     ASSERT_EQ(S_OK, handset.agent->GetFreeBytesEx(Bstr(L"mvfs/mv").Get(), &free));
     EXPECT_EQ(256.0 * (1 << 20), free);
 
@@ -382,7 +383,7 @@ TEST(SimFileMemory, AnswersFreeSpaceTotalSizesAndLinkInformation)
     ASSERT_EQ(S_OK, handset.agent->GetLinkInfo(&link));
     EXPECT_EQ(4, link.version);
 
-    EXPECT_EQ(std::string("\x91\x41\x04\x00\x00\x00\x00\x00\x00\x04", 10),
+    EXPECT_EQ(std::string("\x91\x41\x04\x00\x00\x00\x00\x20\x12\x07", 10),
               TotalSizeReply(handset.agent.Get(), RootField("tfs4/a/users/")));
     ASSERT_EQ(S_OK, handset.simulator->SetMemory(Bstr(L"mvfs/mv").Get(), 0x12345678));
     EXPECT_EQ(std::string("\x91\x41\x04\x00\x00\x00\x78\x56\x34\x12", 10),

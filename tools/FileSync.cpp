@@ -403,7 +403,7 @@ std::string FileSync::MemoryFigures()
         auto line = [&](const char* what, const wchar_t* sizeColumn, const wchar_t* useColumn) {
             uint64_t size = Number(item.Get(), sizeColumn), used = Number(item.Get(), useColumn);
             if (size == 0)
-                return std::string(what) + "none\n";
+                return std::string(what) + "no size reported\n";
             return std::string(what) + SizeText(used) + " used of " + SizeText(size) + ", " +
                    SizeText(size > used ? size - used : 0) + " free\n";
         };
