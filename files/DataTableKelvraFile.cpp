@@ -163,6 +163,8 @@ STDMETHODIMP CDataTableKelvraFile::NewItem(QELDATATYPE type, SUID suid, SUID par
             return HandOutNewItem<CItemKelvraFolder>(m_folderColumns.Get(), suid, parent, item);
         case QELDT_FILE: {
             HRESULT hr = HandOutNewItem<CItemKelvraFile>(m_fileColumns.Get(), suid, parent, item);
+            if (FAILED(hr))
+                return hr;
             static_cast<CItemKelvraFile*>(&OwnItem(*item))->SetTransfer(this, m_connection.Get());
             return hr;
         }

@@ -32,6 +32,21 @@ std::wstring RequirePcPath(const ColumnMap& record)
     return path;
 }
 
+// A new empty file in the folder of the PC file, for a copy to land in before it replaces it.
+std::wstring PartialFileBeside(const std::wstring& pcPath)
+{
+    wchar_t full[MAX_PATH];
+    wchar_t* name = nullptr;
+    DWORD length = GetFullPathNameW(pcPath.c_str(), MAX_PATH, full, &name);
+    if (!length || length >= MAX_PATH || !name)
+        ThrowComError(E_INVALIDARG, L"\"PCPath\" names no PC file: " + pcPath);
+    std::wstring folder(full, name);
+    wchar_t partial[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), L"kvf", 0, partial))
+        ThrowComError(HRESULT_FROM_WIN32(GetLastError()), L"No file can be written in " + folder);
+    return partial;
+}
+
 [[noreturn]] void ThrowCancelled(const ColumnMap& record)
 {
     ThrowComError(HRESULT_FROM_WIN32(ERROR_CANCELLED),
@@ -112,22 +127,53 @@ void CItemKelvraFile::Copy(Direction direction, ColumnMap& record)
         ThrowComError(E_POINTER, L"The file item was not made by the file table");
     m_direction = direction;
     m_cancelled = false;
+    m_completion = S_OK;
     CKelvraFile codec = m_table->MakeCodec();
     AgentEventSubscription subscription(m_connection.Get(), this);
     // The host learns that the copy starts, and may stop it before anything moves.
     if (!Progress(0, FileSizeOf(record)))
         ThrowCancelled(record);
+    if (direction == Direction::ToPhone) {
+        try {
+            codec.PutFileToPhone(record);
+        } catch (...) {
+            if (!m_cancelled)
+                throw;  // the handset removes its own partial file
+        }
+        EnsureCompleted(record);
+        return;
+    }
+    // The agent writes beside the PC file, which is replaced only by a whole copy: a copy
+    // that stops keeps whatever file was there before.
+    const std::wstring target = record.Text(L"PCPath");
+    const std::wstring partial = PartialFileBeside(target);
+    ColumnMap toPartial = record;
+    toPartial.SetText(L"PCPath", partial);
     try {
-        direction == Direction::ToPc ? codec.GetFileFromPhone(record) : codec.PutFileToPhone(record);
+        codec.GetFileFromPhone(toPartial);
+        EnsureCompleted(record);
     } catch (...) {
-        // What the agent wrote before it stopped is no copy of the handset's file; the
-        // handset removes its own partial file.
-        if (direction == Direction::ToPc)
-            DeleteFileW(record.Text(L"PCPath").c_str());
+        DeleteFileW(partial.c_str());
         if (!m_cancelled)
             throw;
         ThrowCancelled(record);
     }
+    if (!MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+        DeleteFileW(partial.c_str());
+        ThrowComError(hr, L"The copy could not be saved as " + target);
+    }
+}
+
+// An agent may answer a copy it was told to stop, or that its completion event reports
+// as failed, as if it had succeeded; neither is a whole copy.
+void CItemKelvraFile::EnsureCompleted(const ColumnMap& record) const
+{
+    if (m_cancelled)
+        ThrowCancelled(record);
+    if (FAILED(m_completion))
+        ThrowComError(m_completion, L"The device agent reported the copy of \"" + record.TextOr(L"Name", L"") +
+                                        L"\" as failed");
 }
 
 bool CItemKelvraFile::Progress(long done, long total)
@@ -160,6 +206,7 @@ STDMETHODIMP CItemKelvraFile::OnTransferProgress(long done, long total, long* co
 STDMETHODIMP CItemKelvraFile::OnTransferComplete(long result)
 {
     DebugLog(L"CItemKelvraFile::OnTransferComplete 0x%08lX", static_cast<unsigned long>(result));
+    m_completion = result;
     return S_OK;
 }
 

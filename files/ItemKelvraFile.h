@@ -40,6 +40,8 @@ private:
 
     // Runs one copy with the item subscribed to the agent's events.
     void Copy(Direction direction, ColumnMap& record);
+    // Fails a copy the host stopped or the agent's completion event reported as failed.
+    void EnsureCompleted(const ColumnMap& record) const;
     // Tells the host how far the copy is; false when the host asks to stop.
     bool Progress(long done, long total);
 
@@ -47,6 +49,7 @@ private:
     ComPtr<ITAMConnection> m_connection;
     Direction m_direction = Direction::ToPc;
     bool m_cancelled = false;
+    HRESULT m_completion = S_OK;  // what the agent's completion event said
 };
 
 }  // namespace kelvra

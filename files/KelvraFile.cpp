@@ -125,8 +125,32 @@ const std::wstring& CKelvraFile::RootOf(const std::wstring& folder) const
     return folder.find(L'\\') != std::wstring::npos ? m_settings.externalRoot : m_settings.phoneRoot;
 }
 
+// A folder path from the host climbs nowhere: no ".", "..", drive or control character.
+void CKelvraFile::RequireSafeFolder(const std::wstring& folder)
+{
+    size_t start = 0;
+    while (start <= folder.size()) {
+        size_t end = folder.find_first_of(L"/\\", start);
+        if (end == std::wstring::npos)
+            end = folder.size();
+        std::wstring part = folder.substr(start, end - start);
+        if (!part.empty() && !IsPlainName(part))
+            ThrowComError(E_INVALIDARG, L"The folder path " + folder + L" names \"" + part + L"\", which is no folder");
+        start = end + 1;
+    }
+}
+
+std::wstring CKelvraFile::EntryOf(const ColumnMap& record) const
+{
+    std::wstring name = record.TextOr(L"Name", L"");
+    if (!IsPlainName(name))
+        ThrowComError(E_INVALIDARG, L"\"" + name + L"\" names no file or folder");
+    return EntryPath(record.TextOr(L"Reserved1", L"/"), name);
+}
+
 std::wstring CKelvraFile::EntryPath(const std::wstring& folder, const std::wstring& name) const
 {
+    RequireSafeFolder(folder);
     std::wstring relative = folder;
     std::replace(relative.begin(), relative.end(), L'\\', L'/');
     const std::wstring& root = RootOf(folder);
@@ -258,6 +282,9 @@ uint64_t CKelvraFile::GetTotalSize(bool external)
 
 void CKelvraFile::RefreshTotals(CKelvraFile& codec, bool fixedPhoneTotal, uint64_t profileTotal)
 {
+    // A memory that is not asked has no size, whatever an earlier handset's had.
+    g_phoneTotal = 0;
+    g_externalTotal = 0;
     if (fixedPhoneTotal) {
         g_phoneTotal = profileTotal;
         return;
@@ -461,13 +488,13 @@ void CKelvraFile::MakeFolder(ColumnMap& record)
 
 void CKelvraFile::RemoveFile(const ColumnMap& record)
 {
-    std::wstring path = EntryPath(record.TextOr(L"Reserved1", L"/"), record.Text(L"Name"));
+    std::wstring path = EntryOf(record);
     Check(Agent()->RemoveFile(Bstr(path).Get()), Agent());
 }
 
 void CKelvraFile::RemoveFolder(const ColumnMap& record)
 {
-    std::wstring path = EntryPath(record.TextOr(L"Reserved1", L"/"), record.Text(L"Name"));
+    std::wstring path = EntryOf(record);
     Check(Agent()->DeleteFolder(Bstr(path).Get()), Agent());
 }
 
@@ -487,7 +514,7 @@ void CKelvraFile::Rename(const ColumnMap& record, AgentPathPair rename, const wc
     std::wstring newName = record.TextOr(L"Reserved2", L"");
     if (!IsPlainName(newName))
         ThrowComError(E_INVALIDARG, L"\"" + newName + L"\" cannot name a " + kind);
-    Bstr oldPath(EntryPath(folder, record.Text(L"Name")));
+    Bstr oldPath(EntryOf(record));
     Check((Agent()->*rename)(oldPath.Get(), Bstr(EntryPath(folder, newName)).Get()), Agent());
 }
 
@@ -505,7 +532,7 @@ void CKelvraFile::Copy(const ColumnMap& record, AgentPathPair copy)
 {
     SetMode(2);
     Platform::Current().Sleep(kCopyPause);
-    std::wstring path = EntryPath(record.TextOr(L"Reserved1", L"/"), record.Text(L"Name"));
+    std::wstring path = EntryOf(record);
     Check((Agent()->*copy)(Bstr(path).Get(), Bstr(record.Text(L"PCPath")).Get()), Agent());
 }
 

@@ -49,6 +49,8 @@ public:
 
     // The handset path of an entry of a folder path (a backslash selects the card).
     std::wstring EntryPath(const std::wstring& folder, const std::wstring& name) const;
+    // The handset path of the entry a record names by "Reserved1" and "Name", both checked.
+    std::wstring EntryOf(const ColumnMap& record) const;
     // The handset path of a folder path itself.
     std::wstring FolderPath(const std::wstring& folder) const;
 
@@ -57,6 +59,7 @@ public:
     static std::wstring RewriteTypeCodes(const std::wstring& codes);
     // A name the handset listed that can safely name one entry of a folder.
     static bool IsPlainName(const std::wstring& name);
+    static void RequireSafeFolder(const std::wstring& folder);
 
     ColumnMap GetMemoryInfo();
     double GetFreeSize(const std::wstring& root);

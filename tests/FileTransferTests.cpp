@@ -12,6 +12,20 @@ namespace {
 
 const std::string kContent(20000, 'k');  // four blocks of 5000 bytes in the simulator
 
+size_t FilesIn(const std::wstring& folder)
+{
+    size_t count = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
 struct CopyHandset : SimFiles {
     std::wstring onPc = pc + L"\\sky.bmp";
     std::wstring onPhone = Local(L"/tfs4/a/users/Images/sky.bmp");
@@ -68,18 +82,31 @@ TEST(FileCopy, CancelledMidwayOrFailingLeavesNoPartialFileOnEitherSide)
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), handset.Put());
     EXPECT_FALSE(Exists(handset.onPhone));
 
+    // A copy to the PC that stops leaves no part of itself, and the PC file it would
+    // have replaced as it was.
+    const std::string older = "the PC's own older file";
+    std::ofstream(handset.onPc.c_str(), std::ios::binary | std::ios::trunc) << older;
     handset.File(L"/tfs4/a/users/Images/sky.bmp", kContent);
-    DeleteFileW(handset.onPc.c_str());
     handset.calls.clear();
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), handset.Get());
-    EXPECT_FALSE(Exists(handset.onPc));
+    EXPECT_EQ(older, FileBytes(handset.onPc));
     EXPECT_EQ(4u, handset.calls.size());
 
     handset.cancelAt = 0;
     ASSERT_EQ(S_OK, handset.connection->FailCopyAfter(2, HRESULT_FROM_WIN32(ERROR_GEN_FAILURE)));
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_GEN_FAILURE), handset.Get());
     EXPECT_NE(L"", ErrorText());
-    EXPECT_FALSE(Exists(handset.onPc));
+    EXPECT_EQ(older, FileBytes(handset.onPc));
+    DeleteFileW(handset.Local(L"/tfs4/a/users/Images/sky.bmp").c_str());
+    EXPECT_TRUE(FAILED(handset.Get()));  // no such file on the handset
+    EXPECT_EQ(older, FileBytes(handset.onPc));
+    EXPECT_EQ(1u, FilesIn(handset.pc));
+
+    // A whole copy replaces it.
+    handset.File(L"/tfs4/a/users/Images/sky.bmp", kContent);
+    EXPECT_EQ(S_OK, handset.Get());
+    EXPECT_EQ(kContent, FileBytes(handset.onPc));
+    EXPECT_EQ(1u, FilesIn(handset.pc));
 }
 
 TEST(FileCopy, AgentEventsReachTheItemThroughItsDispatchToo)
@@ -164,4 +191,12 @@ TEST(FileChange, FoldersAreMadeAndEntriesDeleted)
     handset.File(L"/mvfs/mv/Music/a.mp3", "a");
     ASSERT_EQ(S_OK, handset.Files()->DeleteItem(handset.Entry(QELDT_FILE, L"\\Music", L"a.mp3").Get()));
     EXPECT_FALSE(Exists(handset.Local(L"/mvfs/mv/Music/a.mp3")));
+
+    // An item that names no entry, or climbs out of its folder, deletes nothing.
+    EXPECT_EQ(E_INVALIDARG, handset.Files()->DeleteItem(handset.Entry(QELDT_FOLDER, L"/Images", L"").Get()));
+    handset.Folder(L"/tfs4/a/users/Spare");
+    EXPECT_EQ(E_INVALIDARG, handset.Files()->DeleteItem(handset.Entry(QELDT_FOLDER, L"/Images/..", L"Spare").Get()));
+    EXPECT_TRUE(Exists(handset.Local(L"/tfs4/a/users/Images")));
+    EXPECT_TRUE(Exists(handset.Local(L"/tfs4/a/users/Spare")));
+    EXPECT_EQ(E_POINTER, handset.Files()->NewItem(QELDT_FILE, 0, 0, nullptr));
 }

@@ -307,23 +307,16 @@ uint64_t FileSync::Get(const HandsetPlace& file, const std::wstring& pcPath)
     std::wstring target = FullPcPath(pcPath);
     if (IsPcFolder(target))
         target += L"\\" + file.Name();  // a plain name: HandsetPlace allows no other
-    // The copy lands next to the target and replaces it only when whole, so a failed
-    // copy never leaves a cut file under the name asked for, nor loses the old one.
-    std::wstring partial = target + L".part";
-    ComPtr<IItem> item = FileItem(file, entry.size, partial);
+    // The component replaces the target only with a whole copy: a copy that fails or is
+    // cancelled leaves no cut file, and keeps an older one.
+    ComPtr<IItem> item = FileItem(file, entry.size, target);
     HRESULT hr;
     {
         TransferWatch watch(m_session.Device());
         hr = item->ReadBlobTo(0, nullptr);
     }
-    if (FAILED(hr)) {
-        DeleteFileW(partial.c_str());
+    if (FAILED(hr))
         CopyFailed(hr, "Copying the file from the handset");
-    }
-    if (!MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(partial.c_str());
-        throw InputError("cannot write " + NarrowUtf8(target));
-    }
     return entry.size;
 }
 
