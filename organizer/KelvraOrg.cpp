@@ -228,6 +228,44 @@ void EncodeAlarmMode(const AlarmModeFields& m, RecordBytes& r, const std::wstrin
     r.SetU32(m.alarmMode, mode);
 }
 
+// An alarm encoded whole: everything it leaves unset is zero. A holiday mark, which
+// shares the alarm-mode fields, is set from its own column.
+void ClearAlarm(const AlarmFields& alarm, const std::optional<AlarmModeFields>& mode, RecordBytes& r,
+                const ColumnMap& values)
+{
+    r.SetU8(alarm.check, 0);
+    r.SetU32(alarm.before, 0);
+    r.SetU32(alarm.beforeType, 0);
+    r.SetU8(alarm.soundType, 0);
+    r.SetU16(alarm.soundIndex, 0);
+    r.SetNarrowText(alarm.soundFile, std::string_view());
+    if (mode) {
+        r.SetU8(mode->holidayCheck, Same(TextOf(values, L"ISHOLIDAY"), L"SET") ? 1 : 0);
+        r.SetU32(mode->alarmMode, 0);
+        r.SetU32(mode->customTerm, 0);
+        r.SetU32(mode->customType, 0);
+    }
+}
+
+// The alarm type to encode; a model without an alarm date keeps no alarm at a date,
+// and the item says so.
+std::wstring EncodableAlarmType(bool hasAlarmDate, ColumnMap& values)
+{
+    std::wstring type = TextOf(values, L"ALARM_TYPE");
+    if (!hasAlarmDate && (type == L"Target" || type == L"BeforeTarget")) {
+        type = L"None";
+        values.SetText(L"ALARM_TYPE", type);
+    }
+    return type == L"None" ? std::wstring() : type;
+}
+
+void PutAlarmSound(const AlarmFields& alarm, RecordBytes& r, ColumnMap& values)
+{
+    r.SetU8(alarm.soundType, MelodyCode(TextOf(values, L"ALARM_MELODY_TYPE")));
+    r.SetU16(alarm.soundIndex, static_cast<uint16_t>(NumberOf(values, L"ALARM_MELODY_INDEX")));
+    PutSoundFile(r, alarm.soundFile, values, L"ALARM_MELODY");
+}
+
 // Anniversaries and holidays come back every year or not, and may be lunar dates.
 void DecodeDayOfTheYear(const RecordBytes& r, size_t repeatCheck, const std::optional<size_t>& lunar, ColumnMap& map)
 {
@@ -541,30 +579,13 @@ void CKelvraOrg::EncodeSchedule(const ScheduleLayout& l, RecordBytes& r, ColumnC
 
 void CKelvraOrg::EncodeScheduleAlarm(const ScheduleLayout& l, RecordBytes& r, ColumnMap& values) const
 {
-    // The alarm is encoded whole: everything it leaves unset is zero.
-    r.SetU8(l.alarm.check, 0);
-    r.SetU32(l.alarm.before, 0);
-    r.SetU32(l.alarm.beforeType, 0);
-    r.SetU8(l.alarm.soundType, 0);
-    r.SetU16(l.alarm.soundIndex, 0);
-    r.SetNarrowText(l.alarm.soundFile, std::string_view());
     if (l.alarmDate) {
         r.SetU32(*l.alarmDate, 0);
         r.SetU32(*l.alarmTime, 0);
     }
-    if (l.mode) {
-        r.SetU8(l.mode->holidayCheck, Same(TextOf(values, L"ISHOLIDAY"), L"SET") ? 1 : 0);
-        r.SetU32(l.mode->alarmMode, 0);
-        r.SetU32(l.mode->customTerm, 0);
-        r.SetU32(l.mode->customType, 0);
-    }
-
-    std::wstring type = TextOf(values, L"ALARM_TYPE");
-    if (!l.alarmDate && (type == L"Target" || type == L"BeforeTarget")) {
-        type = L"None";
-        values.SetText(L"ALARM_TYPE", type);
-    }
-    if (type == L"None" || type.empty())
+    ClearAlarm(l.alarm, l.mode, r, values);
+    std::wstring type = EncodableAlarmType(l.alarmDate.has_value(), values);
+    if (type.empty())
         return;
     r.SetU8(l.alarm.check, 1);
     LONG value = NumberOf(values, L"ALARM_VALUE");
@@ -577,9 +598,7 @@ void CKelvraOrg::EncodeScheduleAlarm(const ScheduleLayout& l, RecordBytes& r, Co
         r.SetU32(l.alarm.before, static_cast<uint32_t>(value));
         r.SetU32(l.alarm.beforeType, AlarmUnitCode(type));
     }
-    r.SetU8(l.alarm.soundType, MelodyCode(TextOf(values, L"ALARM_MELODY_TYPE")));
-    r.SetU16(l.alarm.soundIndex, static_cast<uint16_t>(NumberOf(values, L"ALARM_MELODY_INDEX")));
-    PutSoundFile(r, l.alarm.soundFile, values, L"ALARM_MELODY");
+    PutAlarmSound(l.alarm, r, values);
 }
 
 void CKelvraOrg::EncodeRecurrence(const ScheduleLayout& l, RecordBytes& r, ColumnMap& values) const
@@ -695,27 +714,12 @@ void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, C
     if (changes.Changed({L"START_DATE"}))
         PutTime(r, l.date, values, L"START_DATE");
     if (changes.Changed(kAlarmColumns)) {
-        r.SetU8(l.alarm.check, 0);
-        r.SetU32(l.alarm.before, 0);
-        r.SetU32(l.alarm.beforeType, 0);
         r.SetU32(l.alarmTime, 0);
-        r.SetU8(l.alarm.soundType, 0);
-        r.SetU16(l.alarm.soundIndex, 0);
-        r.SetNarrowText(l.alarm.soundFile, std::string_view());
         if (l.alarmDate)
             r.SetU32(*l.alarmDate, 0);
-        if (l.mode) {
-            r.SetU8(l.mode->holidayCheck, Same(TextOf(values, L"ISHOLIDAY"), L"SET") ? 1 : 0);
-            r.SetU32(l.mode->alarmMode, 0);
-            r.SetU32(l.mode->customTerm, 0);
-            r.SetU32(l.mode->customType, 0);
-        }
-        std::wstring type = TextOf(values, L"ALARM_TYPE");
-        if (!l.alarmDate && (type == L"Target" || type == L"BeforeTarget")) {
-            type = L"None";
-            values.SetText(L"ALARM_TYPE", type);
-        }
-        if (type != L"None" && !type.empty()) {
+        ClearAlarm(l.alarm, l.mode, r, values);
+        std::wstring type = EncodableAlarmType(l.alarmDate.has_value(), values);
+        if (!type.empty()) {
             r.SetU8(l.alarm.check, 1);
             if (l.mode) {
                 EncodeAlarmMode(*l.mode, r, type, NumberOf(values, L"ALARM_VALUE"), values);
@@ -726,9 +730,7 @@ void CKelvraOrg::EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, C
             PutTime(r, l.alarmTime, values, L"ALARM_TARGET_DATE");
             if (l.alarmDate)
                 PutTime(r, *l.alarmDate, values, L"ALARM_TARGET_DATE");
-            r.SetU8(l.alarm.soundType, MelodyCode(TextOf(values, L"ALARM_MELODY_TYPE")));
-            r.SetU16(l.alarm.soundIndex, static_cast<uint16_t>(NumberOf(values, L"ALARM_MELODY_INDEX")));
-            PutSoundFile(r, l.alarm.soundFile, values, L"ALARM_MELODY");
+            PutAlarmSound(l.alarm, r, values);
         }
     }
     EncodeDayOfTheYear(r, l.repeatCheck, l.lunar, changes);
