@@ -36,15 +36,6 @@ std::string SizeText(uint64_t bytes)
     return text;
 }
 
-std::wstring FullPcPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH];
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    if (!length || length >= MAX_PATH)
-        throw InputError("cannot use the PC path " + NarrowUtf8(path));
-    return full;
-}
-
 bool IsPcFolder(const std::wstring& path)
 {
     DWORD attributes = GetFileAttributesW(path.c_str());

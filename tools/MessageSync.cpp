@@ -40,15 +40,6 @@ ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind)
     return item;
 }
 
-std::wstring FullPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH];
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-    if (!length || length >= MAX_PATH)
-        throw InputError("cannot find " + NarrowUtf8(path));
-    return full;
-}
-
 std::string SmsAsJson(IItem* sms)
 {
     std::wstring party = ColumnText(sms, L"SENDER");
@@ -159,7 +150,7 @@ void MessageSync::SendMms(const std::wstring& path)
     QELDATATYPE kind;
     ComPtr<IDataTable> table = Table(L"mms", kind);
     ComPtr<IItem> mms = NewItem(table.Get(), kind);
-    SetColumnText(mms.Get(), L"ATTACHMENT_FILE_PATH", FullPath(path));
+    SetColumnText(mms.Get(), L"ATTACHMENT_FILE_PATH", FullPcPath(path));
     ComPtr<IItem> unused;
     CheckCall(table->Execute(Bstr(L"").Get(), mms.Get(), unused.GetAddressOf()), "Sending the MMS");
 }

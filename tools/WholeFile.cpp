@@ -10,6 +10,15 @@
 
 namespace kelvra::tools {
 
+std::wstring FullPcPath(const std::wstring& path)
+{
+    wchar_t full[MAX_PATH];
+    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (!length || length >= MAX_PATH)
+        throw InputError("cannot use the PC path " + NarrowUtf8(path));
+    return full;
+}
+
 std::string ReadWhole(const std::wstring& path)
 {
     std::ifstream in(path.c_str(), std::ios::binary);

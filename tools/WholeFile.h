@@ -1,10 +1,13 @@
-// Files read and written whole, so that a failure never leaves a cut file behind.
+// PC files: their full paths, and files read and written whole, so that a failure
+// never leaves a cut file behind.
 #pragma once
 
 #include <string>
 
 namespace kelvra::tools {
 
+// The full form of a PC path, as the component needs it; InputError when there is none.
+std::wstring FullPcPath(const std::wstring& path);
 // The file's bytes; InputError when it cannot be read.
 std::string ReadWhole(const std::wstring& path);
 // Writes next to the file and then replaces it, so that a failed write never leaves a
