@@ -3,7 +3,6 @@
 #include <cwctype>
 
 #include "CapabilityDocuments.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "KelvraBase.h"

@@ -1,7 +1,6 @@
 #include "DataTableKelvraFile.h"
 
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "ItemKelvraFile.h"
 #include "ItemKelvraFileInfo.h"

@@ -1,14 +1,14 @@
 #include "DataTableKelvraBase.h"
 
+#include "AgentService.h"
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "Errors.h"
 
 namespace kelvra {
 
 CDataTableKelvraBase::~CDataTableKelvraBase() = default;
 
-void CDataTableKelvraBase::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+void CDataTableKelvraBase::Initialize(DeviceDataOwner* owner, ITAMConnection* connection)
 {
     DebugLog(L"%ls", L"CDataTableKelvraBase::Initialize");
     m_owner = owner;
@@ -30,7 +30,7 @@ void CDataTableKelvraBase::Detach()
     m_listing = false;
 }
 
-CDeviceDataKELVRA& CDataTableKelvraBase::Owner() const
+DeviceDataOwner& CDataTableKelvraBase::Owner() const
 {
     if (m_detached || !m_owner)
         ThrowComError(E_UNEXPECTED, L"The device data object this table belongs to has been released");

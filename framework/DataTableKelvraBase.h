@@ -7,6 +7,7 @@
 
 #include "ColumnsKelvra.h"
 #include "ComObject.h"
+#include "DeviceDataOwner.h"
 #include "Errors.h"
 #include "ItemKelvraBase.h"
 #include "QELKELVRA.h"
@@ -14,7 +15,6 @@
 
 namespace kelvra {
 
-class CDeviceDataKELVRA;
 
 class CDataTableKelvraBase {
 public:
@@ -46,7 +46,7 @@ public:
     virtual HRESULT STDMETHODCALLTYPE GetDeviceFreeSize() = 0;
 
     // Ties the table to its owner and the agent connection and obtains the agent.
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection);
     // The owner is going away: the table lets go of it and of the agent, and every
     // operation that needs them fails cleanly from now on.
     virtual void Detach();
@@ -116,10 +116,10 @@ protected:
     static ColumnMap MapOfItem(CItemKelvraBase& item);
 
     // The owner and the agent, or a clear failure once the owner has gone.
-    CDeviceDataKELVRA& Owner() const;
+    DeviceDataOwner& Owner() const;
     ITAMAgent* RequireAgent() const;
 
-    CDeviceDataKELVRA* m_owner = nullptr;  // not counted: the owner holds the table and detaches it
+    DeviceDataOwner* m_owner = nullptr;  // not counted: the owner holds the table and detaches it
     ComPtr<ITAMConnection> m_connection;
     ComPtr<CColumnsKelvra> m_columns;
     ComPtr<ITAMAgent> m_agent;

@@ -3,7 +3,6 @@
 #include <numeric>
 
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "ItemKelvraMMS.h"
 #include "MmsFiles.h"

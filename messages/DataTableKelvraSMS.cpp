@@ -1,7 +1,6 @@
 #include "DataTableKelvraSMS.h"
 
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "ItemKelvraSMS.h"
 #include "Platform.h"
@@ -22,7 +21,7 @@ CDataTableKelvraSMS::CDataTableKelvraSMS()
     m_columns = CItemKelvraSMS::CreateColumns();
 }
 
-void CDataTableKelvraSMS::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+void CDataTableKelvraSMS::Initialize(DeviceDataOwner* owner, ITAMConnection* connection)
 {
     CDataTableKelvraBase::Initialize(owner, connection);
     m_settings = SmsSettings::Load(owner->Model());

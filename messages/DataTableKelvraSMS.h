@@ -16,7 +16,7 @@ class CDataTableKelvraSMS : public CDataTableKelvra<CDataTableKelvraSMS> {
 public:
     CDataTableKelvraSMS();
 
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection);
     void Detach() override;
     // Asks the model database whether the handset has two cards.
     void AskDualCard(IModelDatabase* models);

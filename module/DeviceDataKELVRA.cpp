@@ -1,5 +1,6 @@
 #include "DeviceDataKELVRA.h"
 
+#include "AgentService.h"
 #include "DataTableKelvraCard.h"
 #include "DataTableKelvraFile.h"
 #include "DataTableKelvraMMS.h"
@@ -21,28 +22,7 @@ namespace {
 
 constexpr DISPID kProgressDispid = 17;
 
-// Queries an interface; E_NOINTERFACE leaves the result empty, any other failure throws.
-template <class Interface>
-ComPtr<Interface> QueryOrEmpty(IUnknown* object)
-{
-    ComPtr<Interface> result;
-    if (!object)
-        return result;
-    HRESULT hr = object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.GetAddressOf()));
-    if (FAILED(hr) && hr != E_NOINTERFACE)
-        ThrowComError(hr, L"The object handed to the component could not be queried");
-    return result;
-}
-
 }  // namespace
-
-ComPtr<ITAMAgent> GetAgentService(ITAMConnection* connection)
-{
-    RequirePointer(connection, L"The device agent connection");
-    ComPtr<IUnknown> service;
-    Check(connection->GetService(SID_TAMAgent, &service), connection);
-    return QueryOrEmpty<ITAMAgent>(service.Get());
-}
 
 CDeviceDataKELVRA::CDeviceDataKELVRA()
     : m_dispatchEvents(this, DIID__IDeviceDataEvents, true), m_interfaceEvents(this, IID_IDeviceDataEvents, false)

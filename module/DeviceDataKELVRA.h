@@ -11,6 +11,7 @@
 #include "ComObject.h"
 #include "ComTypes.h"
 #include "ConnectionPoint.h"
+#include "DeviceDataOwner.h"
 #include "DeviceDataProfile.h"
 #include "ModelDatabase.h"
 #include "ModelProfile.h"
@@ -23,7 +24,8 @@ class CDataTableKelvraBase;
 
 class CDeviceDataKELVRA
     : public ComObject<CDeviceDataKELVRA, DispatchImpl<IDeviceData>, IDeviceDataProfile, IConnectionPointContainer,
-                       ISupportErrorInfo> {
+                       ISupportErrorInfo>,
+      public DeviceDataOwner {
 public:
     static constexpr bool kAggregatable = true;
 
@@ -51,12 +53,12 @@ public:
 
     // Tells every connected sink how far a file copy has come; a sink clears the
     // continue flag to ask for the copy to be cancelled.
-    HRESULT FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag);
+    HRESULT FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag) override;
 
     // What the tables and codecs read through their back pointer.
-    ModelProfile& Model() { return m_model; }
+    ModelProfile& Model() override { return m_model; }
     ITAMAgent* Agent() const { return m_spAgent.Get(); }
-    IModelDatabase* ModelDatabase() const { return m_spModelDB.Get(); }
+    IModelDatabase* ModelDatabase() const override { return m_spModelDB.Get(); }
 
 private:
     // A table as the host sees it, and as this object detaches it when it goes away.
@@ -86,8 +88,5 @@ private:
     ConnectionPoint m_dispatchEvents;
     ConnectionPoint m_interfaceEvents;
 };
-
-// The agent's service identifier, asked of the connection by the object and every table.
-ComPtr<ITAMAgent> GetAgentService(ITAMConnection* connection);
 
 }  // namespace kelvra

@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "ItemKelvraSchedule.h"
@@ -23,7 +22,7 @@ CDataTableKelvraSchedule::CDataTableKelvraSchedule()
     m_columns = CItemKelvraSchedule::CreateColumns();
 }
 
-void CDataTableKelvraSchedule::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+void CDataTableKelvraSchedule::Initialize(DeviceDataOwner* owner, ITAMConnection* connection)
 {
     CDataTableKelvraBase::Initialize(owner, connection);
     m_settings = OrganizerSettings::Load(owner->Model());

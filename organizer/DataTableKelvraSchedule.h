@@ -18,7 +18,7 @@ public:
 
     CDataTableKelvraSchedule();
 
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection);
     void Detach() override;
 
     STDMETHODIMP ListItemsAllBegin() override;

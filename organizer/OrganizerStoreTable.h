@@ -9,7 +9,6 @@
 
 #include "DataTableKelvraBase.h"
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "KelvraOrg.h"
@@ -31,7 +30,7 @@ class COrganizerStoreTable : public CDataTableKelvra<Derived> {
 public:
     COrganizerStoreTable() { this->m_columns = Item::CreateColumns(); }
 
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection)
     {
         Base::Initialize(owner, connection);
         m_settings = OrganizerSettings::Load(owner->Model());

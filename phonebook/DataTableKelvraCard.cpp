@@ -5,7 +5,6 @@
 #include "ByteCursor.h"
 #include "ColumnChanges.h"
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "ItemKelvraCardPhonebook.h"
@@ -31,7 +30,7 @@ CDataTableKelvraCard::CDataTableKelvraCard()
     m_columns = CItemKelvraCardPhonebook::CreateColumns();
 }
 
-void CDataTableKelvraCard::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection, uint32_t cardKind)
+void CDataTableKelvraCard::Initialize(DeviceDataOwner* owner, ITAMConnection* connection, uint32_t cardKind)
 {
     CDataTableKelvraBase::Initialize(owner, connection);
     ModelProfile& profile = owner->Model();

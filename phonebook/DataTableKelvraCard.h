@@ -14,7 +14,7 @@ class CDataTableKelvraCard : public CDataTableKelvra<CDataTableKelvraCard> {
 public:
     CDataTableKelvraCard();
 
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection, uint32_t cardKind);
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection, uint32_t cardKind);
     uint32_t CardKind() const { return m_cardKind; }
 
     STDMETHODIMP ListItemsAllBegin() override;

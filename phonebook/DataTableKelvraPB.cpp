@@ -4,7 +4,6 @@
 #include <cwchar>
 
 #include "DebugLog.h"
-#include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "ItemKelvraPBGroup.h"
@@ -27,7 +26,7 @@ CDataTableKelvraPB::CDataTableKelvraPB()
     m_groupColumns = CItemKelvraPBGroup::CreateColumns();
 }
 
-void CDataTableKelvraPB::Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection)
+void CDataTableKelvraPB::Initialize(DeviceDataOwner* owner, ITAMConnection* connection)
 {
     CDataTableKelvraBase::Initialize(owner, connection);
     m_settings = PhonebookSettings::Load(owner->Model());

@@ -19,7 +19,7 @@ public:
 
     CDataTableKelvraPB();
 
-    void Initialize(CDeviceDataKELVRA* owner, ITAMConnection* connection);
+    void Initialize(DeviceDataOwner* owner, ITAMConnection* connection);
     void Detach() override;
     void SetModelDatabase(IModelDatabase* models) { m_models = models; }
     void SetSpeedDialReceiver(SpeedDialReceiver receiver) { m_speedDialReceiver = std::move(receiver); }
