@@ -12,13 +12,10 @@ namespace {
 template <class Layout>
 void EncodeTexts(const Layout& l, const TextField& title, RecordBytes& r, ColumnChanges& changes)
 {
-    ColumnMap& values = changes.Values();
     // TYPE must be a number even though the record keeps no kind of its own.
-    values.Number(L"TYPE");
-    if (changes.Changed({L"SUBJECT"}))
-        PutWide(r, title, values, L"SUBJECT");
-    if (changes.Changed({L"DETAIL"}))
-        PutWide(r, l.details, values, L"DETAIL");
+    changes.Values().Number(L"TYPE");
+    PutChangedWide(r, title, changes, L"SUBJECT");
+    PutChangedWide(r, l.details, changes, L"DETAIL");
 }
 
 }  // namespace
@@ -36,22 +33,17 @@ void DecodeSchedule(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& ma
 
 void EncodeSchedule(const ScheduleLayout& l, RecordBytes& r, ColumnChanges& changes)
 {
-    ColumnMap& values = changes.Values();
     EncodeTexts(l, l.title, r, changes);
-    if (changes.Changed({L"LOCATION"}))
-        PutWide(r, l.location, values, L"LOCATION");
-    if (changes.Changed({L"START_DATE"})) {
-        PutTime(r, l.startDate, values, L"START_DATE");
-        PutTime(r, l.startTime, values, L"START_DATE");
-    }
-    if (changes.Changed({L"END_DATE"})) {
-        PutTime(r, l.endDate, values, L"END_DATE");
-        PutTime(r, l.endTime, values, L"END_DATE");
-    }
+    PutChangedWide(r, l.location, changes, L"LOCATION");
+    // Both the date and the time field of the start and the end hold the whole time.
+    for (size_t at : {l.startDate, l.startTime})
+        PutChangedTime(r, at, changes, L"START_DATE");
+    for (size_t at : {l.endDate, l.endTime})
+        PutChangedTime(r, at, changes, L"END_DATE");
     EncodeCalendarAlarm(CalendarAlarmFields::Of(l), r, changes);
     EncodeRecurrence(l, r, changes);
-    values.SetValue(L"PRIORITY", VT_I4, 1);
-    values.SetValue(L"DONE_STATE", VT_I4, 0);
+    changes.Values().SetValue(L"PRIORITY", VT_I4, 1);
+    changes.Values().SetValue(L"DONE_STATE", VT_I4, 0);
 }
 
 void DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes& r, ColumnMap& map)
@@ -66,8 +58,7 @@ void DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes& r, ColumnM
 void EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, ColumnChanges& changes)
 {
     EncodeTexts(l, l.text, r, changes);
-    if (changes.Changed({L"START_DATE"}))
-        PutTime(r, l.date, changes.Values(), L"START_DATE");
+    PutChangedTime(r, l.date, changes, L"START_DATE");
     EncodeCalendarAlarm(CalendarAlarmFields::Of(l, l.date), r, changes);
     EncodeDayOfTheYear(r, l.repeatCheck, l.lunar, changes);
 }
@@ -83,8 +74,7 @@ void DecodeHoliday(const HolidayLayout& l, const RecordBytes& r, ColumnMap& map)
 void EncodeHoliday(const HolidayLayout& l, RecordBytes& r, ColumnChanges& changes)
 {
     EncodeTexts(l, l.title, r, changes);
-    if (changes.Changed({L"START_DATE"}))
-        PutTime(r, l.date, changes.Values(), L"START_DATE");
+    PutChangedTime(r, l.date, changes, L"START_DATE");
     EncodeDayOfTheYear(r, l.repeatCheck, l.lunar, changes);
 }
 
@@ -97,14 +87,10 @@ void DecodeEvent(const EventLayout& l, const RecordBytes& r, ColumnMap& map)
 
 void EncodeEvent(const EventLayout& l, RecordBytes& r, ColumnChanges& changes)
 {
-    ColumnMap& values = changes.Values();
-    values.Number(L"TYPE");
-    if (changes.Changed({L"SUBJECT"}))
-        PutWide(r, l.text, values, L"SUBJECT");
-    if (changes.Changed({L"START_DATE"}))
-        PutTime(r, l.startDate, values, L"START_DATE");
-    if (changes.Changed({L"END_DATE"}))
-        PutTime(r, l.endDate, values, L"END_DATE");
+    changes.Values().Number(L"TYPE");
+    PutChangedWide(r, l.text, changes, L"SUBJECT");
+    PutChangedTime(r, l.startDate, changes, L"START_DATE");
+    PutChangedTime(r, l.endDate, changes, L"END_DATE");
 }
 
 }  // namespace kelvra::org

@@ -54,6 +54,7 @@ private:
     OrganizerPlaces Places(OrgKind kind) const;
     // The first place of the kind that neither the handset nor this table holds.
     uint32_t FreeIndex(OrgKind kind);
+    // A change of kind: the entry goes to the first free place of its new kind.
     void Move(CItemKelvraBase& item, const ColumnMap& given, OrgKind oldKind, uint32_t index, OrgKind newKind);
     bool OldRecordStays(OrgKind kind, uint32_t index);
     void Forget(OrgKind kind, uint32_t index);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ColumnChanges.h"
 #include "Errors.h"
 #include "HandsetTime.h"
 
@@ -67,6 +66,18 @@ void PutWide(RecordBytes& r, const TextField& field, ColumnMap& values, const st
 {
     r.SetWideText(field, TextOf(values, column));
     values.SetText(column, r.WideText(field));
+}
+
+void PutChangedTime(RecordBytes& r, size_t offset, const ColumnChanges& changes, const std::wstring& column)
+{
+    if (changes.Changed({column}))
+        PutTime(r, offset, changes.Values(), column);
+}
+
+void PutChangedWide(RecordBytes& r, const TextField& field, ColumnChanges& changes, const std::wstring& column)
+{
+    if (changes.Changed({column}))
+        PutWide(r, field, changes.Values(), column);
 }
 
 std::wstring SoundFileOf(const RecordBytes& r, const TextField& field)

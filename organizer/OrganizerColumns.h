@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ColumnChanges.h"
 #include "ColumnMap.h"
 #include "RecordBytes.h"
 
@@ -31,6 +32,9 @@ void SetNull(ColumnMap& map, const std::wstring& name);
 void PutTime(RecordBytes& r, size_t offset, const ColumnMap& values, const std::wstring& column);
 // A text column into its field; the column then holds the text as stored.
 void PutWide(RecordBytes& r, const TextField& field, ColumnMap& values, const std::wstring& column);
+// The same for a column whose field the changes name, and only then.
+void PutChangedTime(RecordBytes& r, size_t offset, const ColumnChanges& changes, const std::wstring& column);
+void PutChangedWide(RecordBytes& r, const TextField& field, ColumnChanges& changes, const std::wstring& column);
 // A sound file name: UTF-8 up to its first zero byte.
 std::wstring SoundFileOf(const RecordBytes& r, const TextField& field);
 // A sound file name in UTF-8, cut at a character boundary; the column then holds it as stored.

@@ -99,14 +99,10 @@ void EncodeTask(const TaskLayout& l, RecordBytes& r, ColumnChanges& changes)
     ColumnMap& values = changes.Values();
     if (changes.Changed({L"DONE_STATE"}))
         r.SetU8(l.finished, SameText(TextOf(values, L"DONE_STATE"), L"Done") ? 1 : 0);
-    if (changes.Changed({L"SUBJECT"}))
-        PutWide(r, l.title, values, L"SUBJECT");
-    if (changes.Changed({L"DETAIL"}))
-        PutWide(r, l.details, values, L"DETAIL");
-    if (changes.Changed({L"START_DATE"}))
-        PutTime(r, l.startDate, values, L"START_DATE");
-    if (changes.Changed({L"END_DATE"}))
-        PutTime(r, l.dueDate, values, L"END_DATE");
+    PutChangedWide(r, l.title, changes, L"SUBJECT");
+    PutChangedWide(r, l.details, changes, L"DETAIL");
+    PutChangedTime(r, l.startDate, changes, L"START_DATE");
+    PutChangedTime(r, l.dueDate, changes, L"END_DATE");
     if (changes.Changed({L"ALARM_TYPE", L"ALARM_VALUE", L"ALARM_TIME", L"START_DATE", L"END_DATE"}))
         EncodeTaskAlarm(l, r, values);
     if (changes.Changed({L"PRIORITY"})) {
@@ -124,11 +120,9 @@ void DecodeMemo(const MemoLayout& l, const RecordBytes& r, ColumnMap& map)
 
 void EncodeMemo(const MemoLayout& l, RecordBytes& r, ColumnChanges& changes)
 {
-    ColumnMap& values = changes.Values();
-    if (changes.Changed({L"DETAIL"}))
-        PutWide(r, l.text, values, L"DETAIL");
-    if (l.saveTime && changes.Changed({L"CREATE_DATE"}))
-        PutTime(r, *l.saveTime, values, L"CREATE_DATE");
+    PutChangedWide(r, l.text, changes, L"DETAIL");
+    if (l.saveTime)
+        PutChangedTime(r, *l.saveTime, changes, L"CREATE_DATE");
 }
 
 }  // namespace kelvra::org

@@ -661,46 +661,28 @@ std::vector<Memo> MemoRecords(Family f)
 
 // ---- The handsets and the round trip ------------------------------------------------
 
-// A handset of a built-in model, or of another model name with a built-in model's
-// profile, fetched from the handset as a model without a built-in profile is.
-struct FamilyHandset {
-    ComPtr<CDeviceDataKELVRA> device = CDeviceDataKELVRA::Make();
-    ComPtr<sim::SimConnection> connection = sim::SimConnection::Make();
-    ComPtr<sim::SimModelDatabase> models = sim::SimModelDatabase::Make();
-
-    FamilyHandset(int resource, const char* otherName)
+// A handset of another model name with a built-in model's profile, fetched from the
+// handset as the profile of a model without a built-in one is. The handset checks no
+// record sizes.
+struct RenamedModelHandset : Handset {
+    RenamedModelHandset(int resource, const char* name) : Handset(resource)
     {
-        if (otherName) {
-            Handset builtIn(resource);
-            std::ifstream file(builtIn.device->Model().path.c_str(), std::ios::binary);
-            std::stringstream text;
-            text << file.rdbuf();
-            std::string ini = text.str();
-            size_t at = ini.find("PhoneModel = ");
-            EXPECT_NE(std::string::npos, at);
-            ini.replace(at, ini.find_first_of("\r\n", at) - at, std::string("PhoneModel = ") + otherName);
-            std::wstring root = MakeTempFolder(L"lunar-handset");
-            std::ofstream(std::string(root.begin(), root.end()) + "\\PhoneInfo.ini", std::ios::binary) << ini;
-            connection->put_FileRoot(Bstr(root).Get());
-            Answer(L"PhoneInfo.FromRes", L"false");
-            Answer(L"PhoneInfo.FilePath", L"/PhoneInfo.ini");
-        } else {
-            Answer(L"PhoneInfo.FromRes", L"true");
-            Answer(L"PhoneInfo.ResID", std::to_wstring(resource).c_str());
-            // The handset refuses a record that is not its model's size.
-            EXPECT_EQ(S_OK, connection->put_Model(resource));
-        }
+        std::ifstream file(device->Model().path.c_str(), std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        std::string ini = text.str();
+        size_t at = ini.find("PhoneModel = ");
+        EXPECT_NE(std::string::npos, at);
+        ini.replace(at, ini.find_first_of("\r\n", at) - at, std::string("PhoneModel = ") + name);
+        std::wstring root = MakeTempFolder(L"renamed-model");
+        std::ofstream(std::string(root.begin(), root.end()) + "\\PhoneInfo.ini", std::ios::binary) << ini;
+        connection->put_FileRoot(Bstr(root).Get());
+        Answer(L"PhoneInfo.FromRes", L"false");
+        Answer(L"PhoneInfo.FilePath", L"/PhoneInfo.ini");
+        device = CDeviceDataKELVRA::Make();
         EXPECT_EQ(S_OK, device->SetConneciton(static_cast<ISimHandset*>(connection.Get()),
                                               static_cast<ISimModelDatabase*>(models.Get())));
         EXPECT_EQ(S_OK, device->ListDataTable());
-    }
-    void Answer(const wchar_t* key, const wchar_t* value) { models->SetValue(Bstr(key).Get(), Bstr(value).Get()); }
-    sim::SimHandset& Sim() { return connection->State().handset; }
-    ComPtr<IDataTable> Table(DATATABLE_SUID id)
-    {
-        ComPtr<IDataTable> table;
-        EXPECT_EQ(S_OK, device->GetDataTable(id, table.GetAddressOf()));
-        return table;
     }
 };
 
@@ -731,7 +713,7 @@ struct Store {
 // Puts the records on the handset a batch at a time, lists them, writes each back
 // unchanged and copies each onto a fresh record.
 template <class Record>
-void RoundTrip(FamilyHandset& h, const Store& store, Family f, const std::vector<Record>& records)
+void RoundTrip(Handset& h, const Store& store, Family f, const std::vector<Record>& records)
 {
     ComPtr<IDataTable> table = h.Table(store.table);
     size_t checked = 0;
@@ -777,7 +759,7 @@ TEST(OrganizerRoundTrip, ScheduleShapedRecordsOfEveryFamily)
     for (Model m : {Model{Family::Ordinary, 202}, Model{Family::FModel, 210}, Model{Family::Extended, 211},
                     Model{Family::Compact, 218}}) {
         SCOPED_TRACE(Name(m.family));
-        FamilyHandset h(m.resource, nullptr);
+        OrgHandset h(m.resource);
         std::vector<Schedule> records = ScheduleRecords(m.family);
         RoundTrip(h, {DTID_CALENDAR, 3, 0, m.family == Family::Compact ? 10u : 50u}, m.family, records);
         if (m.family == Family::Ordinary || m.family == Family::FModel) {
@@ -796,7 +778,7 @@ TEST(OrganizerRoundTrip, AnniversariesHolidaysAndEvents)
     for (auto [family, resource] : {std::pair{Family::Ordinary, 202}, std::pair{Family::FModel, 210},
                                     std::pair{Family::Extended, 211}, std::pair{Family::Compact, 218}}) {
         SCOPED_TRACE(Name(family));
-        FamilyHandset h(resource, nullptr);
+        OrgHandset h(resource);
         RoundTrip(h, {DTID_CALENDAR, 7, 10000, family == Family::Compact ? 10u : 25u}, family,
                   AnniversaryRecords(family));
         if (family == Family::Ordinary || family == Family::FModel)
@@ -805,19 +787,19 @@ TEST(OrganizerRoundTrip, AnniversariesHolidaysAndEvents)
             RoundTrip(h, {DTID_CALENDAR, 6, 50000, 10}, family, EventRecords(family));
     }
     // A lunar model: the KTM-A280's profile under the name of the KTM-A270.
-    FamilyHandset lunar(202, "KTM-A270");
+    RenamedModelHandset lunar(202, "KTM-A270");
     RoundTrip(lunar, {DTID_CALENDAR, 7, 10000, 25}, Family::Lunar, AnniversaryRecords(Family::Lunar));
     RoundTrip(lunar, {DTID_CALENDAR, 42, 20000, 25}, Family::Lunar, HolidayRecords(Family::Lunar));
 }
 
 TEST(OrganizerRoundTrip, TasksAndMemos)
 {
-    FamilyHandset extended(211, nullptr);
+    OrgHandset extended(211);
     RoundTrip(extended, {DTID_TASK, 5, 0, 50}, Family::Extended, TaskRecords(Family::Extended));
     RoundTrip(extended, {DTID_MEMO, 4, 0, 25}, Family::Extended, MemoRecords(Family::Extended));
     for (auto [family, resource] : {std::pair{Family::Ordinary, 202}, std::pair{Family::Compact, 218}}) {
         SCOPED_TRACE(Name(family));
-        FamilyHandset h(resource, nullptr);
+        OrgHandset h(resource);
         RoundTrip(h, {DTID_MEMO, 4, 0, 25}, family, MemoRecords(family));
     }
 }
