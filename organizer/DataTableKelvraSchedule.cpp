@@ -7,6 +7,7 @@
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "ItemKelvraSchedule.h"
+#include "OrganizerPlaces.h"
 
 namespace kelvra {
 
@@ -43,22 +44,24 @@ CKelvraOrg& CDataTableKelvraSchedule::Codec()
     return *m_codec;
 }
 
+OrganizerPlaces CDataTableKelvraSchedule::Places(OrgKind kind) const
+{
+    const KindParameters& params = m_settings.Kind(kind);
+    return OrganizerPlaces::Of(params.startIndex, params.maxCount, kKindSpan);
+}
+
 void CDataTableKelvraSchedule::LoadIndexLists()
 {
     for (int k = 0; k < kOrgKindCount; ++k) {
-        KindState& state = m_kinds[static_cast<size_t>(k)];
+        OrgKind kind = static_cast<OrgKind>(k);
+        KindState& state = State(kind);
         state = KindState();
-        const KindParameters& kind = m_settings.kinds[static_cast<size_t>(k)];
-        if (!kind.present)
+        if (!m_settings.Kind(kind).present)
             continue;
-        uint32_t most = static_cast<uint32_t>(std::max<LONG>(0, kind.maxCount));
-        state.count = Codec().LoadIndexList(kind.store, std::max(most, 1u), state.used);
-        // An index a SUID cannot name is no record this table can show or change.
-        state.used.erase(std::remove_if(state.used.begin(), state.used.end(),
-                                        [](uint32_t index) { return index >= static_cast<uint32_t>(kKindSpan); }),
-                         state.used.end());
-        // A listing never runs past the indexes the handset named.
-        state.count = std::min<uint32_t>(state.count, static_cast<uint32_t>(state.used.size()));
+        std::vector<uint32_t> listed;
+        Codec().LoadIndexList(StoreOfKind(kind), listed);
+        state.used = Places(kind).Usable(listed);
+        state.count = static_cast<uint32_t>(state.used.size());
     }
     m_kind = 0;
 }
@@ -87,7 +90,7 @@ STDMETHODIMP CDataTableKelvraSchedule::NextItem(IItem** item)
             return E_POINTER;
         *item = nullptr;
         if (!Listing())
-            return Passed() >= TotalCount() ? S_OK : E_FAIL;
+            return S_OK;  // no listing open: no item
         while (m_kind < kOrgKindCount && m_kinds[static_cast<size_t>(m_kind)].cursor >=
                                              m_kinds[static_cast<size_t>(m_kind)].count)
             ++m_kind;
@@ -158,9 +161,8 @@ OrgKind CDataTableKelvraSchedule::KindOfSuid(SUID suid, uint32_t& index) const
 {
     if (suid >= 0 && suid < kOrgKindCount * kKindSpan) {
         OrgKind kind = static_cast<OrgKind>(suid / kKindSpan);
-        const KindParameters& params = m_settings.Kind(kind);
         LONG place = suid % kKindSpan;
-        if (params.present && place >= std::max<LONG>(0, params.startIndex) && place < params.maxCount) {
+        if (m_settings.Kind(kind).present && Places(kind).Holds(place)) {
             index = static_cast<uint32_t>(place);
             return kind;
         }
@@ -179,11 +181,7 @@ std::wstring CDataTableKelvraSchedule::TypeText(OrgKind kind) const
 // any, are never overwritten.
 uint32_t CDataTableKelvraSchedule::FreeIndex(OrgKind kind)
 {
-    const KindParameters& params = m_settings.Kind(kind);
-    std::vector<uint32_t> used;
-    Codec().LoadIndexList(params.store, static_cast<uint32_t>(std::max<LONG>(1, params.maxCount)), used);
-    used.insert(used.end(), State(kind).used.begin(), State(kind).used.end());
-    return CKelvraOrg::FindFreeIndex(params.startIndex, params.maxCount, used);
+    return Places(kind).Free(Codec().UsedIndexes(StoreOfKind(kind)), State(kind).used);
 }
 
 // Whether the handset still lists the record after a delete that failed. When that
@@ -193,8 +191,7 @@ bool CDataTableKelvraSchedule::OldRecordStays(OrgKind kind, uint32_t index)
     std::exception_ptr failure = std::current_exception();
     std::vector<uint32_t> left;
     try {
-        const KindParameters& params = m_settings.Kind(kind);
-        Codec().LoadIndexList(params.store, static_cast<uint32_t>(std::max<LONG>(1, params.maxCount)), left);
+        left = Codec().UsedIndexes(StoreOfKind(kind));
     } catch (...) {
         std::rethrow_exception(failure);
     }
@@ -274,33 +271,46 @@ STDMETHODIMP CDataTableKelvraSchedule::UpdateItem(IItem* item)
             map.SetValue(L"SUID", VT_I4, static_cast<LONG>(index));
             Codec().WriteOrganizerRecord(oldKind, map, false);
             FillFromHandset(own, map, oldKind, index);
-            return S_OK;
+        } else {
+            Move(own, map, oldKind, index, newKind);
         }
-        // A change of kind moves the record: the new one is written before the old one
-        // goes, so a full kind or a failed write leaves the entry where it was.
-        uint32_t newIndex = FreeIndex(newKind);
-        map.SetValue(L"SUID", VT_I4, static_cast<LONG>(newIndex));
-        Codec().WriteOrganizerRecord(newKind, map, true);
-        Remember(newKind, newIndex);
-        try {
-            Codec().DeleteRecord(index, StoreOfKind(oldKind));
-        } catch (...) {
-            if (OldRecordStays(oldKind, index)) {
-                // The entry must not be kept twice: the new copy goes again.
-                try {
-                    Codec().DeleteRecord(newIndex, StoreOfKind(newKind));
-                    Forget(newKind, newIndex);
-                } catch (...) {
-                }
-                throw;
-            }
-            // The handset deleted the old record and only its answer went wrong: the
-            // entry has moved.
-        }
-        Forget(oldKind, index);
-        FillFromHandset(own, map, newKind, newIndex);
         return S_OK;
     });
+}
+
+// A change of kind moves the entry: the new record is the old one as the handset holds
+// it with the item's set columns over it. It is written before the old one goes, so a
+// full kind or a failed write leaves the entry where it was; a failed delete takes the
+// new one away again, so the entry is never kept twice nor lost.
+void CDataTableKelvraSchedule::Move(CItemKelvraBase& item, const ColumnMap& given, OrgKind oldKind, uint32_t index,
+                                    OrgKind newKind)
+{
+    uint32_t newIndex = FreeIndex(newKind);
+    ColumnMap held;
+    Codec().ReadOrganizerRecord(oldKind, index, held);
+    ColumnMap map = ColumnChanges::ForRecord(given, held).Values();
+    map.SetValue(L"SUID", VT_I4, static_cast<LONG>(newIndex));
+    Codec().WriteOrganizerRecord(newKind, map, true);
+    Remember(newKind, newIndex);
+    try {
+        Codec().DeleteRecord(index, StoreOfKind(oldKind));
+    } catch (...) {
+        if (OldRecordStays(oldKind, index)) {
+            try {
+                Codec().DeleteRecord(newIndex, StoreOfKind(newKind));
+                Forget(newKind, newIndex);
+            } catch (...) {
+            }
+        } else {
+            // The handset deleted the old record and only its answer went wrong: the
+            // entry has moved, and the item names its new place for the next update.
+            Forget(oldKind, index);
+            item.SetSuid(static_cast<SUID>(newKind) * kKindSpan + static_cast<SUID>(newIndex), 0);
+        }
+        throw;
+    }
+    Forget(oldKind, index);
+    FillFromHandset(item, map, newKind, newIndex);
 }
 
 STDMETHODIMP CDataTableKelvraSchedule::DeleteItem(IItem* item)

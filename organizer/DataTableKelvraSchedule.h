@@ -8,6 +8,7 @@
 
 #include "DataTableKelvraBase.h"
 #include "KelvraOrg.h"
+#include "OrganizerPlaces.h"
 #include "OrganizerSettings.h"
 
 namespace kelvra {
@@ -49,8 +50,12 @@ private:
     std::wstring TypeText(OrgKind kind) const;
     // The item shows the record as the handset now holds it.
     void FillFromHandset(CItemKelvraBase& item, ColumnMap& written, OrgKind kind, uint32_t index);
+    // The places of a kind this table works with (OrganizerPlaces).
+    OrganizerPlaces Places(OrgKind kind) const;
     // The first place of the kind that neither the handset nor this table holds.
     uint32_t FreeIndex(OrgKind kind);
+    // A change of kind: the entry goes to the first free place of its new kind.
+    void Move(CItemKelvraBase& item, const ColumnMap& given, OrgKind oldKind, uint32_t index, OrgKind newKind);
     bool OldRecordStays(OrgKind kind, uint32_t index);
     void Forget(OrgKind kind, uint32_t index);
     void Remember(OrgKind kind, uint32_t index);

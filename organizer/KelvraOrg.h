@@ -1,5 +1,6 @@
 // The organizer's device link: calendar records of six kinds, tasks and memos between
-// the handset's records and column maps.
+// the handset's records and column maps. The records' layouts are in OrganizerLayouts,
+// their fields' meaning in CalendarRecords and TaskAndMemoRecords.
 #pragma once
 
 #include <string>
@@ -17,19 +18,25 @@ class CKelvraOrg : public CKelvraBase {
 public:
     static constexpr uint32_t kMemoStore = 4;
     static constexpr uint32_t kTaskStore = 5;
+    // The most indexes a store can list: each is a u16.
+    static constexpr uint32_t kMostIndexes = 0x10000;
 
     CKelvraOrg(ITAMAgent* agent, const OrganizerSettings& settings);
 
-    // The used indexes of a store as the handset lists them, at most maxCount; returns
-    // the number of records the handset counts.
-    uint32_t LoadIndexList(uint32_t store, uint32_t maxCount, std::vector<uint32_t>& indexes);
+    // The used indexes of a store as the handset lists them, all of them; returns the
+    // number of records the handset counts. No list is asked for when it counts none.
+    uint32_t LoadIndexList(uint32_t store, std::vector<uint32_t>& indexes);
+    // The used indexes of a store, asked for without a count first.
+    std::vector<uint32_t> UsedIndexes(uint32_t store);
 
-    // Reads a calendar record; the map's "SUID" is the bare handset index.
+    // Reads a calendar record; the map's "SUID" is the record's place, the bare handset
+    // index, whatever its own index field holds.
     void ReadOrganizerRecord(OrgKind kind, uint32_t index, ColumnMap& map);
-    // Writes the calendar record at the map's "SUID" (the bare handset index). A new
-    // record is encoded whole; an update starts from the record the handset holds and
-    // changes only the fields whose columns the map sets to other values. The map
-    // afterwards holds what was stored (texts as cut to their fields).
+    // Writes the calendar record at the map's "SUID" (the bare handset index), which
+    // also goes into its index field. A new record is encoded whole; an update starts
+    // from the record the handset holds and changes only the fields whose columns the
+    // map sets to other values. The map afterwards holds what was stored (texts as cut
+    // to their fields).
     void WriteOrganizerRecord(OrgKind kind, ColumnMap& map, bool creating);
     void ReadTaskRecord(uint32_t index, ColumnMap& map);
     void WriteTaskRecord(ColumnMap& map, bool creating);
@@ -45,28 +52,11 @@ public:
     static uint32_t FindFreeIndex(LONG start, LONG maxCount, std::vector<uint32_t> used);
 
 private:
-    // Writes a task or memo, a record that leads with its own u16 index.
+    // Writes a record whose first field is its own index (of indexBytes bytes): reads
+    // the handset's own first unless creating, encodes, then sends it.
     template <class Decode, class Encode>
-    void WriteIndexedRecord(uint32_t store, size_t size, size_t indexField, ColumnMap& map, bool creating, Decode decode,
-                            Encode encode);
-
-    void DecodeSchedule(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void DecodeScheduleAlarm(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void DecodeRecurrence(const ScheduleLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void EncodeSchedule(const ScheduleLayout& l, RecordBytes& r, ColumnChanges& changes) const;
-    void EncodeScheduleAlarm(const ScheduleLayout& l, RecordBytes& r, ColumnMap& values) const;
-    void EncodeRecurrence(const ScheduleLayout& l, RecordBytes& r, ColumnMap& values) const;
-
-    void DecodeAnniversary(const AnniversaryLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void EncodeAnniversary(const AnniversaryLayout& l, RecordBytes& r, ColumnChanges& changes) const;
-    void DecodeHoliday(const HolidayLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void EncodeHoliday(const HolidayLayout& l, RecordBytes& r, ColumnChanges& changes) const;
-    void DecodeEvent(const EventLayout& l, const RecordBytes& r, ColumnMap& map) const;
-    void EncodeEvent(const EventLayout& l, RecordBytes& r, ColumnChanges& changes) const;
-    void DecodeTask(const RecordBytes& r, ColumnMap& map) const;
-    void EncodeTask(RecordBytes& r, ColumnChanges& changes) const;
-    void DecodeMemo(const RecordBytes& r, ColumnMap& map) const;
-    void EncodeMemo(RecordBytes& r, ColumnChanges& changes) const;
+    void WriteRecordAt(uint32_t store, uint32_t index, size_t size, size_t indexField, size_t indexBytes,
+                       ColumnMap& map, bool creating, Decode decode, Encode encode);
 
     const OrganizerSettings& m_settings;
     ScheduleLayout m_schedule, m_important, m_private;

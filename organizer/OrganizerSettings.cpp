@@ -88,10 +88,4 @@ bool OrganizerSettings::MemoTime() const
                           L"KTM-A190 INDIA"});
 }
 
-bool OrganizerSettings::FModel() const
-{
-    return model.IsOneOf({L"KTM-A260", L"KTM-A130", L"KTM-A200", L"KTM-A200 INDIA_OPEN", L"KTM-A200 HUTCH",
-                          L"KTM-A210 INDIA_OPEN", L"KTM-A190 INI", L"KTM-A190 INDIA"});
-}
-
 }  // namespace kelvra

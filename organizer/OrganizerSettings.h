@@ -41,7 +41,6 @@ struct OrganizerSettings {
     bool CompactRepeat() const;   // 7 weekday bytes and an absolute alarm date
     bool ZeroType() const;        // a schedule's TYPE reads "0" rather than "5"
     bool MemoTime() const;        // memos carry the time they were saved
-    bool FModel() const;          // its own reading of the repeat type
 
     const KindParameters& Kind(OrgKind kind) const { return kinds[static_cast<size_t>(kind)]; }
 };

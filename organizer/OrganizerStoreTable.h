@@ -12,6 +12,7 @@
 #include "ErrorBoundary.h"
 #include "Errors.h"
 #include "KelvraOrg.h"
+#include "OrganizerPlaces.h"
 #include "OrganizerSettings.h"
 
 namespace kelvra {
@@ -58,7 +59,7 @@ public:
                 return E_POINTER;
             *item = nullptr;
             if (!this->Listing())
-                return this->Passed() >= m_count ? S_OK : E_FAIL;
+                return S_OK;  // no listing open: no item
             if (m_cursor >= m_count)
                 return ListItemsEnd();
             uint32_t index = m_used[m_cursor++];
@@ -108,11 +109,7 @@ public:
             ColumnMap map = Base::MapOfItem(own);
             // The handset's own list decides, so that nothing stored since the last
             // listing is overwritten.
-            std::vector<uint32_t> used;
-            LONG most = std::min<LONG>(Self().MaxCount(), 0x10000);
-            Codec().LoadIndexList(Self().Store(), static_cast<uint32_t>(std::max<LONG>(1, most)), used);
-            used.insert(used.end(), m_used.begin(), m_used.end());
-            uint32_t index = CKelvraOrg::FindFreeIndex(0, most, used);
+            uint32_t index = Places().Free(Codec().UsedIndexes(Self().Store()), m_used);
             map.SetValue(L"SUID", VT_I4, static_cast<LONG>(index));
             Self().Write(Codec(), map, true);
             if (std::find(m_used.begin(), m_used.end(), index) == m_used.end()) {
@@ -171,6 +168,7 @@ protected:
 
 private:
     Derived& Self() { return static_cast<Derived&>(*this); }
+    const Derived& Self() const { return static_cast<const Derived&>(*this); }
     static const StoreTableNames& Names() { return Derived::kNames; }
 
     void RequirePresent()
@@ -186,16 +184,24 @@ private:
         m_cursor = 0;
         if (!Self().Present())
             return;
-        uint32_t most = static_cast<uint32_t>(std::max<LONG>(1, Self().MaxCount()));
-        m_count = Codec().LoadIndexList(Self().Store(), most, m_used);
-        m_count = std::min<uint32_t>(m_count, static_cast<uint32_t>(m_used.size()));
+        std::vector<uint32_t> listed;
+        Codec().LoadIndexList(Self().Store(), listed);
+        m_used = Places().Usable(listed);
+        m_count = static_cast<uint32_t>(m_used.size());
+    }
+
+    // The places of the store this table works with (OrganizerPlaces): from 0, as in
+    // every profile, up to the maximum count; a SUID names any u16 index.
+    OrganizerPlaces Places() const
+    {
+        return OrganizerPlaces::Of(0, Self().MaxCount(), static_cast<LONG>(CKelvraOrg::kMostIndexes));
     }
 
     uint32_t IndexOf(const CItemKelvraBase& item)
     {
         RequirePresent();
         SUID suid = item.Suid();
-        if (suid < 0 || suid >= std::min<LONG>(Self().MaxCount(), 0x10000))
+        if (!Places().Holds(suid))
             ThrowComError(E_INVALIDARG, L"The SUID " + std::to_wstring(suid) + L" names no record of this store");
         return static_cast<uint32_t>(suid);
     }

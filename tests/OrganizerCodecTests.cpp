@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "HandsetTime.h"
+#include "OrganizerPlaces.h"
 #include "OrganizerTestSupport.h"
 #include "RecordBuilder.h"
+#include "ScriptedAgent.h"
 
 using namespace kelvra;
 using kelvra::testing::DateTime;
@@ -170,12 +172,17 @@ TEST(ScheduleRecord, OrdinaryAlarmAndRecurrenceRules)
         LONG value;
         const wchar_t *readType;
     };
+    // A lead before a target is a unit these records keep; an alarm at a date of its
+    // own is not, and none is written.
     for (Alarm alarm : {Alarm{L"None", 0, L"None"}, Alarm{L"Minute", 15, L"Minute"}, Alarm{L"Hour", 1, L"Hour"},
-                        Alarm{L"Day", 2, L"Day"}, Alarm{L"Week", 1, L"Week"}, Alarm{L"Target", 0, L"None"},
+                        Alarm{L"Day", 2, L"Day"}, Alarm{L"Week", 1, L"Week"}, Alarm{L"Target", 5, L"Target"},
+                        Alarm{L"BeforeTarget", 2, L"BeforeTarget"}, Alarm{L"Target", 0, L"None"},
                         Alarm{L"", 0, L"None"}}) {
         ColumnMap map = Appointment();
         map.SetText(L"ALARM_TYPE", alarm.type);
         map.SetValue(L"ALARM_VALUE", VT_I4, alarm.value);
+        if (alarm.value == 0 && std::wstring(alarm.type) == L"Target")
+            map[L"ALARM_TARGET_DATE"] = DateTime(2024, 3, 15, 9, 0);
         c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
         ColumnMap read;
         c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
@@ -188,7 +195,7 @@ TEST(ScheduleRecord, OrdinaryAlarmAndRecurrenceRules)
         const wchar_t *type, *flag, *readType, *readFlag;
     };
     // Monthly on the second Tuesday: week 256 with Tuesday 4.
-    for (Recurrence rec : {Recurrence{L"0", L"", L"0", L""}, Recurrence{L"1", L"0", L"1", L"1"},
+    for (Recurrence rec : {Recurrence{L"0", L"", L"0", L""}, Recurrence{L"1", L"0", L"1", L"0"},
                            Recurrence{L"2", L"4", L"2", L"4"}, Recurrence{L"3", L"0", L"3", L"15"},
                            Recurrence{L"4", L"260", L"4", L"260"}, Recurrence{L"5", L"0", L"5", L"3"}}) {
         ColumnMap map = Appointment();
@@ -356,9 +363,11 @@ TEST(ScheduleRecord, ExtendedAlarmRules)
         uint32_t mode;
         const wchar_t* readType;
     };
+    // What a repeat mode cannot keep repeats without one, and reads as the monthly n-th
+    // weekday, which is written alike.
     for (Repeat rep : {Repeat{L"0", 1, 0, L"0"}, Repeat{L"1", 1, 1, L"1"}, Repeat{L"2", 1, 2, L"2"},
-                       Repeat{L"3", 1, 3, L"3"}, Repeat{L"5", 1, 4, L"5"}, Repeat{L"4", 1, 0, L"0"},
-                       Repeat{L"6", 1, 0, L"0"}, Repeat{L"1", 2, 0, L"0"}}) {
+                       Repeat{L"3", 1, 3, L"3"}, Repeat{L"5", 1, 4, L"5"}, Repeat{L"4", 1, 0, L"4"},
+                       Repeat{L"6", 1, 0, L"4"}, Repeat{L"1", 2, 0, L"4"}}) {
         ColumnMap map = Appointment();
         map.SetText(L"RECURRENCE_TYPE", rep.type);
         map.SetValue(L"RECURRENCE_EVERY", VT_I4, rep.every);
@@ -466,12 +475,160 @@ TEST(ScheduleRecord, CompactRepeatAlarms)
         c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
         std::string record = c.handset.Record(3, 3);
         bool alarm = std::wstring(type) == L"Target" || std::wstring(type) == L"Minute";
-        // Alarm_Check after the location; Alarm_Date and Alarm_Time end the record.
+        // Alarm_Check after the location; Alarm_Date and Alarm_Time end the record and
+        // keep the alarm's time whether it is on or not.
         EXPECT_EQ(alarm ? 1 : 0, record[401]) << type;
-        EXPECT_EQ(alarm ? RecordBuilder().U32(kAlarmAt).U32(kAlarmAt).Bytes() : std::string(8, '\0'),
-                  record.substr(717)) << type;
+        EXPECT_EQ(RecordBuilder().U32(kAlarmAt).U32(kAlarmAt).Bytes(), record.substr(717)) << type;
         ColumnMap read;
         c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
         EXPECT_EQ(alarm ? L"Target" : L"None", read.Text(L"ALARM_TYPE")) << type;
     }
+}
+
+namespace {
+
+// A repeating schedule record of the ordinary layout: the appointment's head, an alarm
+// of the given unit, then the repetition fields given.
+struct Repetition {
+    uint32_t type, every;
+    uint8_t weekdays;  // Monday bit 0 ... Sunday bit 6
+    uint8_t byDate;
+    uint32_t everyWeek, everyWeekDay;
+    uint8_t expiry;
+};
+
+std::string Repeating(const Repetition& p, uint8_t alarm = 0, uint32_t unit = 0)
+{
+    RecordBuilder r;
+    Head(r).U8(alarm).U32(alarm ? 5 : 0).U32(unit).U8(0).U16(0).Narrow("", 257).U8(1).U32(p.type).U32(p.every).U8(0);
+    for (int day = 0; day < 9; ++day)
+        r.U8(day < 7 ? (p.weekdays >> day) & 1 : 0);
+    r.U8(p.byDate).U32(0).U32(0).U32(0).U32(p.everyWeek).U32(p.everyWeekDay).U8(p.expiry)
+        .U32(p.expiry ? kExpiry : 0);
+    return r.Bytes();
+}
+
+}  // namespace
+
+// Every repetition the ordinary layout holds reads as what it is, on the F models and
+// the others alike, and the same columns written back give the same fields; a host's
+// "0" stops it.
+TEST(ScheduleRecord, OrdinaryRepetitionsReadAsTheyAre)
+{
+    struct Case {
+        Repetition record;
+        const wchar_t *type;
+        LONG every;
+        const wchar_t *flag;
+    };
+    const Case kCases[] = {
+        {{0, 3, 0, 0, 0, 0, 0}, L"1", 3, L"0"},       // every three days
+        {{1, 2, 0x11, 0, 0, 0, 1}, L"2", 2, L"34"},   // every two weeks on Monday and Friday
+        {{1, 1, 0, 0, 0, 0, 0}, L"2", 1, L"0"},       // weekly, no weekday marked
+        {{2, 2, 0, 1, 0, 0, 0}, L"3", 2, L"15"},      // every two months on the 15th
+        {{2, 1, 0, 0, 1, 1, 1}, L"4", 1, L"260"},     // the second Tuesday, with an expiry
+        {{3, 1, 0, 1, 0, 0, 0}, L"5", 1, L"3"},       // yearly on the date
+        {{3, 1, 0, 0, 4, 6, 1}, L"6", 1, L"2049"},    // yearly on the last Sunday
+    };
+    for (int resource : {202, 210}) {
+        OrgCodec c(resource);
+        for (const Case& k : kCases) {
+            SCOPED_TRACE(std::to_string(resource) + " type " + std::to_string(k.record.type));
+            std::string record = Repeating(k.record);
+            c.handset.Sim().PutRecord(3, 3, record);
+            ColumnMap read;
+            c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+            read.SetText(L"TYPE", L"5");
+            EXPECT_EQ(k.type, read.Text(L"RECURRENCE_TYPE"));
+            EXPECT_EQ(k.every, read.Number(L"RECURRENCE_EVERY"));
+            EXPECT_EQ(k.flag, read.Text(L"RECURRENCE_FLAG"));
+            EXPECT_EQ(k.record.expiry ? L"0" : L"2", read.Text(L"RECURRENCE_EXPIRE_TYPE"));
+
+            ColumnMap copy = read;
+            c.handset.Sim().RemoveRecord(3, 3);
+            c.codec.WriteOrganizerRecord(OrgKind::Schedule, copy, true);
+            EXPECT_EQ(record, c.handset.Record(3, 3));
+
+            read.SetText(L"RECURRENCE_TYPE", L"0");
+            c.codec.WriteOrganizerRecord(OrgKind::Schedule, read, false);
+            EXPECT_EQ(0, c.handset.Record(3, 3)[670]);  // Repeat_Check
+            EXPECT_EQ(0, c.handset.Record(3, 3)[710]);  // Expiry
+        }
+    }
+}
+
+// Leads before a target (units 4 and 5), and the unit an alarm of no unit is written
+// with, read as what they are and are written back so.
+TEST(ScheduleRecord, EveryAlarmUnitReadsAsWritten)
+{
+    OrgCodec c(202);
+    const std::pair<uint32_t, const wchar_t*> kUnits[] = {{0, L"Minute"},       {1, L"Hour"},
+                                                         {2, L"Day"},          {3, L"Week"},
+                                                         {4, L"Target"},       {5, L"BeforeTarget"},
+                                                         {0xFFFFFFFF, L"Time"}};
+    for (auto [unit, text] : kUnits) {
+        std::string record = Repeating({1, 1, 0x01, 0, 0, 0, 0}, 1, unit);
+        c.handset.Sim().PutRecord(3, 3, record);
+        ColumnMap read;
+        c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
+        read.SetText(L"TYPE", L"5");
+        EXPECT_EQ(text, read.Text(L"ALARM_TYPE")) << unit;
+        EXPECT_EQ(5, read.Number(L"ALARM_VALUE")) << unit;
+        c.handset.Sim().RemoveRecord(3, 3);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, read, true);
+        EXPECT_EQ(record, c.handset.Record(3, 3)) << unit;
+    }
+}
+
+// A lead in weeks is kept in days: one whose days overflow 32 bits is refused before
+// anything is sent; the largest that fits is kept whole.
+TEST(ScheduleRecord, ALeadOfTooManyWeeksIsRefused)
+{
+    OrgCodec c(211);
+    for (LONG weeks : {400000000L, -400000000L, 306783379L}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", L"Week");
+        map.SetValue(L"ALARM_VALUE", VT_I4, weeks);
+        long requests = c.handset.Sim().RequestCount();
+        try {
+            c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+            ADD_FAILURE() << weeks << " weeks were written";
+        } catch (const _com_error& e) {
+            EXPECT_EQ(E_INVALIDARG, e.Error()) << weeks;
+        }
+        EXPECT_EQ(requests, c.handset.Sim().RequestCount()) << weeks;
+        EXPECT_TRUE(c.handset.Record(3, 3).empty()) << weeks;
+    }
+    ColumnMap map = Appointment();
+    map.SetText(L"ALARM_TYPE", L"Week");
+    map.SetValue(L"ALARM_VALUE", VT_I4, 306783378);
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+    // AlarmMode 6, 2,147,483,646 days, unit 2 (days).
+    EXPECT_EQ(RecordBuilder().U32(6).U32(2147483646).U32(2).Bytes(), c.handset.Record(3, 3).substr(716, 12));
+}
+
+// The whole index list is read whatever the store's maximum, in the handset's order,
+// so that no used place falls off its end and is handed out again.
+TEST(OrganizerRecords, TheWholeIndexListIsRead)
+{
+    auto agent = kelvra::testing::ScriptedAgent::Make();
+    // Three records counted; four listed, the one beyond the maximum first.
+    RecordBuilder replies;
+    replies.U16(0x4101).U32(4).U32(3);
+    replies.U16(0x4111).U32(12).U16(60).U8(0).U16(2).U8(0).U16(0).U8(0).U16(1).U8(0);
+    replies.U16(0x4111).U32(12).U16(60).U8(0).U16(2).U8(0).U16(0).U8(0).U16(1).U8(0);
+    agent->Queue(replies.Bytes());
+    OrganizerSettings settings;
+    CKelvraOrg codec(agent.Get(), settings);
+    std::vector<uint32_t> listed;
+    EXPECT_EQ(3u, codec.LoadIndexList(4, listed));
+    EXPECT_EQ((std::vector<uint32_t>{60, 2, 0, 1}), listed);
+    // A store of four places: the fourth is the free one.
+    OrganizerPlaces places = OrganizerPlaces::Of(0, 4, 0x10000);
+    EXPECT_EQ(3u, places.Free(codec.UsedIndexes(4), {}));
+    EXPECT_EQ((std::vector<uint32_t>{2, 0, 1}), places.Usable(listed));
+    // Count, list, list: each request as it goes on the wire.
+    RecordBuilder requests;
+    requests.U16(0x4100).U32(4).U32(4).U16(0x4110).U32(4).U32(4).U16(0x4110).U32(4).U32(4);
+    EXPECT_EQ(requests.Bytes(), agent->written);
 }

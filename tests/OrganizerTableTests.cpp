@@ -8,6 +8,7 @@
 #include "DataTableKelvraTask.h"
 #include "OrganizerTestSupport.h"
 #include "RecordBuilder.h"
+#include "ScriptedAgent.h"
 
 using namespace kelvra;
 using namespace kelvra::testing;
@@ -250,36 +251,42 @@ TEST(CalendarTable, AnIndexNoSuidCanNameIsLeftOut)
     EXPECT_EQ(10001, SuidOf(items[0].Get()));
 }
 
-TEST(CalendarTable, AFailedWriteHandsOutNoSuidAndALostAnswerStillMovesTheEntry)
+TEST(CalendarTable, AFailedWriteHandsOutNoSuidAndALostAnswerMovesTheEntryOnce)
 {
     OrgHandset h(202);
     ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
-    // The count is answered, the write's answer comes back wrong.
+    // The index list is answered; the write is carried out but answered wrongly.
     ComPtr<IItem> first = NewEntry(table.Get(), L"5", L"First");
     h.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 1);
     SUID suid = -1;
     EXPECT_EQ(static_cast<HRESULT>(0x80040001), table->CreateItem(first.Get(), &suid));
     EXPECT_EQ(-1, suid);
     EXPECT_EQ(0, SuidOf(first.Get()));
-    // Whatever the handset kept is not overwritten by the next entry.
+    // What the handset kept is not overwritten by the next entry.
     std::string kept = h.Record(3, 0);
+    ASSERT_EQ(715u, kept.size());
     ComPtr<IItem> second = NewEntry(table.Get(), L"5", L"Second");
     ASSERT_EQ(S_OK, table->CreateItem(second.Get(), &suid));
-    EXPECT_EQ(kept.empty() ? 0 : 1, suid);
-    EXPECT_EQ(kept, h.Record(3, 0).substr(0, kept.size()));
+    EXPECT_EQ(1, suid);
+    EXPECT_EQ(kept, h.Record(3, 0));
 
-    // A change of kind whose delete is carried out but answered wrongly: the entry
-    // is at its new place once, not twice and not nowhere.
+    // A change of kind whose delete is carried out but answered wrongly fails, and the
+    // entry is at its new place once, not twice and not nowhere; the item names it.
     ASSERT_EQ(S_OK, table->CreateItem(NewEntry(table.Get(), L"4", L"Moving").Get(), &suid));
     auto items = ListAll(table.Get());
     ComPtr<IItem> moving = Find(items, suid);
     ASSERT_TRUE(moving);
     SetColumn(moving.Get(), L"TYPE", L"20");
-    h.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 2);  // count, write, then the delete
-    EXPECT_EQ(S_OK, table->UpdateItem(moving.Get()));
+    h.connection->InjectFault(SIMFAULT_WRONG_REPLY_CODE, 3);  // index list, read, write, then the delete
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), table->UpdateItem(moving.Get()));
     EXPECT_EQ(30000, SuidOf(moving.Get()));
     EXPECT_EQ(0u, h.Sim().RecordCount(42));
     EXPECT_EQ(1u, h.Sim().RecordCount(40));
+    // The item's next update goes to the entry where it now is.
+    SetColumn(moving.Get(), L"SUBJECT", L"Moved");
+    ASSERT_EQ(S_OK, table->UpdateItem(moving.Get()));
+    EXPECT_EQ(1u, h.Sim().RecordCount(40));
+    EXPECT_EQ(L"Moved", ColumnText(ListAll(table.Get()).back().Get(), L"SUBJECT"));
 }
 
 TEST(TaskTable, AlarmRules)
@@ -294,7 +301,7 @@ TEST(TaskTable, AlarmRules)
         const wchar_t* readType;
     };
     for (Alarm a : {Alarm{L"Day", 1, 1, 3, L"Day"}, Alarm{L"day", 2, 1, 4, L"Day"}, Alarm{L"Week", 1, 1, 5, L"Day"},
-                    Alarm{L"Day", 3, 0, 0, L""}, Alarm{L"Minute", 30, 1, 0, L""}, Alarm{L"None", 0, 0, 0, L""}}) {
+                    Alarm{L"Day", 3, 0, 0, L""}, Alarm{L"Minute", 30, 1, 0, L"Time"}, Alarm{L"None", 0, 0, 0, L""}}) {
         ComPtr<IItem> item;
         ASSERT_EQ(S_OK, table->NewItem(QELDT_TASK, 0, 0, item.GetAddressOf()));
         SetColumn(item.Get(), L"SUBJECT", L"Call");
@@ -309,4 +316,325 @@ TEST(TaskTable, AlarmRules)
         EXPECT_EQ(a.readType, ColumnText(item.Get(), L"ALARM_TYPE")) << a.type << a.value;
         EXPECT_EQ(S_OK, table->DeleteItem(item.Get()));
     }
+}
+
+namespace {
+
+// 2024-03-15 09:30 and 10:15, 2024-12-31 and the day after, as handset seconds.
+constexpr uint32_t kStart = 1394530200;
+constexpr uint32_t kEnd = 1394532900;
+constexpr uint32_t kExpiry = 1419638400;
+constexpr uint32_t kNextDay = kExpiry + 86400;
+
+// A KTM-A280 schedule record at an index: "Dentist", its times and place, an alarm an
+// hour before, a ring, and a weekly repetition every two weeks on Monday to the expiry.
+std::string Fortnightly(uint32_t index, uint32_t expiry = kExpiry, uint8_t kindByte = 0)
+{
+    RecordBuilder r;
+    r.U32(index).U8(kindByte).Wide(L"Dentist", 45).Wide(L"Check-up", 100).U32(kStart).U32(kStart).U32(kEnd)
+        .U32(kEnd).Wide(L"Main St", 45).U8(1).U32(1).U32(1).U8(3).U16(7).Narrow("bell.mid", 257)
+        .U8(1).U32(1).U32(2).U8(0).U8(1).Fill(8, 0).U8(0).U32(0).U32(0).U32(0).U32(0).U32(0).U8(1).U32(expiry);
+    return r.Bytes();
+}
+
+ComPtr<IItem> Listed(IDataTable* table, SUID suid)
+{
+    ComPtr<IItem> item = Find(ListAll(table), suid);
+    EXPECT_TRUE(item) << suid;
+    return item;
+}
+
+long Requests(OrgHandset& h)
+{
+    return h.Sim().RequestCount();
+}
+
+// The simulator's agent with one chosen request kept from the handset: its write fails.
+class FlakyAgent : public ScriptedAgent {
+public:
+    ITAMAgent* inner = nullptr;
+    int failing = -1;  // the request (from 0) that fails
+    int sent = 0;
+
+    STDMETHODIMP WriteStream(SAFEARRAY* data, long count) override
+    {
+        return sent++ == failing ? E_FAIL : inner->WriteStream(data, count);
+    }
+    STDMETHODIMP ReadStream(long count, long timeoutMs, SAFEARRAY** data) override
+    {
+        return inner->ReadStream(count, timeoutMs, data);
+    }
+    STDMETHODIMP SetMode(long mode) override { return inner->SetMode(mode); }
+};
+
+class FlakyConnection : public sim::SimConnection {
+public:
+    static ComPtr<FlakyConnection> Make(sim::SimConnection* handset)
+    {
+        ComPtr<FlakyConnection> connection;
+        *connection.GetAddressOf() = new FlakyConnection();
+        ComPtr<IUnknown> service;
+        EXPECT_EQ(S_OK, static_cast<ITAMConnection*>(handset)->GetService(SID_TAMAgent, service.GetAddressOf()));
+        EXPECT_EQ(S_OK, service.As(&connection->m_inner));
+        *connection->agent.GetAddressOf() = new FlakyAgent();
+        connection->agent->inner = connection->m_inner.Get();
+        return connection;
+    }
+    STDMETHODIMP GetService(GUID, IUnknown** service) override { return agent.CopyTo(service); }
+
+    ComPtr<FlakyAgent> agent;
+
+private:
+    ComPtr<ITAMAgent> m_inner;
+};
+
+}  // namespace
+
+// An every-two-weeks entry lists as such: a change of its expiry alone changes that
+// field alone, and "0" stops the repetition.
+TEST(CalendarTable, AnEveryTwoWeeksEntryKeepsRepeatingAndCanBeStopped)
+{
+    OrgHandset h(202);
+    h.Sim().PutRecord(3, 4, Fortnightly(4));
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    ComPtr<IItem> item = Listed(table.Get(), 4);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(L"2", ColumnText(item.Get(), L"RECURRENCE_TYPE"));
+    EXPECT_EQ(L"2", ColumnText(item.Get(), L"RECURRENCE_EVERY"));
+    EXPECT_EQ(L"2", ColumnText(item.Get(), L"RECURRENCE_FLAG"));  // Monday
+
+    SetColumn(item.Get(), L"RECURRENCE_EXPIRE_DATE", DateTime(2025, 1, 1).Get());
+    ASSERT_EQ(S_OK, table->UpdateItem(item.Get()));
+    EXPECT_EQ(Fortnightly(4, kNextDay), h.Record(3, 4));
+
+    SetColumn(item.Get(), L"RECURRENCE_TYPE", L"0");
+    ASSERT_EQ(S_OK, table->UpdateItem(item.Get()));
+    std::string stopped = h.Record(3, 4);
+    EXPECT_EQ(0, stopped[670]);  // Repeat_Check
+    EXPECT_EQ(0, stopped[710]);  // Expiry
+    EXPECT_EQ(L"0", ColumnText(item.Get(), L"RECURRENCE_TYPE"));
+}
+
+// A repetition the handset keeps in a way the listing once showed as "0" lists as
+// something else on every model family, so that a host's "0" stops it.
+TEST(CalendarTable, ARepetitionStopsOnEveryFamily)
+{
+    struct Model {
+        int resource;
+        const wchar_t* type;
+        LONG every;
+        const wchar_t* listed;
+        size_t repeatCheck;
+    };
+    // Weekly every two weeks; a monthly n-th weekday, which the extended-alarm and
+    // compact-repeat models keep as a repetition of no pattern of theirs.
+    for (Model m : {Model{202, L"2", 2, L"2", 670}, Model{210, L"2", 2, L"2", 670}, Model{211, L"2", 2, L"4", 670},
+                    Model{211, L"4", 1, L"4", 670}, Model{218, L"4", 1, L"4", 674}, Model{218, L"2", 2, L"2", 674}}) {
+        SCOPED_TRACE(m.resource);
+        OrgHandset h(m.resource);
+        ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+        ComPtr<IItem> item = NewEntry(table.Get(), L"5", L"Team");
+        SetColumn(item.Get(), L"RECURRENCE_TYPE", m.type);
+        SetColumn(item.Get(), L"RECURRENCE_EVERY", Variant::FromInt(m.every).Get());
+        SetColumn(item.Get(), L"RECURRENCE_FLAG", L"2");
+        SetColumn(item.Get(), L"ALARM_TYPE", L"Minute");
+        SetColumn(item.Get(), L"ALARM_VALUE", Variant::FromInt(30).Get());
+        SUID suid = -1;
+        ASSERT_EQ(S_OK, table->CreateItem(item.Get(), &suid));
+        std::string record = h.Record(3, static_cast<uint32_t>(suid));
+        ASSERT_EQ(1, record[m.repeatCheck]);
+        ComPtr<IItem> listed = Listed(table.Get(), suid);
+        ASSERT_TRUE(listed);
+        EXPECT_EQ(m.listed, ColumnText(listed.Get(), L"RECURRENCE_TYPE"));
+
+        SetColumn(listed.Get(), L"RECURRENCE_TYPE", L"0");
+        SetColumn(listed.Get(), L"ALARM_TYPE", L"Hour");
+        SetColumn(listed.Get(), L"ALARM_VALUE", Variant::FromInt(1).Get());
+        ASSERT_EQ(S_OK, table->UpdateItem(listed.Get()));
+        record = h.Record(3, static_cast<uint32_t>(suid));
+        EXPECT_EQ(0, record[m.repeatCheck]);
+        if (m.resource == 211) {
+            // AlarmMode an hour, no term of its own, RepeatMode none.
+            EXPECT_EQ(RecordBuilder().U32(3).U32(0).U32(0).U32(0).Bytes(), record.substr(716));
+        }
+        EXPECT_EQ(L"0", ColumnText(listed.Get(), L"RECURRENCE_TYPE"));
+    }
+}
+
+// A change of kind by an item that sets only its SUID and TYPE moves the whole entry:
+// the new record is the old one at its new place.
+TEST(CalendarTable, AChangeOfKindKeepsTheEntrysFields)
+{
+    OrgHandset h(202);
+    h.Sim().PutRecord(3, 4, Fortnightly(4, kExpiry, 3));
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    ComPtr<IItem> item;
+    ASSERT_EQ(S_OK, table->NewItem(QELDT_SCHEDULE, 4, 0, item.GetAddressOf()));
+    SetColumn(item.Get(), L"TYPE", L"20");
+    long before = Requests(h);
+    ASSERT_EQ(S_OK, table->UpdateItem(item.Get()));
+    // Index list, the old record, the new one written, the old one deleted, read back.
+    EXPECT_EQ(5, Requests(h) - before);
+    EXPECT_EQ(30000, SuidOf(item.Get()));
+    EXPECT_TRUE(h.Record(3, 4).empty());
+    EXPECT_EQ(Fortnightly(0), h.Record(40, 0));  // the kind byte is no column's: written 0
+    EXPECT_EQ(L"Dentist", ColumnText(item.Get(), L"SUBJECT"));
+    EXPECT_EQ(L"Main St", ColumnText(item.Get(), L"LOCATION"));
+}
+
+// A change of kind whose delete fails while the old record stays takes the new one
+// away again: the handset is as before, and the failure is reported.
+TEST(CalendarTable, AChangeOfKindWhoseDeleteFailsLeavesTheEntryWhereItWas)
+{
+    OrgHandset h(202);
+    h.Sim().PutRecord(3, 4, Fortnightly(4));
+    ComPtr<IDataTable> listing = h.Table(DTID_CALENDAR);
+    ComPtr<IItem> item = Listed(listing.Get(), 4);
+    ASSERT_TRUE(item);
+    SetColumn(item.Get(), L"TYPE", L"25");
+
+    auto connection = FlakyConnection::Make(h.connection.Get());
+    auto table = CDataTableKelvraSchedule::Make();
+    table->Initialize(h.device.Get(), static_cast<ITAMConnection*>(connection.Get()));
+    connection->agent->failing = 3;  // index list, read, write, then the delete
+    EXPECT_EQ(E_FAIL, table->UpdateItem(item.Get()));
+    EXPECT_EQ(4, SuidOf(item.Get()));
+    EXPECT_EQ(Fortnightly(4), h.Record(3, 4));
+    EXPECT_EQ(0u, h.Sim().RecordCount(41));
+    EXPECT_EQ(1u, h.Sim().RecordCount(3));
+}
+
+// A record's SUID is its place, whatever its own index field holds; a write puts the
+// place there.
+TEST(OrganizerTables, TheSuidIsTheRecordsPlace)
+{
+    OrgHandset h(211);
+    RecordBuilder memo;
+    memo.U16(0).Wide(L"Milk", 102);
+    h.Sim().PutRecord(4, 5, memo.Bytes());
+    RecordBuilder task;
+    task.U16(9).U8(0).Wide(L"Taxes", 46).Wide(L"", 101).U32(kStart).U32(kEnd).U8(0).U32(0).U32(0).U8(0).U16(0)
+        .Narrow("", 257).U32(1).U32(0);
+    h.Sim().PutRecord(5, 3, task.Bytes());
+    RecordBuilder anniversary;
+    anniversary.U32(7).Wide(L"Wedding", 45).Wide(L"", 100).U32(kStart).U8(0).U32(0).U32(0).U32(0).U8(0).U16(0)
+        .Narrow("", 257).U8(1).U8(0).U32(0).U32(0).U32(0);
+    h.Sim().PutRecord(7, 2, anniversary.Bytes());
+
+    struct Store {
+        DATATABLE_SUID table;
+        uint32_t number, place;
+        SUID suid;
+        size_t indexBytes;
+    };
+    for (Store s : {Store{DTID_MEMO, 4, 5, 5, 2}, Store{DTID_TASK, 5, 3, 3, 2}, Store{DTID_CALENDAR, 7, 2, 10002, 4}}) {
+        ComPtr<IDataTable> table = h.Table(s.table);
+        auto items = ListAll(table.Get());
+        ASSERT_EQ(1u, items.size());
+        EXPECT_EQ(s.suid, SuidOf(items[0].Get()));
+        std::string before = h.Record(s.number, s.place);
+        ASSERT_EQ(S_OK, table->UpdateItem(items[0].Get()));
+        std::string after = h.Record(s.number, s.place);
+        EXPECT_EQ(s.place, static_cast<uint8_t>(after[0]));
+        EXPECT_EQ(before.substr(s.indexBytes), after.substr(s.indexBytes));
+        EXPECT_EQ(1u, h.Sim().RecordCount(s.number));
+    }
+    EXPECT_TRUE(h.Record(4, 0).empty());
+}
+
+// Records beyond a store's maximum are neither listed nor counted nor written, and a
+// new record never goes to a place the handset lists as used.
+TEST(OrganizerTables, OnlyTheStoresPlacesAreListedAndChanged)
+{
+    OrgHandset h(202);
+    std::string memo = RecordBuilder().U16(0).Wide(L"Far", 62).Bytes();
+    for (uint32_t place = 0; place < 49; ++place)
+        h.Sim().PutRecord(4, place, memo);
+    h.Sim().PutRecord(4, 70, memo);     // beyond the 50 memo places
+    h.Sim().PutRecord(3, 150, std::string(715, '\0'));  // beyond the 100 schedule places
+    h.Sim().PutRecord(3, 1, std::string(715, '\0'));
+
+    ComPtr<IDataTable> memos = h.Table(DTID_MEMO);
+    ULONG count = 0;
+    EXPECT_EQ(S_OK, memos->GetItemCount(nullptr, 0, QELDT_MEMO, &count));
+    EXPECT_EQ(49u, count);
+    auto items = ListAll(memos.Get());
+    ASSERT_EQ(49u, items.size());
+    EXPECT_EQ(48, SuidOf(items.back().Get()));
+    ComPtr<IItem> outside;
+    ASSERT_EQ(S_OK, memos->NewItem(QELDT_MEMO, 70, 0, outside.GetAddressOf()));
+    SetColumn(outside.Get(), L"DETAIL", L"Near");
+    EXPECT_EQ(E_INVALIDARG, memos->UpdateItem(outside.Get()));
+    EXPECT_EQ(E_INVALIDARG, memos->DeleteItem(outside.Get()));
+    SUID suid = -1;
+    ASSERT_EQ(S_OK, memos->CreateItem(outside.Get(), &suid));
+    EXPECT_EQ(49, suid);
+    EXPECT_EQ(static_cast<HRESULT>(0x8004000C), memos->CreateItem(outside.Get(), &suid));
+    EXPECT_EQ(memo, h.Record(4, 70));
+
+    ComPtr<IDataTable> calendar = h.Table(DTID_CALENDAR);
+    EXPECT_EQ(S_OK, calendar->GetItemCount(nullptr, 0, QELDT_SCHEDULE, &count));
+    EXPECT_EQ(1u, count);
+    ASSERT_EQ(1u, ListAll(calendar.Get()).size());
+    ComPtr<IItem> beyond;
+    ASSERT_EQ(S_OK, calendar->NewItem(QELDT_SCHEDULE, 150, 0, beyond.GetAddressOf()));
+    EXPECT_EQ(E_INVALIDARG, calendar->UpdateItem(beyond.Get()));
+    EXPECT_EQ(std::string(715, '\0'), h.Record(3, 150));
+}
+
+// NextItem without a listing, after a count, hands out no item and succeeds.
+TEST(OrganizerTables, NextItemAfterACountWithoutAListingIsTheEnd)
+{
+    OrgHandset h(211);
+    h.Sim().PutRecord(3, 0, std::string(732, '\0'));
+    h.Sim().PutRecord(4, 0, std::string(206, '\0'));
+    h.Sim().PutRecord(5, 0, std::string(582, '\0'));
+    for (DATATABLE_SUID id : {DTID_CALENDAR, DTID_MEMO, DTID_TASK}) {
+        ComPtr<IDataTable> table = h.Table(id);
+        ULONG count = 0;
+        ASSERT_EQ(S_OK, table->GetItemCount(nullptr, 0, QELDT_SCHEDULE, &count));
+        EXPECT_EQ(1u, count) << id;
+        ComPtr<IItem> item;
+        EXPECT_EQ(S_OK, table->NextItem(item.GetAddressOf())) << id;
+        EXPECT_FALSE(item) << id;
+    }
+}
+
+// A lead of more weeks than an alarm can count in days is refused with its reason,
+// and nothing reaches the handset.
+TEST(CalendarTable, ALeadOfTooManyWeeksIsRefused)
+{
+    OrgHandset h(211);
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    ComPtr<IItem> item = NewEntry(table.Get(), L"0", L"Far ahead");
+    SetColumn(item.Get(), L"ALARM_TYPE", L"Week");
+    SetColumn(item.Get(), L"ALARM_VALUE", Variant::FromInt(400000000).Get());
+    SUID suid = -1;
+    EXPECT_EQ(E_INVALIDARG, table->CreateItem(item.Get(), &suid));
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(S_OK, GetErrorInfo(0, info.GetAddressOf()));
+    Bstr text;
+    info->GetDescription(text.Out());
+    EXPECT_NE(std::wstring::npos, text.Str().find(L"400000000 weeks"));
+    EXPECT_EQ(0u, h.Sim().RecordCount(3));
+}
+
+// Creating, updating and listing take no more requests than they need.
+TEST(CalendarTable, RequestsOfEachWrite)
+{
+    OrgHandset h(202);
+    ComPtr<IDataTable> table = h.Table(DTID_CALENDAR);
+    long before = Requests(h);
+    SUID suid = -1;
+    ComPtr<IItem> item = NewEntry(table.Get(), L"5", L"Counted");
+    ASSERT_EQ(S_OK, table->CreateItem(item.Get(), &suid));
+    EXPECT_EQ(3, Requests(h) - before);  // index list, write, read back
+    before = Requests(h);
+    SetColumn(item.Get(), L"SUBJECT", L"Counted again");
+    ASSERT_EQ(S_OK, table->UpdateItem(item.Get()));
+    EXPECT_EQ(3, Requests(h) - before);  // read, write, read back
+    before = Requests(h);
+    ASSERT_EQ(1u, ListAll(table.Get()).size());
+    // A count for each of the five kinds, a list for the one that holds a record, a read.
+    EXPECT_EQ(7, Requests(h) - before);
 }
