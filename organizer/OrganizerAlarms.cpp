@@ -125,6 +125,15 @@ std::wstring EncodableAlarmType(const CalendarAlarmFields& f, ColumnMap& values)
     return type == L"None" ? std::wstring() : type;
 }
 
+void ClearRingAndInstants(const CalendarAlarmFields& f, RecordBytes& r)
+{
+    r.SetU8(f.alarm.soundType, 0);
+    r.SetU16(f.alarm.soundIndex, 0);
+    r.SetNarrowText(f.alarm.soundFile, std::string_view());
+    for (size_t at : f.instants)
+        r.SetU32(at, 0);
+}
+
 void EncodeAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values)
 {
     r.SetU8(f.alarm.check, 0);
@@ -177,7 +186,8 @@ CalendarAlarmFields CalendarAlarmFields::Of(const AnniversaryLayout& l, size_t d
 
 void DecodeCalendarAlarm(const CalendarAlarmFields& f, const RecordBytes& r, ColumnMap& map)
 {
-    // The ring and the alarm's own time are kept whether the alarm is on or not.
+    // The ring and the alarm's own time are read whether the alarm is on or not, so that
+    // a record whose alarm is off is written back with them.
     map.SetText(L"ALARM_MELODY_TYPE", MelodyText(r.U8(f.alarm.soundType)));
     map.SetValue(L"ALARM_MELODY_INDEX", VT_I4, r.U16(f.alarm.soundIndex));
     map.SetText(L"ALARM_MELODY", SoundFileOf(r, f.alarm.soundFile));
@@ -220,8 +230,14 @@ void EncodeCalendarAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnCha
         alarm.push_back(L"START_DATE");  // an alarm at the start is a mode of its own
     if (f.instants.empty())
         alarm.push_back(L"ALARM_TARGET_DATE");  // an alarm at a date this record cannot keep is none
-    if (changes.Changed(alarm))
-        EncodeAlarm(f, r, values);
+    if (!changes.Changed(alarm))
+        return;
+    bool wasOn = !changes.Creating() && r.U8(f.alarm.check) != 0;
+    EncodeAlarm(f, r, values);
+    // A new record without an alarm, or an alarm switched off, keeps no ring and no
+    // alarm time; a record whose alarm was already off keeps what it holds.
+    if (r.U8(f.alarm.check) == 0 && (changes.Creating() || wasOn))
+        ClearRingAndInstants(f, r);
 }
 
 }  // namespace kelvra::org

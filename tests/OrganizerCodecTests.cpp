@@ -476,9 +476,10 @@ TEST(ScheduleRecord, CompactRepeatAlarms)
         std::string record = c.handset.Record(3, 3);
         bool alarm = std::wstring(type) == L"Target" || std::wstring(type) == L"Minute";
         // Alarm_Check after the location; Alarm_Date and Alarm_Time end the record and
-        // keep the alarm's time whether it is on or not.
+        // hold the alarm's time only when the new record has an alarm.
         EXPECT_EQ(alarm ? 1 : 0, record[401]) << type;
-        EXPECT_EQ(RecordBuilder().U32(kAlarmAt).U32(kAlarmAt).Bytes(), record.substr(717)) << type;
+        uint32_t at = alarm ? kAlarmAt : 0;
+        EXPECT_EQ(RecordBuilder().U32(at).U32(at).Bytes(), record.substr(717)) << type;
         ColumnMap read;
         c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
         EXPECT_EQ(alarm ? L"Target" : L"None", read.Text(L"ALARM_TYPE")) << type;
@@ -631,4 +632,44 @@ TEST(OrganizerRecords, TheWholeIndexListIsRead)
     RecordBuilder requests;
     requests.U16(0x4100).U32(4).U32(4).U16(0x4110).U32(4).U32(4).U16(0x4110).U32(4).U32(4);
     EXPECT_EQ(requests.Bytes(), agent->written);
+}
+
+// A new record without an alarm keeps no ring; an alarm switched off takes its ring
+// along; a record whose alarm was already off keeps its ring through other changes.
+TEST(ScheduleRecord, ARingBelongsToAnAlarmThatIsOn)
+{
+    OrgCodec c(202);
+    ColumnMap none = Appointment();
+    none.SetText(L"ALARM_TYPE", L"None");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, none, true);
+    // Alarm_Check, Alarm_Before, Alarm_Before_Type, snd_type, snd_idx, snd_filename.
+    std::string quiet = RecordBuilder().U8(0).U32(0).U32(0).U8(0).U16(0).Narrow("", 257).Bytes();
+    EXPECT_EQ(quiet, c.handset.Record(3, 3).substr(401, quiet.size()));
+
+    ColumnMap ringing = Appointment();
+    ringing.SetText(L"ALARM_TYPE", L"Minute");
+    ringing.SetValue(L"ALARM_VALUE", VT_I4, 10);
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, ringing, true);
+    std::string ring = RecordBuilder().U8(1).U32(10).U32(0).U8(3).U16(7).Narrow(kMelodyUtf8, 257).Bytes();
+    EXPECT_EQ(ring, c.handset.Record(3, 3).substr(401, ring.size()));
+
+    ColumnMap off;
+    off.SetValue(L"SUID", VT_I4, 3);
+    off.SetText(L"TYPE", L"5");
+    off.SetText(L"ALARM_TYPE", L"None");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, off, false);
+    EXPECT_EQ(quiet, c.handset.Record(3, 3).substr(401, quiet.size()));
+
+    // A handset record whose alarm is off but which keeps a ring keeps it when its
+    // subject changes.
+    std::string kept = c.handset.Record(3, 3).replace(401 + 9, ring.size() - 9, ring.substr(9));
+    c.handset.Sim().PutRecord(3, 3, kept);
+    ColumnMap subject;
+    subject.SetValue(L"SUID", VT_I4, 3);
+    subject.SetText(L"TYPE", L"5");
+    subject.SetText(L"SUBJECT", L"Doctor");
+    subject.SetText(L"ALARM_TYPE", L"None");
+    c.codec.WriteOrganizerRecord(OrgKind::Schedule, subject, false);
+    std::string title = RecordBuilder().Wide(L"Doctor", 45).Bytes();
+    EXPECT_EQ(kept.replace(5, title.size(), title), c.handset.Record(3, 3));
 }

@@ -193,6 +193,10 @@ Schedule Fresh(Schedule s, Family f)
             s.byDateFlag = 0;
         }
     }
+    if (s.alarmCheck == 0) {
+        s.ring = Ring();  // a new record without an alarm keeps no ring and no alarm time
+        s.alarmDate = s.alarmTime = 0;
+    }
     return s;
 }
 
@@ -450,6 +454,10 @@ Anniversary Fresh(Anniversary a, Family f)
         a.alarmTime = a.alarmDate;   // read from the alarm date
     } else if (a.alarmCheck == 0) {
         a.before = a.unit = 0;  // the lead of an alarm that is off
+    }
+    if (a.alarmCheck == 0) {
+        a.ring = Ring();  // a new record without an alarm keeps no ring and no alarm time
+        a.alarmTime = a.alarmDate = 0;
     }
     return a;
 }
