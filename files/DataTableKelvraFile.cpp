@@ -64,6 +64,11 @@ void CDataTableKelvraFile::ReportProgress(ULONG done, ULONG total, LONG* continu
     Owner().FireProgress(done, total, continueFlag);
 }
 
+ComPtr<IDeviceData> CDataTableKelvraFile::HoldOwner() const
+{
+    return ComPtr<IDeviceData>(&Owner());
+}
+
 void CDataTableKelvraFile::Open(CKelvraFile::Listing listing, ColumnMap info)
 {
     m_listing = std::move(listing);
