@@ -63,6 +63,11 @@ void CDataTableKelvraFile::ReportProgress(ULONG done, ULONG total, LONG* continu
     Owner().FireProgress(done, total, continueFlag);
 }
 
+ComPtr<IDeviceData> CDataTableKelvraFile::HoldOwner() const
+{
+    return ComPtr<IDeviceData>(&Owner());
+}
+
 void CDataTableKelvraFile::Open(CKelvraFile::Listing listing, ColumnMap info)
 {
     m_listing = std::move(listing);
@@ -83,6 +88,8 @@ STDMETHODIMP CDataTableKelvraFile::ListItemsAllBegin()
 {
     return ComBoundary(L"CDataTableKelvraFile::ListItemsAllBegin", [&] {
         ScopedTrace trace(L"CDataTableKelvraFile::ListItemsAllBegin");
+        // A listing that fails leaves none open, not the last one's remains.
+        ListItemsEnd();
         ITAMAgent* agent = RequireAgent();
         Check(agent->SetCodePage(kUtf8CodePage), agent);
         CKelvraFile codec = MakeCodec();
@@ -102,6 +109,7 @@ STDMETHODIMP CDataTableKelvraFile::ListItemsAllBegin()
 STDMETHODIMP CDataTableKelvraFile::ListChildItemsBegin(IItem* item)
 {
     return ComBoundary(L"CDataTableKelvraFile::ListChildItemsBegin", [&] {
+        ListItemsEnd();
         ColumnMap folder = MapOfItem(OwnItem(item));
         ULONG id = folder.TextOr(L"FolderID", L"").empty() ? 0 : folder.Number(L"FolderID");
         CKelvraFile codec = MakeCodec();

@@ -1,6 +1,7 @@
 #include "KelvraFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <cwctype>
 #include <utility>
 
@@ -15,6 +16,9 @@ namespace kelvra {
 namespace {
 
 constexpr LONG kFreeSpaceErrorBase = 30000;
+// An HRESULT keeps 16 bits of a _tam_error code: an agent's code that would not fit, or
+// is no error number at all (0 or below), is shown as the largest that does.
+constexpr long kLargestShownAgentError = 0xFFFF - kFreeSpaceErrorBase;
 constexpr DWORD kTotalSizeTimeout = 2000;
 constexpr BYTE kLinkVersionWithLargeFreeSpace = 5;
 
@@ -98,8 +102,18 @@ void SetUnsigned(ColumnMap& record, const wchar_t* column, ULONG value)
 
 std::wstring TotalLessFree(uint64_t total, double freeBytes)
 {
+    // Whatever the agent answers, the difference is a size: never below 0, and a free
+    // space at or above the total (infinity included) leaves nothing used.
+    if (!(freeBytes < static_cast<double>(total)))
+        return L"0";
     uint64_t free = freeBytes > 0 ? static_cast<uint64_t>(freeBytes) : 0;
-    return std::to_wstring(total > free ? total - free : 0);
+    return std::to_wstring(total - free);
+}
+
+LONG FreeSpaceErrorCode(long agentCode)
+{
+    bool shown = agentCode > 0 && agentCode <= kLargestShownAgentError;
+    return kFreeSpaceErrorBase + (shown ? agentCode : kLargestShownAgentError);
 }
 
 }  // namespace
@@ -255,7 +269,7 @@ double CKelvraFile::GetFreeSize(const std::wstring& root)
         long code = 0;
         Check(agent->GetAgentError(&code), agent);
         if (code != 0)
-            ThrowTamError(kFreeSpaceErrorBase + code,
+            ThrowTamError(FreeSpaceErrorCode(code),
                           L"The free space of " + root + L" is not available (agent error " + std::to_wstring(code) +
                               L")");
     }
@@ -304,7 +318,9 @@ ColumnMap CKelvraFile::GetMemoryInfo()
                                    : TotalLessFree(g_phoneTotal, GetFreeSize(m_settings.phoneRoot)));
     info.SetText(L"MaxFolderDepth", std::to_wstring(m_settings.maxFolderDepth));
     info.SetText(L"FolderNameLength", std::to_wstring(m_settings.folderNameLength));
-    info.SetValue(L"FileNameLength", VT_INT, m_settings.fileNameLength + 4);
+    // The profile may come from the handset: a length beyond reason saturates.
+    LONG nameLength = m_settings.fileNameLength;
+    info.SetValue(L"FileNameLength", VT_INT, nameLength > LONG_MAX - 4 ? LONG_MAX : nameLength + 4);
     TAMLINKINFO link{};
     Check(Agent()->GetLinkInfo(&link), Agent());
     SetUnsigned(info, L"PacketSize", static_cast<ULONG>(link.packetSize));
@@ -335,11 +351,19 @@ long CKelvraFile::CountEntries(const std::wstring& path)
     return count;
 }
 
-std::vector<CKelvraFile::Entry> CKelvraFile::ListEntries(const std::wstring& path)
+std::vector<CKelvraFile::Entry> CKelvraFile::ListEntries(const std::wstring& path, size_t room)
 {
     long count = 0;
     ComPtr<ITAMFileList> list = ListOnHandset(path, count);
+    if (count < 0 || count > kMostEntriesPerFolder)
+        ThrowComError(E_FAIL, L"The handset counts " + std::to_wstring(count) + L" entries in " + path +
+                                  L", where a folder holds 0 to " + std::to_wstring(kMostEntriesPerFolder) +
+                                  L"; the listing was stopped");
+    if (static_cast<size_t>(count) > room)
+        ThrowComError(E_FAIL, L"The handset's folders hold more than " + std::to_wstring(kMostRecords) +
+                                  L" entries in all; the listing was stopped at " + path);
     std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(count));
     for (long index = 0; index < count; ++index) {
         ComPtr<ITAMFileEntry> item;
         Check(list->Item(index, item.GetAddressOf()), list.Get());
@@ -394,48 +418,45 @@ ColumnMap CKelvraFile::RootRecord(const std::wstring& root, ULONG status) const
     return record;
 }
 
-std::vector<ColumnMap> CKelvraFile::ListSubFolders(const std::wstring& path, ULONG folderId)
+ULONG CKelvraFile::MemoryStatus(const std::wstring& path) const
 {
-    ULONG status = (OnExternalMemory(path) ? kExternalMemory : kPhoneMemory) | kFolderFlag;
-    std::vector<ColumnMap> folders;
-    for (const Entry& entry : ListEntries(path)) {
+    return OnExternalMemory(path) ? kExternalMemory : kPhoneMemory;
+}
+
+ColumnMap CKelvraFile::SubfolderRecord(const std::wstring& path, ULONG folderId, const Entry& entry) const
+{
+    ColumnMap record = FolderRecord(path, entry.name, MemoryStatus(path) | kFolderFlag);
+    SetUnsigned(record, L"FolderID", NextFolderId());
+    record.SetValue(L"ParentID", VT_INT, static_cast<LONG>(folderId));
+    return record;
+}
+
+ColumnMap CKelvraFile::FileRecord(const std::wstring& path, ULONG folderId, const Entry& entry) const
+{
+    ColumnMap record;
+    SetUnsigned(record, L"FolderID", folderId);
+    record.SetText(L"Name", entry.name);
+    record.SetText(L"Type", L"0");
+    SetUnsigned(record, L"FileSize", entry.size);
+    SetDatesNow(record);
+    SetUnsigned(record, L"Status", MemoryStatus(path) | kFileFlag);
+    SetUnsigned(record, L"NotAllowedOperation",
+                IsBuiltInWallpaper(path, entry.name) ? kBuiltInWallpaper : kOrdinaryFile);
+    return record;
+}
+
+void CKelvraFile::ListFolder(const std::wstring& path, ULONG folderId, Listing& listing, bool withSubfolders)
+{
+    size_t held = listing.folders.size() + listing.files.size();
+    std::vector<Entry> entries = ListEntries(path, held < kMostRecords ? kMostRecords - held : 0);
+    for (const Entry& entry : entries) {
         if (entry.isFile)
-            continue;
-        ColumnMap record = FolderRecord(path, entry.name, status);
-        SetUnsigned(record, L"FolderID", NextFolderId());
-        record.SetValue(L"ParentID", VT_INT, static_cast<LONG>(folderId));
-        folders.push_back(std::move(record));
+            listing.files.push_back(FileRecord(path, folderId, entry));
+        else if (withSubfolders)
+            listing.folders.push_back(SubfolderRecord(path, folderId, entry));
+        else
+            DebugLog(L"[KELQEL]Not listed below the folder depth: %ls/%ls", path.c_str(), entry.name.c_str());
     }
-    return folders;
-}
-
-std::vector<ColumnMap> CKelvraFile::ListFiles(const std::wstring& path, ULONG folderId)
-{
-    ULONG status = (OnExternalMemory(path) ? kExternalMemory : kPhoneMemory) | kFileFlag;
-    std::vector<ColumnMap> files;
-    for (const Entry& entry : ListEntries(path)) {
-        if (!entry.isFile)
-            continue;
-        ColumnMap record;
-        SetUnsigned(record, L"FolderID", folderId);
-        record.SetText(L"Name", entry.name);
-        record.SetText(L"Type", L"0");
-        SetUnsigned(record, L"FileSize", entry.size);
-        SetDatesNow(record);
-        SetUnsigned(record, L"Status", status);
-        SetUnsigned(record, L"NotAllowedOperation",
-                    IsBuiltInWallpaper(path, entry.name) ? kBuiltInWallpaper : kOrdinaryFile);
-        files.push_back(std::move(record));
-    }
-    return files;
-}
-
-void CKelvraFile::ListFolder(const std::wstring& path, ULONG folderId, Listing& listing)
-{
-    for (ColumnMap& folder : ListSubFolders(path, folderId))
-        listing.folders.push_back(std::move(folder));
-    for (ColumnMap& file : ListFiles(path, folderId))
-        listing.files.push_back(std::move(file));
 }
 
 CKelvraFile::Listing CKelvraFile::ListFolderTree()
@@ -451,17 +472,15 @@ CKelvraFile::Listing CKelvraFile::ListFolderTree()
         listing.folders.push_back(RootRecord(*root, status));
         paths.emplace_back(*root, 0);
     }
-    // Breadth-first; a handset that lists a folder inside itself ends at the model's
-    // folder depth, and no handset is believed beyond the most folders.
+    // Breadth-first. The model's folder depth bounds the folders: those of the deepest
+    // level are looked into for their files only, so that a handset that lists a folder
+    // inside itself ends there; and no handset is believed beyond the most folders.
     for (size_t next = 0; next < paths.size(); ++next) {
         auto [path, depth] = paths[next];
-        if (m_settings.maxFolderDepth > 0 && depth >= m_settings.maxFolderDepth) {
-            DebugLog(L"[KELQEL]Not listed below the folder depth: %ls", path.c_str());
-            continue;
-        }
+        bool deepest = m_settings.maxFolderDepth > 0 && depth >= m_settings.maxFolderDepth;
         ULONG id = listing.folders[next].Number(L"FolderID");
         size_t first = listing.folders.size();
-        ListFolder(path, id, listing);
+        ListFolder(path, id, listing, !deepest);
         if (listing.folders.size() > kMostFolders)
             ThrowComError(E_FAIL, L"The handset lists more than " + std::to_wstring(kMostFolders) +
                                       L" folders; the listing was stopped");
@@ -480,8 +499,7 @@ void CKelvraFile::MakeFolder(ColumnMap& record)
     std::wstring path = EntryPath(folder, name);
     Check(Agent()->CreateFolder(Bstr(path).Get()), Agent());
     std::wstring parent = FolderPath(folder);
-    ULONG status = (OnExternalMemory(parent) ? kExternalMemory : kPhoneMemory) | kFolderFlag;
-    for (auto& [column, value] : FolderRecord(parent, name, status))
+    for (auto& [column, value] : FolderRecord(parent, name, MemoryStatus(parent) | kFolderFlag))
         record[column] = value;
     SetUnsigned(record, L"FolderID", NextFolderId());
 }

@@ -27,7 +27,13 @@ class CKelvraFile : public CKelvraBase {
 public:
     static constexpr uint16_t kTotalSizeRequest = 0x4190;
     static constexpr size_t kRootPathField = 255;
-    // However the handset answers, a full listing stops after this many folders.
+    // What a listing believes of a handset. A feature phone's memory holds far fewer
+    // entries (its camera, numbering pictures with four digits, fills a folder at 9,999),
+    // while a listing within them keeps its records, about a kilobyte each, to some
+    // twenty megabytes. A count past them is refused before a single entry is fetched.
+    static constexpr long kMostEntriesPerFolder = 10000;
+    static constexpr size_t kMostRecords = 20000;  // folders and files of one listing
+    // Each folder costs a listing request: a full listing stops after this many.
     static constexpr size_t kMostFolders = 10000;
     static constexpr DWORD kCopyPause = 500;
 
@@ -69,11 +75,11 @@ public:
     static void RefreshTotals(CKelvraFile& codec, bool fixedPhoneTotal, uint64_t profileTotal);
 
     Listing ListFolderTree();
-    // The subfolders and files of a handset folder path, the subfolders numbered from the
-    // process-wide counter.
-    void ListFolder(const std::wstring& path, ULONG folderId, Listing& listing);
-    std::vector<ColumnMap> ListSubFolders(const std::wstring& path, ULONG folderId);
-    std::vector<ColumnMap> ListFiles(const std::wstring& path, ULONG folderId);
+    // Adds the files of a handset folder path and, unless the folder is at the deepest
+    // level the walk looks into, its subfolders, numbered from the process-wide counter.
+    // Fails, adding nothing, when the folder or the listing as a whole would hold more
+    // than the handset is believed.
+    void ListFolder(const std::wstring& path, ULONG folderId, Listing& listing, bool withSubfolders = true);
     // How many entries the handset lists in a folder, whatever their names.
     long CountEntries(const std::wstring& path);
 
@@ -98,8 +104,12 @@ private:
     const std::wstring& RootOf(const std::wstring& folder) const;
     bool OnExternalMemory(const std::wstring& path) const;
     ComPtr<ITAMFileList> ListOnHandset(const std::wstring& path, long& count);
-    std::vector<Entry> ListEntries(const std::wstring& path);
+    // The entries of a folder; refused when the handset counts more than room of them.
+    std::vector<Entry> ListEntries(const std::wstring& path, size_t room);
     ColumnMap FolderRecord(const std::wstring& parentPath, const std::wstring& name, ULONG status) const;
+    ColumnMap SubfolderRecord(const std::wstring& path, ULONG folderId, const Entry& entry) const;
+    ColumnMap FileRecord(const std::wstring& path, ULONG folderId, const Entry& entry) const;
+    ULONG MemoryStatus(const std::wstring& path) const;
     ColumnMap RootRecord(const std::wstring& root, ULONG status) const;
     bool IsBuiltInWallpaper(const std::wstring& folder, const std::wstring& name) const;
     static ULONG NextFolderId();

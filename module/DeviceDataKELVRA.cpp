@@ -236,6 +236,9 @@ STDMETHODIMP CDeviceDataKELVRA::InterfaceSupportsErrorInfo(REFIID iid)
 
 HRESULT CDeviceDataKELVRA::FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag)
 {
+    // A sink may release the host's last reference to this object: it lives until every
+    // sink has been told, and goes when this reference does.
+    ComPtr<IDeviceData> self(this);
     LONG localFlag = 1;
     LONG* flag = continueFlag ? continueFlag : &localFlag;
     auto notify = [&](const ConnectionPoint& point) {

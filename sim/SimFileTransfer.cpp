@@ -16,7 +16,8 @@ SimFileTransfer::SimFileTransfer(SimState& state, TransferDirection direction)
     : m_state(state),
       m_direction(direction),
       m_failAfterBlocks(state.transfer.failAfterBlocks),
-      m_failWith(state.transfer.failWith)
+      m_failWith(state.transfer.failWith),
+      m_failureOnlyInEvent(state.transfer.failureOnlyInEvent)
 {
     m_state.transfer = TransferControl{};
     m_state.transfer.running = true;
@@ -69,13 +70,12 @@ HRESULT SimFileTransfer::MoveBlock(HANDLE source, HANDLE target, std::string& bu
 
 bool SimFileTransfer::ReportProgress(long done, long total)
 {
-    bool goOn = true;
+    // A sink's cleared flag alone does not stop the copy: only the cancel method does.
     for (const auto& sink : Sinks()) {
         long continueFlag = 1;
         sink->OnTransferProgress(done, total, &continueFlag);
-        goOn = goOn && continueFlag != 0;
     }
-    return goOn && !CancelRequested();
+    return !CancelRequested();
 }
 
 bool SimFileTransfer::CancelRequested() const
@@ -91,6 +91,8 @@ HRESULT SimFileTransfer::Complete(HRESULT hr)
         info.Reset();
     for (const auto& sink : Sinks())
         sink->OnTransferComplete(hr);
+    if (m_failureOnlyInEvent)
+        hr = S_OK;
     SetErrorInfo(0, FAILED(hr) ? info.Get() : nullptr);
     return hr;
 }

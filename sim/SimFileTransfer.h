@@ -1,7 +1,8 @@
 // One file copy between the PC and the handset: the bytes move in blocks, and after each
 // block every sink of the connection's ITAMAgentEvents point hears the progress and may
-// stop the copy, by clearing its continue flag or by calling the agent's cancel method of
-// the copy's direction. A transfer that has started always ends with OnTransferComplete.
+// stop the copy by calling the agent's cancel method of the copy's direction; a cleared
+// continue flag alone stops nothing. A transfer that has started always ends with
+// OnTransferComplete.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +29,8 @@ public:
     // Copies the whole source into the target. E_ABORT when a sink stopped it, the
     // injected failure, or the file error; each with error information.
     HRESULT Copy(HANDLE source, HANDLE target);
-    // Tells the sinks how the copy ended and hands the result back, error information kept.
+    // Tells the sinks how the copy ended and hands the result back, error information kept;
+    // S_OK instead for a handset told to report its failures only in the event.
     HRESULT Complete(HRESULT hr);
 
 private:
@@ -42,6 +44,7 @@ private:
     TransferDirection m_direction;
     long m_failAfterBlocks;
     HRESULT m_failWith;
+    bool m_failureOnlyInEvent;
 };
 
 }  // namespace kelvra::sim

@@ -19,6 +19,9 @@ struct TransferControl {
     bool cancelToHandset = false;
     long failAfterBlocks = -1;  // the next copy fails after this many blocks; -1 never
     HRESULT failWith = S_OK;
+    // The next copy method answers S_OK however the copy ended (a cancel included), and
+    // tells how only in its completion event, as some agents do.
+    bool failureOnlyInEvent = false;
 };
 
 struct SimState {

@@ -3,6 +3,10 @@
 // handset that names entries it should not.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <limits>
+
 #include "DataTableKelvraFile.h"
 #include "FileTestSupport.h"
 #include "KelvraFile.h"
@@ -60,6 +64,88 @@ std::wstring RulesOf(const std::vector<ComPtr<IItem>>& items, const wchar_t* nam
 CKelvraFile CodecOf(SimFiles& handset)
 {
     return static_cast<CDataTableKelvraFile*>(handset.Files().Get())->MakeCodec();
+}
+
+// A folder listing that counts as many entries as it is told, each a file or, the first
+// of them, a folder, and counts the entries it is asked for.
+class CountedEntries : public ComObject<CountedEntries, NoDispatchImpl<ITAMFileList>> {
+public:
+    CountedEntries(long count, bool firstIsFolder, long& fetched)
+        : m_count(count), m_firstIsFolder(firstIsFolder), m_fetched(fetched)
+    {
+    }
+    STDMETHODIMP get_Count(long* count) override
+    {
+        *count = m_count;
+        return S_OK;
+    }
+    STDMETHODIMP Item(long index, ITAMFileEntry** entry) override
+    {
+        ++m_fetched;
+        bool folder = index == 0 && m_firstIsFolder;
+        *entry = ListedEntries::Entry::Make(ListedEntry{L"e" + std::to_wstring(index), !folder, 1}).Detach();
+        return S_OK;
+    }
+
+private:
+    long m_count;
+    bool m_firstIsFolder;
+    long& m_fetched;
+};
+
+// An agent whose every folder counts the same entries, and whose free space is told.
+class CountingAgent : public ScriptedAgent {
+public:
+    static ComPtr<CountingAgent> Make()
+    {
+        ComPtr<CountingAgent> agent;
+        *agent.GetAddressOf() = new CountingAgent();
+        return agent;
+    }
+    STDMETHODIMP ListFolder(BSTR, long, long, ITAMFileList** list) override
+    {
+        ++listings;
+        *list = CountedEntries::Make(count, firstIsFolder, fetched).Detach();
+        return S_OK;
+    }
+    STDMETHODIMP GetLinkInfo(TAMLINKINFO* info) override
+    {
+        info->packetSize = 4096;
+        info->version = 5;
+        return S_OK;
+    }
+    STDMETHODIMP GetFreeBytesEx(BSTR, double* bytes) override
+    {
+        *bytes = freeBytes;
+        return S_OK;
+    }
+
+    long count = 0;
+    bool firstIsFolder = false;
+    long fetched = 0;
+    long listings = 0;
+    double freeBytes = 0;
+};
+
+FileSystemSettings PhoneOnly()
+{
+    FileSystemSettings settings;
+    settings.phoneRoot = L"/p";
+    settings.maxFolderDepth = 16;
+    return settings;
+}
+
+// The HRESULT and description of what a call threw; S_OK when it threw nothing.
+std::pair<HRESULT, std::wstring> FailureOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (...) {
+        HRESULT hr = S_OK;
+        std::wstring text = CurrentExceptionText(&hr);
+        return {hr, text};
+    }
+    return {S_OK, L""};
 }
 
 }  // namespace
@@ -188,8 +274,11 @@ TEST(FileListing, NamesThatCouldLeaveTheirFolderArePassedOverAndSelfListingEnds)
     ASSERT_EQ(1u, tree.files.size());
     EXPECT_EQ(L"ok..txt", tree.files[0].Text(L"Name"));
 
-    agent->listing = {{L"Loop", false}};
-    EXPECT_EQ(1u + 16, codec.ListFolderTree().folders.size());
+    // The folder depth bounds the folders; the deepest level's files are listed too.
+    agent->listing = {{L"Loop", false}, {L"f", true}};
+    tree = codec.ListFolderTree();
+    EXPECT_EQ(1u + 16, tree.folders.size());
+    EXPECT_EQ(1u + 16, tree.files.size());
 
     agent->listing = {{L"Left", false}, {L"Right", false}};
     HRESULT hr = S_OK;
@@ -199,6 +288,81 @@ TEST(FileListing, NamesThatCouldLeaveTheirFolderArePassedOverAndSelfListingEnds)
         EXPECT_NE(std::wstring::npos, CurrentExceptionText(&hr).find(L"10000"));
     }
     EXPECT_EQ(E_FAIL, hr);
+}
+
+TEST(FileListing, TheDeepestFoldersFilesAreListedButNotTheirSubfolders)
+{
+    SimFiles handset(kA290, false, L"KTM-A100");
+    handset.device->Model().SetText(L"File_MaxFolderDepth", L"2");
+    handset.device->Model().SetText(L"ExternalRootPath_Path", L"-1");
+    handset.File(L"/tfs4/a/users/A/a.txt", "a");
+    handset.File(L"/tfs4/a/users/A/B/b.txt", "bb");
+    handset.File(L"/tfs4/a/users/A/B/C/c.txt", "ccc");
+    ULONG b = CKelvraFile::LastFolderId();
+    auto items = ListAll(handset.Files().Get());
+    ASSERT_EQ(6u, items.size());
+    ExpectFolder(items[1].Get(), {b + 1, 0, L"\\", L"", 0x03, 0x20});
+    ExpectFolder(items[2].Get(), {b + 2, LONG(b + 1), L"A", L"", 0x03, 0x20});
+    ExpectFolder(items[3].Get(), {b + 3, LONG(b + 2), L"B", L"", 0x03, 0x20});
+    ExpectFile(items[4].Get(), b + 2, L"a.txt", 1, 0x81, 4);
+    ExpectFile(items[5].Get(), b + 3, L"b.txt", 2, 0x81, 4);
+}
+
+TEST(FileListing, AHandsetCountingMoreThanAFolderHoldsIsRefusedBeforeAnEntryIsFetched)
+{
+    auto agent = CountingAgent::Make();
+    CKelvraFile codec(agent.Get(), PhoneOnly());
+    agent->count = 10000;  // the most a folder holds
+    EXPECT_EQ(10000u, codec.ListFolderTree().files.size());
+    for (long count : {10001L, 1000000L, -1L}) {
+        agent->count = count;
+        agent->fetched = 0;
+        auto [hr, text] = FailureOf([&] { codec.ListFolderTree(); });
+        EXPECT_EQ(E_FAIL, hr) << count;
+        EXPECT_NE(std::wstring::npos, text.find(std::to_wstring(count) + L" entries in /p")) << NarrowUtf8(text);
+        EXPECT_EQ(0, agent->fetched) << count;
+    }
+}
+
+TEST(FileListing, AListingStopsBeforeItsRecordsPassTheBoundInAll)
+{
+    auto agent = CountingAgent::Make();
+    CKelvraFile codec(agent.Get(), PhoneOnly());
+    // Each folder holds a folder and 4,999 files: with the root's record, the fourth
+    // level's would make 20,001 records.
+    agent->count = 5000;
+    agent->firstIsFolder = true;
+    auto [hr, text] = FailureOf([&] { codec.ListFolderTree(); });
+    EXPECT_EQ(E_FAIL, hr);
+    EXPECT_NE(std::wstring::npos, text.find(L"more than 20000 entries in all")) << NarrowUtf8(text);
+    EXPECT_EQ(4, agent->listings);
+    EXPECT_EQ(3 * 5000, agent->fetched);
+
+    agent->count = 4999;  // 1 + 4 × 4,999 records: the fifth level's would pass the bound
+    agent->fetched = 0;
+    agent->listings = 0;
+    EXPECT_EQ(E_FAIL, FailureOf([&] { codec.ListFolderTree(); }).first);
+    EXPECT_EQ(4 * 4999, agent->fetched);
+}
+
+TEST(FileListing, AListingThatFailsLeavesNoneOpen)
+{
+    SimFiles handset(kA290);
+    ComPtr<IDataTable> table = handset.Files();
+    const HRESULT kLinkLost = HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    ComPtr<IItem> folder = handset.Entry(QELDT_FOLDER, L"/Images", L"", L"FolderID", L"5");
+    for (bool whole : {true, false}) {
+        ASSERT_EQ(S_OK, table->ListItemsAllBegin());
+        ComPtr<IItem> item;
+        ASSERT_EQ(S_OK, table->NextItem(item.GetAddressOf()));
+        ASSERT_NE(nullptr, item.Get());
+        ASSERT_EQ(S_OK, handset.connection->FailMethod(Bstr(L"ListFolder").Get(), kLinkLost));
+        EXPECT_EQ(kLinkLost, whole ? table->ListItemsAllBegin() : table->ListChildItemsBegin(folder.Get()));
+        EXPECT_NE(L"", ErrorText());
+        EXPECT_EQ(S_OK, table->NextItem(item.ReleaseAndGetAddressOf()));
+        EXPECT_EQ(nullptr, item.Get());
+        ASSERT_EQ(S_OK, handset.connection->FailMethod(Bstr(L"ListFolder").Get(), S_OK));
+    }
 }
 
 TEST(FileCodec, RewritesWholeTypeCodesAndResolvesTheCardByBackslash)
@@ -225,7 +389,8 @@ TEST(FileCodec, AsksARootsTotalWithItsPathInTheAnsiCodePage)
     expected.resize(261, '\0');
     Bstr sent;
     handset.connection->get_LastRequest(sent.Out());
-    EXPECT_EQ(WidenUtf8(sim::HexFromBytes(expected)), sent.Str());
+    std::wstring hex = sent.Str();
+    EXPECT_EQ(expected, Bytes(std::string(hex.begin(), hex.end()).c_str()));
 }
 
 TEST(FileCodec, FreeSpaceByTheLinksVersionAndItsFailure)
@@ -237,6 +402,34 @@ TEST(FileCodec, FreeSpaceByTheLinksVersionAndItsFailure)
     EXPECT_EQ(4294967295.0, CodecOf(handset).GetFreeSize(L"/tfs4/a/users"));
 
     handset.connection->put_FreeSpaceError(7);
-    EXPECT_EQ(static_cast<HRESULT>(0x80040000u + 30007),
-              handset.Files()->ReadItem(handset.NewItem(QELDT_FILE_INFO).Get()));
+    EXPECT_EQ(static_cast<HRESULT>(0x80047537), handset.Files()->ReadItem(handset.NewItem(QELDT_FILE_INFO).Get()));
+    // 30000 + 35534 is the last code but one an HRESULT keeps; a code past the last one,
+    // or none at all, shows as the last, and the text names the agent's own.
+    handset.connection->put_FreeSpaceError(35534);
+    EXPECT_EQ(static_cast<HRESULT>(0x8004FFFE), handset.Files()->ReadItem(handset.NewItem(QELDT_FILE_INFO).Get()));
+    for (long code : {35535L, 35536L, LONG_MAX, -1L, LONG_MIN}) {
+        handset.connection->put_FreeSpaceError(code);
+        EXPECT_EQ(static_cast<HRESULT>(0x8004FFFF),
+                  handset.Files()->ReadItem(handset.NewItem(QELDT_FILE_INFO).Get()))
+            << code;
+        EXPECT_NE(std::wstring::npos, ErrorText().find(L"agent error " + std::to_wstring(code))) << code;
+    }
+}
+
+TEST(FileCodec, MemoryFiguresStayWithinTheirRangeWhateverTheAgentAnswers)
+{
+    auto agent = CountingAgent::Make();
+    FileSystemSettings settings = PhoneOnly();
+    settings.fileNameLength = LONG_MAX;
+    CKelvraFile codec(agent.Get(), settings);
+    CKelvraFile::RefreshTotals(codec, true, 1000);
+    const std::pair<double, const wchar_t*> answers[] = {
+        {250, L"750"}, {-5, L"1000"}, {1000, L"0"}, {1e30, L"0"},
+        {std::numeric_limits<double>::infinity(), L"0"}, {std::nan(""), L"0"}};
+    for (auto [free, used] : answers) {
+        agent->freeBytes = free;
+        ColumnMap info = codec.GetMemoryInfo();
+        EXPECT_EQ(used, info.Text(L"MemoryUse")) << free;
+        EXPECT_EQ(LONG_MAX, info.Number(L"FileNameLength"));
+    }
 }

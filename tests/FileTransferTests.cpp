@@ -2,6 +2,8 @@
 // through the device data object's events, and the file table's folder and file changes.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "FileTestSupport.h"
 #include "KelvraFile.h"
 
@@ -24,6 +26,28 @@ size_t FilesIn(const std::wstring& folder)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
+}
+
+// A host sink that acts on every progress event of the point it is advised on.
+class ActingHost : public ComObject<ActingHost, HostSinkBase> {
+public:
+    explicit ActingHost(std::function<void()> act) : m_act(std::move(act)) {}
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        m_act();
+        return S_OK;
+    }
+
+private:
+    std::function<void()> m_act;
+};
+
+void Advise(CDeviceDataKELVRA& device, REFIID point, std::function<void()> act)
+{
+    ComPtr<IConnectionPoint> found;
+    ASSERT_EQ(S_OK, device.FindConnectionPoint(point, found.GetAddressOf()));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, found->Advise(static_cast<IDispatch*>(ActingHost::Make(std::move(act)).Get()), &cookie));
 }
 
 struct CopyHandset : SimFiles {
@@ -75,6 +99,8 @@ TEST(FileCopy, CancelledOnTheFirstEventMovesNothing)
     EXPECT_EQ(1u + 1, handset.calls.size());  // the start event on both points, no block
 }
 
+// The simulator goes on with a copy whose continue flag was cleared unless its cancel
+// method of the copy's direction is called: a wrong one would let the copy run whole.
 TEST(FileCopy, CancelledMidwayOrFailingLeavesNoPartialFileOnEitherSide)
 {
     CopyHandset handset;
@@ -98,7 +124,7 @@ TEST(FileCopy, CancelledMidwayOrFailingLeavesNoPartialFileOnEitherSide)
     EXPECT_NE(L"", ErrorText());
     EXPECT_EQ(older, FileBytes(handset.onPc));
     DeleteFileW(handset.Local(L"/tfs4/a/users/Images/sky.bmp").c_str());
-    EXPECT_TRUE(FAILED(handset.Get()));  // no such file on the handset
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), handset.Get());  // no such file on the handset
     EXPECT_EQ(older, FileBytes(handset.onPc));
     EXPECT_EQ(1u, FilesIn(handset.pc));
 
@@ -107,6 +133,86 @@ TEST(FileCopy, CancelledMidwayOrFailingLeavesNoPartialFileOnEitherSide)
     EXPECT_EQ(S_OK, handset.Get());
     EXPECT_EQ(kContent, FileBytes(handset.onPc));
     EXPECT_EQ(1u, FilesIn(handset.pc));
+}
+
+TEST(FileCopy, AnAgentAnsweringSuccessForACopyThatDidNotEndWholeStillFails)
+{
+    CopyHandset handset;
+    const std::string older(kContent.size(), 'p');  // the PC's own, as many blocks long
+    std::ofstream(handset.onPc.c_str(), std::ios::binary | std::ios::trunc) << older;
+    handset.File(L"/tfs4/a/users/Images/sky.bmp", kContent);
+    sim::TransferControl& next = handset.connection->State().transfer;
+    const HRESULT kBroken = HRESULT_FROM_WIN32(ERROR_GEN_FAILURE);
+
+    // Cancelled after the first block, or failed after the second, and S_OK from the
+    // agent all the same: the copy fails, and neither side's older file changes.
+    for (bool toPc : {true, false}) {
+        SCOPED_TRACE(toPc ? "to the PC" : "to the handset");
+        handset.calls.clear();
+        handset.cancelAt = 3;
+        next.failureOnlyInEvent = true;
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANCELLED), toPc ? handset.Get() : handset.Put());
+        EXPECT_NE(L"", ErrorText());
+        EXPECT_EQ(4u, handset.calls.size());
+
+        handset.cancelAt = 0;
+        ASSERT_EQ(S_OK, handset.connection->FailCopyAfter(2, kBroken));
+        next.failureOnlyInEvent = true;
+        EXPECT_EQ(kBroken, toPc ? handset.Get() : handset.Put());
+        EXPECT_NE(std::wstring::npos, ErrorText().find(L"reported the copy of \"sky.bmp\" as failed"));
+
+        EXPECT_EQ(older, FileBytes(handset.onPc));
+        EXPECT_EQ(kContent, FileBytes(handset.onPhone));
+        EXPECT_EQ(1u, FilesIn(handset.pc));
+    }
+}
+
+TEST(FileCopy, AHostReleasingTheDeviceDataObjectInsideAProgressEventIsToldToTheEnd)
+{
+    CopyHandset handset;
+    ComPtr<IDataTable> files = handset.Files();
+    ComPtr<IItem> info = handset.NewItem(QELDT_FILE_INFO);
+    // The file table answers while the device data object lives, and refuses once it has gone.
+    auto alive = [&] { return files->ReadItem(info.Get()) == S_OK; };
+    std::vector<bool> heard;
+    Advise(*handset.device.Get(), IID_IDeviceDataEvents, [&] { handset.device.Reset(); });
+    Advise(*handset.device.Get(), DIID__IDeviceDataEvents, [&] { heard.push_back(alive()); });
+
+    // The host's own reference is its last: the object outlives the event that lets it go.
+    LONG proceed = 1;
+    CDeviceDataKELVRA* device = handset.device.Get();
+    EXPECT_EQ(S_OK, device->FireProgress(1, 2, &proceed));
+    EXPECT_EQ(std::vector<bool>{true}, heard);
+    EXPECT_EQ(nullptr, handset.device.Get());
+    EXPECT_FALSE(alive());
+}
+
+TEST(FileCopy, AHostReleasingTheDeviceDataObjectDuringACopyHearsItWholeToTheEnd)
+{
+    CopyHandset handset;
+    handset.File(L"/tfs4/a/users/Images/sky.bmp", kContent);
+    DeleteFileW(handset.onPc.c_str());
+    ComPtr<IDataTable> files = handset.Files();
+    ComPtr<IItem> info = handset.NewItem(QELDT_FILE_INFO);
+    ComPtr<IItem> item = handset.Entry(QELDT_FILE, L"/Images", L"sky.bmp", L"PCPath", handset.onPc);
+    auto alive = [&] { return files->ReadItem(info.Get()) == S_OK; };
+    std::vector<bool> heard;
+    // After the first block the host lets go of its last reference.
+    Advise(*handset.device.Get(), IID_IDeviceDataEvents, [&] {
+        if (heard.size() == 1)
+            handset.device.Reset();
+        heard.push_back(alive());
+    });
+
+    ASSERT_EQ(S_OK, item->ReadBlobTo(0, nullptr));
+    EXPECT_EQ(kContent, FileBytes(handset.onPc));
+    // The start and four blocks, each heard with the object alive; it goes with the copy.
+    EXPECT_EQ(std::vector<bool>(5, true), heard);
+    EXPECT_EQ(nullptr, handset.device.Get());
+    EXPECT_FALSE(alive());
+    // A later copy through the same item fails cleanly and leaves the PC file whole.
+    EXPECT_EQ(E_UNEXPECTED, item->ReadBlobTo(0, nullptr));
+    EXPECT_EQ(kContent, FileBytes(handset.onPc));
 }
 
 TEST(FileCopy, AgentEventsReachTheItemThroughItsDispatchToo)
@@ -145,11 +251,35 @@ TEST(FileChange, KtmA230RenamesOnlyAnEmptyFolderByCreateAndDelete)
     EXPECT_EQ(L"Renamed", ColumnText(empty.Get(), L"Name"));
     ExpectColumn(empty.Get(), L"FolderID", VT_UI4, std::to_wstring(before + 1));
 
+    // A file stands where the new folder would be made, so making it would fail with
+    // another error than the handset's own refusal to delete a folder that holds a file:
+    // the refusal comes before any folder is made.
+    handset.File(L"efs2/users/Moved", "in the way");
     ComPtr<IItem> full = handset.Entry(QELDT_FOLDER, L"/", L"Full", L"Reserved2", L"Moved");
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIR_NOT_EMPTY), handset.Files()->UpdateItem(full.Get()));
-    EXPECT_NE(std::wstring::npos, ErrorText().find(L"not empty"));
+    EXPECT_NE(std::wstring::npos, ErrorText().find(L"can rename only an empty folder"));
     EXPECT_EQ("keep", FileBytes(handset.Local(L"efs2/users/Full/keep.txt")));
-    EXPECT_FALSE(Exists(handset.Local(L"efs2/users/Moved")));
+    EXPECT_EQ("in the way", FileBytes(handset.Local(L"efs2/users/Moved")));
+}
+
+TEST(FileChange, ARenameByCreateAndDeleteWhoseOldFolderStaysTakesTheNewOneBack)
+{
+    SimFiles handset(kA230);
+    handset.Folder(L"efs2/users/Empty");
+    // The handset cannot delete a folder someone holds open.
+    HANDLE held = CreateFileW(handset.Local(L"efs2/users/Empty").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                              nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ComPtr<IItem> empty = handset.Entry(QELDT_FOLDER, L"/", L"Empty", L"Reserved2", L"Renamed");
+    HRESULT hr = handset.Files()->UpdateItem(empty.Get());
+    std::wstring error = ErrorText();
+    CloseHandle(held);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), hr);
+    EXPECT_NE(std::wstring::npos, error.find(L"efs2/users/Empty")) << NarrowUtf8(error);
+    EXPECT_TRUE(Exists(handset.Local(L"efs2/users/Empty")));
+    EXPECT_FALSE(Exists(handset.Local(L"efs2/users/Renamed")));
+    EXPECT_EQ(L"Empty", ColumnText(empty.Get(), L"Name"));
 }
 
 TEST(FileChange, OtherModelsRenameInOneRequestAndFilesByCommand)

@@ -113,6 +113,21 @@ std::vector<std::wstring> SavedFiles()
     return names;
 }
 
+// The recording services, but every new GUID the same one: a fetched message's file is
+// named before it is written.
+class OneGuidServices : public TestPlatform {
+public:
+    static constexpr GUID kGuid = {0x01234567, 0x89AB, 0xCDEF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+    static constexpr const wchar_t* kFileName = L"01234567-89AB-CDEF-0123-456789ABCDEF.mms";
+
+    OneGuidServices() : m_previous(Platform::Install(this)) { appData = Services().appData; }
+    ~OneGuidServices() override { Platform::Install(m_previous); }
+    GUID NewGuid() override { return kGuid; }
+
+private:
+    Platform* m_previous;
+};
+
 // A header reply of message 7 in the inbox with every flag, report and text set.
 const char* const kFullHeader =
     "07 00 00 00  01 00 00 00  FF FF FF FF FF FF FF FF  07 00 00 00"
@@ -292,7 +307,7 @@ TEST(MmsTable, AFileThatCannotBeWrittenIsReportedAndNamedNowhere)
     std::ofstream((tarn + L"\\MMS").c_str()) << "in the way";
 
     HRESULT hr = table->ReadItem(items[0].Get());
-    EXPECT_TRUE(FAILED(hr));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), hr);
     EXPECT_EQ(L"", ColumnText(items[0].Get(), L"ATTACHMENT_FILE_PATH"));
     ComPtr<IErrorInfo> info;
     ASSERT_EQ(S_OK, GetErrorInfo(0, &info));
@@ -303,6 +318,41 @@ TEST(MmsTable, AFileThatCannotBeWrittenIsReportedAndNamedNowhere)
     DeleteFileW((tarn + L"\\MMS").c_str());
     EXPECT_EQ(S_OK, table->ReadItem(items[0].Get()));
     EXPECT_EQ("xyz", FileBytes(ColumnText(items[0].Get(), L"ATTACHMENT_FILE_PATH")));
+}
+
+TEST(MmsTable, AMessageFileIsWrittenAsidePutInPlaceWholeAndOtherwiseLeavesNoTrace)
+{
+    MmsHandset h;
+    const std::string content = Pattern(50000);
+    h.Add(1, L"New", content);
+    ComPtr<IDataTable> table = h.Mms();
+    auto items = ListAll(table.Get());
+    ASSERT_EQ(1u, items.size());
+    OneGuidServices services;
+    CreateDirectoryW((Services().appData + L"\\Orvane").c_str(), nullptr);
+    CreateDirectoryW((Services().appData + L"\\Orvane\\Tarn").c_str(), nullptr);
+    CreateDirectoryW(MmsFolder().c_str(), nullptr);
+    const std::wstring path = MmsFolder() + L"\\" + OneGuidServices::kFileName;
+    std::ofstream(path.c_str(), std::ios::binary) << "an older message";
+
+    // Held open as a viewer holds it: written through, it would change; it cannot be
+    // replaced, so the new content, written aside, never takes its place.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    HRESULT hr = table->ReadItem(items[0].Get());
+    std::wstring error = ThreadErrorDescription();
+    CloseHandle(held);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), hr);
+    EXPECT_NE(std::wstring::npos, error.find(L"cannot be put in place")) << NarrowUtf8(error);
+    EXPECT_EQ("an older message", FileBytes(path));
+    EXPECT_EQ(std::vector<std::wstring>{OneGuidServices::kFileName}, SavedFiles());
+    EXPECT_EQ(L"", ColumnText(items[0].Get(), L"ATTACHMENT_FILE_PATH"));
+
+    ASSERT_EQ(S_OK, table->ReadItem(items[0].Get()));
+    EXPECT_EQ(path, ColumnText(items[0].Get(), L"ATTACHMENT_FILE_PATH"));
+    EXPECT_TRUE(content == FileBytes(path));
+    EXPECT_EQ(std::vector<std::wstring>{OneGuidServices::kFileName}, SavedFiles());
 }
 
 TEST(MmsTable, HostileContentBlocksFailAndTheNextFetchWorks)

@@ -243,14 +243,23 @@ TEST(SimFileCopy, CopiesBothWaysByteForByteAndReportsEachBlock)
     EXPECT_TRUE(Exists(handset.pc + L"\\empty"));
 }
 
-TEST(SimFileCopy, StopsWhenASinkCancelsOnTheFirstEvent)
+TEST(SimFileCopy, StopsOnlyWhenASinkCallsTheCancelOfItsDirection)
 {
     FileHandset handset;
     handset.MakeFolder(L"Videos");
     WriteBytes(handset.pc + L"\\clip.3gp", Pattern(5000));
 
-    // Clearing the continue flag stops a copy to the handset; nothing of it stays there.
+    // A cleared continue flag alone stops nothing.
     handset.sink->onProgress = [](long& continueFlag) { continueFlag = 0; };
+    EXPECT_EQ(S_OK, handset.Put(L"Videos/clip.3gp", handset.pc + L"\\clip.3gp"));
+    EXPECT_EQ(4u, handset.sink->progress.size());
+    EXPECT_EQ(Pattern(5000), ReadBytes(handset.Local(L"Videos\\clip.3gp")));
+    DeleteFileW(handset.Local(L"Videos\\clip.3gp").c_str());
+    handset.sink->progress.clear();
+    handset.sink->completions.clear();
+
+    // The cancel method stops a copy to the handset; nothing of it stays there.
+    handset.sink->onProgress = [&](long&) { handset.agent->CancelPutFile(); };
     EXPECT_EQ(E_ABORT, handset.Put(L"Videos/clip.3gp", handset.pc + L"\\clip.3gp"));
     EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"cancelled after 1250 of 5000"));
     EXPECT_EQ(1u, handset.sink->progress.size());
@@ -306,6 +315,22 @@ TEST(SimFileCopy, FailsMidwayAsToldAndRefusesACopyInsideACopy)
     EXPECT_EQ(E_OUTOFMEMORY, handset.Get(L"Sounds/ring.wav", handset.pc + L"\\ring.wav"));
     EXPECT_TRUE(handset.sink->progress.empty());
     handset.simulator->FailMethod(Bstr(L"GetFile").Get(), S_OK);
+
+    // A handset that tells how a copy ended only in its event answers S_OK to a failed
+    // copy and to a cancelled one alike, for that copy only.
+    handset.sink->completions.clear();
+    WriteBytes(handset.pc + L"\\whole.wav", Pattern(5000));
+    ASSERT_EQ(S_OK, handset.simulator->FailCopyAfter(1, E_FAIL));
+    handset.simulator->State().transfer.failureOnlyInEvent = true;
+    EXPECT_EQ(S_OK, handset.Put(L"Sounds/lost.wav", handset.pc + L"\\whole.wav"));
+    handset.simulator->State().transfer.failureOnlyInEvent = true;
+    handset.sink->onProgress = [&](long&) { handset.agent->CancelGetFile(); };
+    EXPECT_EQ(S_OK, handset.Get(L"Sounds/ring.wav", handset.pc + L"\\cut.wav"));
+    EXPECT_EQ((std::vector<long>{E_FAIL, E_ABORT}), handset.sink->completions);
+    EXPECT_FALSE(Exists(handset.Local(L"Sounds\\lost.wav")));
+    handset.sink->onProgress = nullptr;
+    ASSERT_EQ(S_OK, handset.simulator->FailCopyAfter(1, E_FAIL));
+    EXPECT_EQ(E_FAIL, handset.Put(L"Sounds/lost.wav", handset.pc + L"\\whole.wav"));
 
     HRESULT nested = S_OK;
     handset.sink->onProgress = [&](long&) {
