@@ -63,9 +63,9 @@ void CDataTableKelvraFile::ReportProgress(ULONG done, ULONG total, LONG* continu
     Owner().FireProgress(done, total, continueFlag);
 }
 
-ComPtr<IDeviceData> CDataTableKelvraFile::HoldOwner() const
+ComPtr<IUnknown> CDataTableKelvraFile::HoldOwner() const
 {
-    return ComPtr<IDeviceData>(&Owner());
+    return Owner().Hold();
 }
 
 void CDataTableKelvraFile::Open(CKelvraFile::Listing listing, ColumnMap info)

@@ -29,7 +29,7 @@ public:
     void ReportProgress(ULONG done, ULONG total, LONG* continueFlag) const;
     // A reference to the device data object, held while a copy runs: a host may release
     // its own last one from a progress event, and the copy goes on reporting to it.
-    ComPtr<IDeviceData> HoldOwner() const;
+    ComPtr<IUnknown> HoldOwner() const;
 
 private:
     static constexpr DWORD kListingPause = 1000;

@@ -126,7 +126,7 @@ void CItemKelvraFile::Copy(Direction direction, ColumnMap& record)
     if (!m_table)
         ThrowComError(E_POINTER, L"The file item was not made by the file table");
     // Held first, so that it goes last, after the codec and the subscription.
-    ComPtr<IDeviceData> owner = m_table->HoldOwner();
+    ComPtr<IUnknown> owner = m_table->HoldOwner();
     m_direction = direction;
     m_cancelled = false;
     m_completion = S_OK;

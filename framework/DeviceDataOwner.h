@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "ComTypes.h"
 #include "ModelDatabase.h"
 #include "ModelProfile.h"
 
@@ -18,6 +19,9 @@ public:
     // Tells the host how far a file copy has come; a host that clears the continue flag
     // asks for the copy to be cancelled.
     virtual HRESULT FireProgress(ULONGLONG done, ULONGLONG total, LONG* continueFlag) = 0;
+    // A counted reference to the object, for work that must outlive a host's release
+    // of it, such as a file copy whose progress events the host may answer so.
+    virtual ComPtr<IUnknown> Hold() = 0;
 
 protected:
     // Never deleted through this interface: the device data object's reference count

@@ -57,6 +57,7 @@ public:
 
     // What the tables and codecs read through their back pointer.
     ModelProfile& Model() override { return m_model; }
+    ComPtr<IUnknown> Hold() override { return ComPtr<IUnknown>(static_cast<IDeviceData*>(this)); }
     ITAMAgent* Agent() const { return m_spAgent.Get(); }
     IModelDatabase* ModelDatabase() const override { return m_spModelDB.Get(); }
 

@@ -110,7 +110,8 @@ TEST(ErrorBoundary, AFailingCallLeavesItsErrorInformationWithOneReferencePerHold
                 throw _com_error(E_FAIL, raw, true);
             throw _tam_error(raw, 1);
         });
-        EXPECT_NE(S_OK, hr);
+        // A handset error of code 1 reaches the host as 0x80040000 with the code.
+        EXPECT_EQ(kind == 0 ? E_FAIL : static_cast<HRESULT>(0x80040001), hr);
         SetErrorInfo(0, nullptr);
         raw->AddRef();
         EXPECT_EQ(1u, raw->Release()) << "kind " << kind;  // only this test's own reference is left

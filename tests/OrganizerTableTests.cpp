@@ -116,7 +116,7 @@ TEST(CalendarTable, TasksAndMemosRoundTripWhereTheModelKeepsThem)
             SUID suid = -1;
             HRESULT hr = table->CreateItem(item.Get(), &suid);
             if (!present) {
-                EXPECT_TRUE(FAILED(hr));
+                EXPECT_EQ(E_FAIL, hr);
                 continue;
             }
             ASSERT_EQ(S_OK, hr);
