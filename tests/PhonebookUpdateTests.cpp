@@ -226,6 +226,151 @@ TEST(ContactNames, SurviveEveryRoundTripOnEachFamily)
     EXPECT_EQ(L"Corner shop", ColumnText(shop.Get(), L"DISPLAY_NAME"));
 }
 
+// A first name longer than its field is stored cut; the full name is made from the cut
+// one, so reading finds the last name in it and a later change of the first name keeps it.
+TEST(ContactNames, AFirstNameLongerThanItsFieldKeepsTheLastName)
+{
+    const std::wstring first = L"Augusta Ada King Noel Byron";  // 27 characters
+    struct Family {
+        int resource;
+        size_t firstField;
+        const wchar_t* fullName;
+        const wchar_t* fullNameAfterUpdate;
+    };
+    for (Family family : {Family{202, 24, L"LovelaceAugusta Ada King Noel By", L"LovelaceAda"},
+                          Family{208, 20, L"Augusta Ada King Noe Lovelace", L"Ada Lovelace"},
+                          Family{218, 20, L"LovelaceAugusta Ada King Noe", L"LovelaceAda"}}) {
+        SCOPED_TRACE(family.resource);
+        Handset handset(family.resource);
+        ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+        auto fullNameField = [&](const std::wstring& text) {
+            return RecordBuilder().Wide(text, layout.fullName.units).Bytes();
+        };
+        ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+        ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+        SetColumn(made.Get(), L"FIRST_NAME", first.c_str());
+        SetColumn(made.Get(), L"LAST_NAME", L"Lovelace");
+        SUID suid = 0;
+        ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+        EXPECT_EQ(fullNameField(family.fullName),
+                  handset.Sim().FindRecord(1, 1)->substr(layout.fullName.offset, layout.fullName.Size()));
+        ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_PHONEBOOK, suid);
+        ASSERT_NE(nullptr, listed.Get());
+        EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
+        EXPECT_EQ(first.substr(0, family.firstField), ColumnText(listed.Get(), L"FIRST_NAME"));
+
+        ComPtr<IItem> renamed = NewItem(phonebook.Get(), QELDT_PHONEBOOK, suid);
+        SetColumn(renamed.Get(), L"FIRST_NAME", L"Ada");
+        ASSERT_EQ(S_OK, phonebook->UpdateItem(renamed.Get()));
+        EXPECT_EQ(fullNameField(family.fullNameAfterUpdate),
+                  handset.Sim().FindRecord(1, 1)->substr(layout.fullName.offset, layout.fullName.Size()));
+        EXPECT_EQ(L"Lovelace", ColumnText(Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get(), L"LAST_NAME"));
+    }
+}
+
+// A display name the person chose stays the full name while it holds the names; a
+// change of the names makes the full name from them again.
+TEST(ContactNames, AChosenDisplayNameLastsUntilTheNamesChange)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(made.Get(), L"FIRST_NAME", L"Ada");
+    SetColumn(made.Get(), L"DISPLAY_NAME", L"Countess of Lovelace");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+    auto fullName = [&] {
+        return handset.Sim().FindRecord(1, 1)->substr(layout.fullName.offset, layout.fullName.Size());
+    };
+    EXPECT_EQ(RecordBuilder().Wide(L"Countess of Lovelace", 61).Bytes(), fullName());
+
+    ComPtr<IItem> renamed = CopyMadeWithNewItem(phonebook.Get(), Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get());
+    SetColumn(renamed.Get(), L"LAST_NAME", L"King");
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(renamed.Get()));
+    EXPECT_EQ(RecordBuilder().Wide(L"KingAda", 61).Bytes(), fullName());
+}
+
+// What the phone wrote itself: a free first e-mail block, its own type codes, a URL
+// without a scheme. Each changed column changes its own field and nothing else.
+TEST(ContactBlocks, AChangedColumnChangesOnlyItsOwnField)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(made.Get(), L"FIRST_NAME", L"Blocks");
+    SetColumn(made.Get(), L"EMAIL_ADDR_1", L"b@x.org");
+    SetColumn(made.Get(), L"ADDR_STREET_0", L"1 Main St");
+    SetColumn(made.Get(), L"ADDR_LOCALITY_0", L"London");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+    std::string record = *handset.Sim().FindRecord(1, 1);
+    record[layout.emails[0].type] = 0x33;
+    record[layout.emails[1].type] = 0x0B;
+    Poke(record, layout.urls[0].text.offset, RecordBuilder().Wide(L"example.org", layout.urls[0].text.units).Bytes());
+    record[layout.urls[0].type] = 0x0C;
+    record[layout.addresses[0].type] = 0x13;
+    handset.Sim().PutRecord(1, 1, record);
+    std::vector<size_t> rules = {layout.occupied, layout.tableAddress, layout.tableAddress + 1};
+
+    EXPECT_EQ(L"b@x.org", ColumnText(Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get(), L"EMAIL_ADDR_0"));
+    auto change = [&](const wchar_t* column, const wchar_t* value) {
+        ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_PHONEBOOK, suid);
+        ComPtr<IItem> changed = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+        SetColumn(changed.Get(), column, value);
+        std::string before = *handset.Sim().FindRecord(1, 1);
+        EXPECT_EQ(S_OK, phonebook->UpdateItem(changed.Get()));
+        return Differences(before, *handset.Sim().FindRecord(1, 1), rules);
+    };
+    const auto& street = layout.addresses[0].parts[1];
+    ExpectWithin(change(L"ADDR_STREET_0", L"2 Side St"), street.offset, street.Size(), "the street");
+    const auto& url = layout.urls[0].text;
+    ExpectWithin(change(L"URL_ADDR_0", L"example.com"), url.offset, url.Size(), "the URL");
+    EXPECT_EQ(RecordBuilder().Wide(L"http://example.com", url.units).Bytes(),
+              handset.Sim().FindRecord(1, 1)->substr(url.offset, url.Size()));
+    // The first e-mail column names the second block, where it was read from.
+    const auto& second = layout.emails[1].text;
+    ExpectWithin(change(L"EMAIL_ADDR_0", L"c@x.org"), second.offset, second.Size(), "the second e-mail");
+    // A new e-mail takes the free block, with a type of its own.
+    const auto& first = layout.emails[0];
+    ExpectWithin(change(L"EMAIL_ADDR_1", L"d@x.org"), first.text.offset, first.type + 1 - first.text.offset,
+                 "the first e-mail block");
+    EXPECT_EQ(6, handset.Sim().FindRecord(1, 1)->at(first.type));
+    std::string now = *handset.Sim().FindRecord(1, 1);
+    EXPECT_EQ(0x0B, now[layout.emails[1].type]);
+    EXPECT_EQ(0x0C, now[layout.urls[0].type]);
+    EXPECT_EQ(0x13, now[layout.addresses[0].type]);
+}
+
+// A number put into an empty block gets the type and speed dial its columns say, not
+// what the empty block held; a speed dial no record can hold is refused.
+TEST(ContactNumbers, ANewNumberTakesItsTypeAndSpeedDialFromItsColumns)
+{
+    Handset handset(202);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(made.Get(), L"FIRST_NAME", L"Numbers");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+    std::string record = *handset.Sim().FindRecord(1, 1);
+    record[layout.numbers[1].type] = 0x07;                  // would read as "business"
+    Poke(record, layout.numbers[1].speedDial, "\x34\x12");  // would read as 4660
+    handset.Sim().PutRecord(1, 1, record);
+
+    ComPtr<IItem> added = NewItem(phonebook.Get(), QELDT_PHONEBOOK, suid);
+    SetColumn(added.Get(), L"TEL_NUM_1", L"5550100");
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(added.Get()));
+    EXPECT_EQ(L"ETC", ColumnText(added.Get(), L"TEL_TYPE_1"));
+    EXPECT_EQ(VT_NULL, Column(added.Get(), L"TEL_DIAL_1").Type());
+
+    std::string before = *handset.Sim().FindRecord(1, 1);
+    SetColumn(added.Get(), L"TEL_DIAL_1", L"70000");
+    EXPECT_EQ(E_INVALIDARG, phonebook->UpdateItem(added.Get()));
+    EXPECT_EQ(before, *handset.Sim().FindRecord(1, 1));
+}
+
 TEST(ContactRing, ANumberGoesBackToTheRingIndexAndANameToTheFileName)
 {
     Handset handset(202);
