@@ -18,6 +18,9 @@ namespace {
 
 constexpr DWORD kListingPause = 500;
 constexpr long kUtf8 = 65001;
+// Every index a record request can name: the handset's index lists are taken whole,
+// so that no used index falls off them, however many the handset lists.
+constexpr uint32_t kEveryIndex = 0x10000;
 
 }  // namespace
 
@@ -77,14 +80,14 @@ void CDataTableKelvraPB::LoadIndexLists()
     m_entries.clear();
     m_entryCount = link.GetRecordCount(CKelvraPB::kContactStore);
     if (m_entryCount > 0)
-        link.GetRecordIndexList(m_entries, CKelvraPB::kContactStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxRecords)));
+        link.GetRecordIndexList(m_entries, CKelvraPB::kContactStore, kEveryIndex);
     m_groups.clear();
     m_groupCount = 0;
     m_groupCursor = 0;
     if (m_settings.groupSupport) {
         m_groupCount = link.GetRecordCount(CKelvraPB::kGroupStore);
         if (m_groupCount > 0)
-            link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups)));
+            link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, kEveryIndex);
     }
     if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
         std::vector<uint16_t> speedDials;
@@ -103,8 +106,9 @@ bool CDataTableKelvraPB::NextGroup(IItem** item)
         }
         uint32_t index = m_groups[m_groupCursor++];
         bool last = m_groupCursor >= m_groupCount;
-        if (index == 0) {
-            // The group at index 0 is the handset's own "no group".
+        if (index == 0 || !NamesGroup(index)) {
+            // The group at index 0 is the handset's own "no group"; one past the store
+            // could not be written.
             m_groupsDone = last;
             continue;
         }
@@ -138,6 +142,9 @@ STDMETHODIMP CDataTableKelvraPB::NextItem(IItem** item)
             return S_OK;
         if (Passed() >= m_entryCount)
             return ListItemsEnd();
+        // A record at an index the store cannot hold could not be written: not listed.
+        while (m_entryCursor < m_entries.size() && !NamesEntry(m_entries[m_entryCursor]))
+            ++m_entryCursor;
         if (m_entryCursor >= m_entries.size()) {
             // The handset listed fewer entries than it counted.
             m_entryCount = Passed();
@@ -191,11 +198,11 @@ STDMETHODIMP CDataTableKelvraPB::NewItem(QELDATATYPE type, SUID suid, SUID paren
     });
 }
 
-uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store, uint32_t maxCount)
+uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store)
 {
     std::vector<uint32_t> used;
     if (Codec().GetRecordCount(store) > 0)
-        Codec().GetRecordIndexList(used, store, maxCount);
+        Codec().GetRecordIndexList(used, store, kEveryIndex);
     std::sort(used.begin(), used.end());
     uint32_t candidate = 1;
     for (uint32_t index : used) {
@@ -244,8 +251,8 @@ void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
     if (m_entryCount >= maxRecords)
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     ColumnMap map = MapOfItem(item);
-    uint32_t index = FreeIndex(CKelvraPB::kContactStore, maxRecords);
-    if (index > maxRecords || index > 0xFFFF)
+    uint32_t index = FreeIndex(CKelvraPB::kContactStore);
+    if (index > maxRecords || !NamesEntry(index))
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     WriteEntry(map, index, true);
     ++m_entryCount;
@@ -261,7 +268,7 @@ void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
     uint32_t maxGroups = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups));
     if (m_groupCount >= maxGroups)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
-    uint32_t index = FreeIndex(CKelvraPB::kGroupStore, maxGroups);
+    uint32_t index = FreeIndex(CKelvraPB::kGroupStore);
     if (index >= maxGroups)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     ColumnMap map = MapOfItem(item);
@@ -286,12 +293,22 @@ STDMETHODIMP CDataTableKelvraPB::CreateItem(IItem* item, SUID* suid)
     });
 }
 
+bool CDataTableKelvraPB::NamesEntry(LONG64 index) const
+{
+    LONG64 first = std::max<LONG>(1, m_settings.startIndex);
+    LONG64 last = std::min<LONG>(0xFFFF, std::max(m_settings.endIndex, m_settings.maxRecords));
+    return index >= first && index <= last;
+}
+
+bool CDataTableKelvraPB::NamesGroup(LONG64 index) const
+{
+    return m_settings.groupSupport && index >= 0 && index < std::min<LONG>(0xFFFF, m_settings.maxGroups);
+}
+
 uint32_t CDataTableKelvraPB::EntryIndexOf(const CItemKelvraBase& item) const
 {
     SUID suid = item.Suid();
-    LONG first = std::max<LONG>(1, m_settings.startIndex);
-    LONG last = std::min<LONG>(0xFFFF, std::max(m_settings.endIndex, m_settings.maxRecords));
-    if (suid < first || suid > last)
+    if (!NamesEntry(suid))
         ThrowComError(E_INVALIDARG, L"The entry's SUID " + std::to_wstring(suid) + L" names no phonebook record");
     return static_cast<uint32_t>(suid);
 }
@@ -299,7 +316,7 @@ uint32_t CDataTableKelvraPB::EntryIndexOf(const CItemKelvraBase& item) const
 uint32_t CDataTableKelvraPB::GroupIndexOf(const CItemKelvraBase& item) const
 {
     SUID suid = item.Suid();
-    if (!m_settings.groupSupport || suid < 0 || suid >= std::min<LONG>(0xFFFF, m_settings.maxGroups))
+    if (!NamesGroup(suid))
         ThrowComError(E_INVALIDARG, L"The group's SUID " + std::to_wstring(suid) + L" names no caller group");
     return static_cast<uint32_t>(suid);
 }
