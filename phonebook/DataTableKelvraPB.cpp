@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ByteCursor.h"
 #include "DebugLog.h"
 #include "DeviceDataKELVRA.h"
 #include "ErrorBoundary.h"
@@ -11,6 +12,7 @@
 #include "ItemKelvraPhonebook.h"
 #include "Platform.h"
 #include "ProfileLoader.h"
+#include "Request.h"
 
 namespace kelvra {
 
@@ -18,9 +20,22 @@ namespace {
 
 constexpr DWORD kListingPause = 500;
 constexpr long kUtf8 = 65001;
-// Every index a record request can name: the handset's index lists are taken whole,
-// so that no used index falls off them, however many the handset lists.
-constexpr uint32_t kEveryIndex = 0x10000;
+
+// The indexes the handset lists as used in a store: the whole list, however long, so
+// that no used index falls off it and is handed out again.
+std::vector<uint32_t> ListedIndexes(CKelvraBase& link, uint32_t store)
+{
+    uint32_t received = 0;
+    std::string reply = link.ExchangeAlloc(Request(CKelvraBase::kIndexListRequest).Word(store), received,
+                                           CKelvraBase::kRecordTimeout);
+    std::vector<uint32_t> indexes;
+    ByteReader entries(reply);
+    while (entries.Remaining() >= 3) {
+        indexes.push_back(entries.ReadU16LE());
+        entries.Skip(1);
+    }
+    return indexes;
+}
 
 }  // namespace
 
@@ -80,14 +95,14 @@ void CDataTableKelvraPB::LoadIndexLists()
     m_entries.clear();
     m_entryCount = link.GetRecordCount(CKelvraPB::kContactStore);
     if (m_entryCount > 0)
-        link.GetRecordIndexList(m_entries, CKelvraPB::kContactStore, kEveryIndex);
+        m_entries = ListedIndexes(link, CKelvraPB::kContactStore);
     m_groups.clear();
     m_groupCount = 0;
     m_groupCursor = 0;
     if (m_settings.groupSupport) {
         m_groupCount = link.GetRecordCount(CKelvraPB::kGroupStore);
         if (m_groupCount > 0)
-            link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, kEveryIndex);
+            m_groups = ListedIndexes(link, CKelvraPB::kGroupStore);
     }
     if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
         std::vector<uint16_t> speedDials;
@@ -202,7 +217,7 @@ uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store)
 {
     std::vector<uint32_t> used;
     if (Codec().GetRecordCount(store) > 0)
-        Codec().GetRecordIndexList(used, store, kEveryIndex);
+        used = ListedIndexes(Codec(), store);
     std::sort(used.begin(), used.end());
     uint32_t candidate = 1;
     for (uint32_t index : used) {
