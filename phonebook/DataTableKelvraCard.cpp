@@ -113,9 +113,10 @@ STDMETHODIMP CDataTableKelvraCard::ListItemsAllBegin()
     });
 }
 
-void CDataTableKelvraCard::DecodeEntry(const RecordBytes& record, ColumnMap& map) const
+// The SUID is the place the entry was read from, whatever its own address field says.
+void CDataTableKelvraCard::DecodeEntry(const RecordBytes& record, uint32_t index, ColumnMap& map) const
 {
-    map.SetValue(L"SUID", VT_UI2, record.U16(m_layout.address));
+    map.SetValue(L"SUID", VT_UI2, static_cast<LONG>(static_cast<uint16_t>(index)));
     map.SetText(L"FIRST_NAME", record.WideText(m_layout.name));
     map.SetText(L"TEL_NUM_0", record.WideText(m_layout.number));
     map.SetText(L"TEL_TYPE_0", L"Private");
@@ -143,7 +144,7 @@ STDMETHODIMP CDataTableKelvraCard::NextItem(IItem** item)
         ColumnMap map;
         try {
             CKelvraBase link = Link();
-            DecodeEntry(link.ReadRecord(m_cardKind, index, m_layout.size), map);
+            DecodeEntry(link.ReadRecord(m_cardKind, index, m_layout.size), index, map);
         } catch (...) {
             PassOverFailedRecord(L"Card entry " + std::to_wstring(index), m_recordCount);
         }
@@ -202,7 +203,12 @@ void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid, bool creati
     CKelvraBase link = Link();
     ColumnChanges changes = ColumnChanges::ForNewRecord(map);
     RecordBytes record = link.StartRecord(m_cardKind, suid, m_layout.size, creating, map, changes,
-                                          [&](const RecordBytes& r, ColumnMap& current) { DecodeEntry(r, current); });
+                                          [&](const RecordBytes& r, ColumnMap& current) { DecodeEntry(r, suid, current); });
+    // The card marks a slot used by its entry's number: a slot without one holds no
+    // entry, and writing one there would leave the slot map saying it is free.
+    if (!creating && record.WideText(m_layout.number).empty())
+        ThrowComError(E_INVALIDARG, L"Card slot " + std::to_wstring(suid) +
+                                        L" holds no entry to update; a new entry is made with CreateItem");
     ColumnMap& values = changes.Values();
     if (changes.Changed({L"DISPLAY_NAME"})) {
         std::wstring name(CutWithinUnits(values.TextOr(L"DISPLAY_NAME", L""), m_nameLimit));
@@ -253,9 +259,14 @@ STDMETHODIMP CDataTableKelvraCard::UpdateItem(IItem* item)
 {
     return ComBoundary(L"CDataTableKelvraCard::UpdateItem", [&] {
         CItemKelvraBase& own = CardItemToWrite(item);
-        SlotOf(own.Suid());
+        uint32_t slot = SlotOf(own.Suid());
         ColumnMap map = MapOfItem(own);
         WriteEntry(map, static_cast<uint32_t>(own.Suid()), false);
+        if (!m_slots[slot]) {
+            // The card holds an entry the slot map missed; the map now knows it.
+            m_slots[slot] = 1;
+            ++m_recordCount;
+        }
         map.SetValue(L"SUID", VT_I4, own.Suid());
         own.SchemaConvertMap2Item(map);
         return S_OK;
@@ -271,9 +282,9 @@ STDMETHODIMP CDataTableKelvraCard::DeleteItem(IItem* item)
         uint32_t received = 0;
         Link().Exchange(Request(CKelvraBase::kDeleteRequest).Word(m_cardKind).Word(static_cast<uint32_t>(own.Suid())),
                         reply, sizeof(reply), received, CKelvraBase::kMismatchIsError, 2000);
-        m_slots[slot] = 0;
-        if (m_recordCount > 0)
+        if (m_slots[slot] && m_recordCount > 0)
             --m_recordCount;
+        m_slots[slot] = 0;
         return S_OK;
     });
 }

@@ -38,9 +38,10 @@ private:
     void ReadCard();
     CardInformation ReadCardInformation(CKelvraBase& link);
     std::vector<uint8_t> ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount);
-    void DecodeEntry(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeEntry(const RecordBytes& record, uint32_t index, ColumnMap& map) const;
     // Writes the entry at a SUID: a new one whole, an existing one changing only the
-    // fields whose columns differ. The map afterwards holds what was stored.
+    // fields whose columns differ; a slot that holds no entry is not updated. The map
+    // afterwards holds what was stored.
     void WriteEntry(ColumnMap& map, uint32_t suid, bool creating);
     // The host's card entry, with the card's limits and slot map read if need be.
     CItemKelvraBase& CardItemToWrite(IItem* item);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "ByteCursor.h"
 #include "DebugLog.h"
 #include "ErrorBoundary.h"
 #include "Errors.h"
@@ -10,6 +11,7 @@
 #include "ItemKelvraPhonebook.h"
 #include "Platform.h"
 #include "ProfileLoader.h"
+#include "Request.h"
 
 namespace kelvra {
 
@@ -17,6 +19,22 @@ namespace {
 
 constexpr DWORD kListingPause = 500;
 constexpr long kUtf8 = 65001;
+
+// The indexes the handset lists as used in a store: the whole list, however long, so
+// that no used index falls off it and is handed out again.
+std::vector<uint32_t> ListedIndexes(CKelvraBase& link, uint32_t store)
+{
+    uint32_t received = 0;
+    std::string reply = link.ExchangeAlloc(Request(CKelvraBase::kIndexListRequest).Word(store), received,
+                                           CKelvraBase::kRecordTimeout);
+    std::vector<uint32_t> indexes;
+    ByteReader entries(reply);
+    while (entries.Remaining() >= 3) {
+        indexes.push_back(entries.ReadU16LE());
+        entries.Skip(1);
+    }
+    return indexes;
+}
 
 }  // namespace
 
@@ -76,14 +94,14 @@ void CDataTableKelvraPB::LoadIndexLists()
     m_entries.clear();
     m_entryCount = link.GetRecordCount(CKelvraPB::kContactStore);
     if (m_entryCount > 0)
-        link.GetRecordIndexList(m_entries, CKelvraPB::kContactStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxRecords)));
+        m_entries = ListedIndexes(link, CKelvraPB::kContactStore);
     m_groups.clear();
     m_groupCount = 0;
     m_groupCursor = 0;
     if (m_settings.groupSupport) {
         m_groupCount = link.GetRecordCount(CKelvraPB::kGroupStore);
         if (m_groupCount > 0)
-            link.GetRecordIndexList(m_groups, CKelvraPB::kGroupStore, static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups)));
+            m_groups = ListedIndexes(link, CKelvraPB::kGroupStore);
     }
     if (Ask(L"Application.Phonebook.SupportSIMSpeedDial") == L"true") {
         std::vector<uint16_t> speedDials;
@@ -102,8 +120,9 @@ bool CDataTableKelvraPB::NextGroup(IItem** item)
         }
         uint32_t index = m_groups[m_groupCursor++];
         bool last = m_groupCursor >= m_groupCount;
-        if (index == 0) {
-            // The group at index 0 is the handset's own "no group".
+        if (index == 0 || !NamesGroup(index)) {
+            // The group at index 0 is the handset's own "no group"; one past the store
+            // could not be written.
             m_groupsDone = last;
             continue;
         }
@@ -137,6 +156,9 @@ STDMETHODIMP CDataTableKelvraPB::NextItem(IItem** item)
             return S_OK;
         if (Passed() >= m_entryCount)
             return ListItemsEnd();
+        // A record at an index the store cannot hold could not be written: not listed.
+        while (m_entryCursor < m_entries.size() && !NamesEntry(m_entries[m_entryCursor]))
+            ++m_entryCursor;
         if (m_entryCursor >= m_entries.size()) {
             // The handset listed fewer entries than it counted.
             m_entryCount = Passed();
@@ -190,11 +212,11 @@ STDMETHODIMP CDataTableKelvraPB::NewItem(QELDATATYPE type, SUID suid, SUID paren
     });
 }
 
-uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store, uint32_t maxCount)
+uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store)
 {
     std::vector<uint32_t> used;
     if (Codec().GetRecordCount(store) > 0)
-        Codec().GetRecordIndexList(used, store, maxCount);
+        used = ListedIndexes(Codec(), store);
     std::sort(used.begin(), used.end());
     uint32_t candidate = 1;
     for (uint32_t index : used) {
@@ -243,8 +265,8 @@ void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
     if (m_entryCount >= maxRecords)
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     ColumnMap map = MapOfItem(item);
-    uint32_t index = FreeIndex(CKelvraPB::kContactStore, maxRecords);
-    if (index > maxRecords || index > 0xFFFF)
+    uint32_t index = FreeIndex(CKelvraPB::kContactStore);
+    if (index > maxRecords || !NamesEntry(index))
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     WriteEntry(map, index, true);
     ++m_entryCount;
@@ -260,7 +282,7 @@ void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
     uint32_t maxGroups = static_cast<uint32_t>(std::max<LONG>(0, m_settings.maxGroups));
     if (m_groupCount >= maxGroups)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
-    uint32_t index = FreeIndex(CKelvraPB::kGroupStore, maxGroups);
+    uint32_t index = FreeIndex(CKelvraPB::kGroupStore);
     if (index >= maxGroups)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     ColumnMap map = MapOfItem(item);
@@ -285,12 +307,22 @@ STDMETHODIMP CDataTableKelvraPB::CreateItem(IItem* item, SUID* suid)
     });
 }
 
+bool CDataTableKelvraPB::NamesEntry(LONG64 index) const
+{
+    LONG64 first = std::max<LONG>(1, m_settings.startIndex);
+    LONG64 last = std::min<LONG>(0xFFFF, std::max(m_settings.endIndex, m_settings.maxRecords));
+    return index >= first && index <= last;
+}
+
+bool CDataTableKelvraPB::NamesGroup(LONG64 index) const
+{
+    return m_settings.groupSupport && index >= 0 && index < std::min<LONG>(0xFFFF, m_settings.maxGroups);
+}
+
 uint32_t CDataTableKelvraPB::EntryIndexOf(const CItemKelvraBase& item) const
 {
     SUID suid = item.Suid();
-    LONG first = std::max<LONG>(1, m_settings.startIndex);
-    LONG last = std::min<LONG>(0xFFFF, std::max(m_settings.endIndex, m_settings.maxRecords));
-    if (suid < first || suid > last)
+    if (!NamesEntry(suid))
         ThrowComError(E_INVALIDARG, L"The entry's SUID " + std::to_wstring(suid) + L" names no phonebook record");
     return static_cast<uint32_t>(suid);
 }
@@ -298,7 +330,7 @@ uint32_t CDataTableKelvraPB::EntryIndexOf(const CItemKelvraBase& item) const
 uint32_t CDataTableKelvraPB::GroupIndexOf(const CItemKelvraBase& item) const
 {
     SUID suid = item.Suid();
-    if (!m_settings.groupSupport || suid < 0 || suid >= std::min<LONG>(0xFFFF, m_settings.maxGroups))
+    if (!NamesGroup(suid))
         ThrowComError(E_INVALIDARG, L"The group's SUID " + std::to_wstring(suid) + L" names no caller group");
     return static_cast<uint32_t>(suid);
 }

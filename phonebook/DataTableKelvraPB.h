@@ -39,12 +39,16 @@ private:
     void LoadIndexLists();
     bool NextGroup(IItem** item);
     // The smallest index from 1 up that the handset's list of a store does not hold.
-    uint32_t FreeIndex(uint32_t store, uint32_t maxCount);
+    uint32_t FreeIndex(uint32_t store);
     void CreateEntry(CItemKelvraBase& item, SUID* suid);
     void CreateGroup(CItemKelvraBase& item, SUID* suid);
     void WriteEntry(ColumnMap& map, uint32_t index, bool creating);
     void WriteGroup(ColumnMap& map, uint32_t index, bool creating);
     void FillFromHandset(CItemKelvraBase& item, const ColumnMap& written, uint32_t index, uint32_t store);
+    // Whether the table lists, updates and deletes a record at that index: one the store
+    // cannot hold is neither listed nor written.
+    bool NamesEntry(LONG64 index) const;
+    bool NamesGroup(LONG64 index) const;
     // The record index an item's SUID names; an index the store cannot hold is refused.
     uint32_t EntryIndexOf(const CItemKelvraBase& item) const;
     uint32_t GroupIndexOf(const CItemKelvraBase& item) const;

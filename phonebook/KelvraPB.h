@@ -7,6 +7,10 @@
 
 #include "ColumnChanges.h"
 #include "ColumnMap.h"
+#include "ContactBlocks.h"
+#include "ContactNames.h"
+#include "ContactPictures.h"
+#include "GroupRecord.h"
 #include "KelvraBase.h"
 #include "PhonebookLayouts.h"
 #include "PhonebookSettings.h"
@@ -20,6 +24,9 @@ public:
     static constexpr uint32_t kSpeedDialStore = 15;
 
     CKelvraPB(ITAMAgent* agent, const PhonebookSettings& settings);
+    // Its parts refer to its layouts.
+    CKelvraPB(const CKelvraPB&) = delete;
+    CKelvraPB& operator=(const CKelvraPB&) = delete;
 
     // Reads one contact, bringing its picture into the photo cache.
     void ReadContact(uint32_t index, ColumnMap& map);
@@ -36,49 +43,35 @@ public:
 
     // Copies a picture that loads as a bitmap into the photo cache as "%03d_%s".
     static bool CachePhoto(int number, const std::wstring& source, const std::wstring& fileName,
-                           std::wstring& cachedPath);
+                           std::wstring& cachedPath)
+    {
+        return ContactPictures::CachePhoto(number, source, fileName, cachedPath);
+    }
     // "<application data>\Orvane\Lumen Desk\KELVRA_PB\", created; empty when unknown.
-    static std::wstring PhotoCacheFolder();
+    static std::wstring PhotoCacheFolder() { return ContactPictures::PhotoCacheFolder(); }
 
 private:
-    // A picture cached for a contact, to be sent to the handset once its record is stored.
-    struct PendingPicture {
-        std::wstring cachedPath;
-        std::wstring handsetPath;
-    };
-
     void SendRecord(uint32_t store, uint32_t index, const RecordBytes& record, int mismatchMode,
                     const std::wstring& what);
 
-    void DecodeContact(const RecordBytes& record, ColumnMap& map) const;
-    void DecodeNames(const RecordBytes& record, ColumnMap& map) const;
+    void DecodeContact(const RecordBytes& record, uint32_t index, ColumnMap& map) const;
     void DecodeNumbers(const RecordBytes& record, ColumnMap& map) const;
-    void DecodeTypedTexts(const RecordBytes& record, ColumnMap& map) const;
-    void DecodeAddresses(const RecordBytes& record, ColumnMap& map) const;
     void DecodeBirthday(const RecordBytes& record, ColumnMap& map) const;
     void DecodeRing(const RecordBytes& record, ColumnMap& map) const;
-    // The photo columns; fetching copies the picture from the handset into the cache.
-    void DecodePhoto(const RecordBytes& record, ColumnMap& map, bool fetch);
-    void DecodeGroup(const RecordBytes& record, uint32_t index, ColumnMap& map) const;
 
     void EncodeContact(RecordBytes& record, ColumnChanges& changes) const;
-    void EncodeNames(RecordBytes& record, ColumnMap& values) const;
     void EncodeNumbers(RecordBytes& record, const ColumnChanges& changes) const;
-    void EncodeEmailsAndUrls(RecordBytes& record, ColumnChanges& changes) const;
-    void EncodeAddresses(RecordBytes& record, const ColumnChanges& changes) const;
     void EncodeBirthday(RecordBytes& record, const ColumnMap& values) const;
     void EncodeRing(RecordBytes& record, ColumnMap& values) const;
     void EncodeGroupSlots(RecordBytes& record, const ColumnChanges& changes) const;
-    PendingPicture EncodePhoto(RecordBytes& record, ColumnChanges& changes, bool photoSupported, uint32_t index);
-
-    bool ModelKeepsNoPhotos() const;
-    std::wstring HandsetPictureFolder() const;
-    // False when the picture did not reach the handset.
-    bool SendPictureToHandset(const PendingPicture& picture);
 
     const PhonebookSettings& m_settings;
     ContactLayout m_contact;
     GroupLayout m_group;
+    ContactNames m_names;
+    ContactBlocks m_blocks;
+    ContactPictures m_pictures;
+    GroupRecord m_groups;
 };
 
 }  // namespace kelvra

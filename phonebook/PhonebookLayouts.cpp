@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ComTypes.h"
 #include "Errors.h"
 #include "LayoutCursor.h"
 
@@ -111,6 +112,17 @@ CardEntryLayout CardEntryLayout::For(FieldLength name, FieldLength number)
     layout.number = at.Text(number, true);
     layout.size = at.Offset();
     return layout;
+}
+
+std::wstring StoredWideText(const TextField& field, std::wstring_view text)
+{
+    return std::wstring(CutWithinUnits(text, std::min(field.maxChars, field.units)));
+}
+
+void ChangeWideText(RecordBytes& record, const TextField& field, std::wstring_view text)
+{
+    if (record.WideText(field) != StoredWideText(field, text))
+        record.SetWideText(field, text);
 }
 
 }  // namespace kelvra

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "PhonebookSettings.h"
@@ -60,5 +62,11 @@ struct CardEntryLayout {
 
     static CardEntryLayout For(FieldLength name, FieldLength number);
 };
+
+// A text as a wide field keeps it: cut to the field's characters, never inside one.
+std::wstring StoredWideText(const TextField& field, std::wstring_view text);
+// Writes a wide text only when the field holds another one, so that a field whose text
+// stays keeps every byte, the ones after its terminator included.
+void ChangeWideText(RecordBytes& record, const TextField& field, std::wstring_view text);
 
 }  // namespace kelvra

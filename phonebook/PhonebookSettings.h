@@ -49,6 +49,9 @@ struct PhonebookSettings {
     bool KeepsNumbersAsStored() const;  // numbers read back as stored, punctuation and all
     bool HasNoAddressBlock() const;     // no address blocks and no message ring
     bool UsesShortTypeTable() const;  // the number-type table of two small models
+    // The number-type setting the type names are read by: the two small models write the
+    // short table's codes, so they read by its names too.
+    LONG TypeNameSetting() const { return UsesShortTypeTable() ? 1 : numberTypeSetting; }
     bool NamesFromFullName() const;   // FIRST_NAME is the full name, no DISPLAY_NAME
     FullNameRule NameRule() const;
 };

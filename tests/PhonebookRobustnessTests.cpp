@@ -166,6 +166,120 @@ TEST(CardTable, RefusesAnEntryWithoutANumberAndStoresWhatTheItemSays)
     EXPECT_EQ(held, ColumnText(listed.Get(), L"TEL_NUM_0"));
 }
 
+// A slot that holds no entry is not updated: an update there would write an entry the
+// slot map does not know of, and the next new entry would take its slot.
+TEST(CardTable, AnUpdateOfAnEmptySlotIsRefusedSoTheNextCreateOverwritesNothing)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(13, 16, 3, 20);
+    handset.connection->SetRecordSize(13, 150);  // an empty slot reads as zeros, as on a card
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    ASSERT_EQ(S_OK, card->CreateItem(NewCardEntry(card.Get(), L"Mum", L"111").Get(), nullptr));
+
+    ComPtr<IItem> ghost;
+    ASSERT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, 2, 0, ghost.GetAddressOf()));
+    SetColumn(ghost.Get(), L"DISPLAY_NAME", L"Ghost");
+    SetColumn(ghost.Get(), L"TEL_NUM_0", L"222");
+    EXPECT_EQ(E_INVALIDARG, card->UpdateItem(ghost.Get()));
+    EXPECT_NE(std::wstring::npos, ThreadErrorDescription().find(L"holds no entry")) << ThreadErrorDescription();
+    EXPECT_EQ(nullptr, handset.Sim().FindRecord(13, 2));
+
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, card->CreateItem(NewCardEntry(card.Get(), L"Dad", L"333").Get(), &suid));
+    EXPECT_EQ(2, suid);
+
+    // An entry the card gained after the slot map was read is updated, and the map
+    // learns of it: the next new entry finds the card full rather than taking its slot.
+    std::string third = *handset.Sim().FindRecord(13, 2);
+    third[0] = 3;
+    handset.Sim().PutRecord(13, 3, third);
+    ComPtr<IItem> late;
+    ASSERT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, 3, 0, late.GetAddressOf()));
+    SetColumn(late.Get(), L"DISPLAY_NAME", L"Gran");
+    ASSERT_EQ(S_OK, card->UpdateItem(late.Get()));
+    EXPECT_EQ(static_cast<HRESULT>(0x8004000C), card->CreateItem(NewCardEntry(card.Get(), L"X", L"4").Get(), &suid));
+    std::vector<std::wstring> names;
+    for (const auto& entry : ListAll(card.Get()))
+        names.push_back(ColumnText(entry.Get(), L"DISPLAY_NAME"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Mum", L"Dad", L"Gran"}), names);
+}
+
+// A card entry deleted in a slot the map holds free does not shorten a listing.
+TEST(CardTable, DeletingAnEmptySlotCountsNoEntryLess)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(13, 16, 4, 20);
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    for (const wchar_t* name : {L"A", L"B"})
+        ASSERT_EQ(S_OK, card->CreateItem(NewCardEntry(card.Get(), name, L"1").Get(), nullptr));
+    ASSERT_EQ(S_OK, card->ListItemsAllBegin());
+    ComPtr<IItem> empty;
+    ASSERT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, 4, 0, empty.GetAddressOf()));
+    ASSERT_EQ(S_OK, card->DeleteItem(empty.Get()));
+    ComPtr<IItem> item;
+    for (const wchar_t* name : {L"A", L"B"}) {
+        ASSERT_EQ(S_OK, card->NextItem(item.ReleaseAndGetAddressOf()));
+        ASSERT_NE(nullptr, item.Get());
+        EXPECT_EQ(name, ColumnText(item.Get(), L"DISPLAY_NAME"));
+    }
+}
+
+// The SUID is the place a record was read from, whatever the record's own index field
+// says, so an update never lands on another record's place.
+TEST(Listing, TheSuidIsThePlaceARecordWasReadFrom)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(13, 16, 3, 20);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    for (const wchar_t* name : {L"One", L"Two"}) {
+        ASSERT_EQ(S_OK, phonebook->CreateItem(NewContact(phonebook.Get(), name).Get(), nullptr));
+        ASSERT_EQ(S_OK, card->CreateItem(NewCardEntry(card.Get(), name, L"1").Get(), nullptr));
+    }
+    std::string contact = *handset.Sim().FindRecord(1, 1);
+    contact[layout.tableAddress] = 2;  // the handset's own index field names the other place
+    handset.Sim().PutRecord(1, 1, contact);
+    std::string entry = *handset.Sim().FindRecord(13, 1);
+    entry[0] = 2;
+    handset.Sim().PutRecord(13, 1, entry);
+    std::string two = *handset.Sim().FindRecord(1, 2), cardTwo = *handset.Sim().FindRecord(13, 2);
+
+    for (IDataTable* table : {phonebook.Get(), card.Get()}) {
+        std::vector<ComPtr<IItem>> listed = ListAll(table);
+        ASSERT_EQ(2u, listed.size());
+        EXPECT_EQ(1, SuidOf(listed[0].Get()));
+        EXPECT_EQ(2, SuidOf(listed[1].Get()));
+        SetColumn(listed[0].Get(), table == card.Get() ? L"DISPLAY_NAME" : L"FIRST_NAME", L"Changed");
+        ASSERT_EQ(S_OK, table->UpdateItem(listed[0].Get()));
+    }
+    EXPECT_EQ(two, *handset.Sim().FindRecord(1, 2));
+    EXPECT_EQ(cardTwo, *handset.Sim().FindRecord(13, 2));
+    EXPECT_EQ(1, handset.Sim().FindRecord(1, 1)->at(layout.tableAddress));  // put right by the write
+}
+
+// The handset's whole index list counts: a new contact never takes an index it lists,
+// however many it lists, and a record no SUID could write is not listed.
+TEST(PhonebookTable, ANewContactNeverTakesAnIndexTheHandsetListsAsUsed)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ASSERT_EQ(S_OK, phonebook->CreateItem(NewContact(phonebook.Get(), L"Kept").Get(), nullptr));
+    std::string kept = *handset.Sim().FindRecord(1, 1);
+    for (uint32_t index = 0; index <= 1000; ++index)  // index 0 and a full store of 1000
+        handset.Sim().PutRecord(1, index, kept);
+    SUID suid = 0;
+    EXPECT_EQ(static_cast<HRESULT>(0x8004000C), phonebook->CreateItem(NewContact(phonebook.Get(), L"New").Get(), &suid));
+    EXPECT_EQ(kept, *handset.Sim().FindRecord(1, 1000));
+
+    for (uint32_t index = 2; index <= 1000; ++index)
+        handset.Sim().RemoveRecord(1, index);
+    handset.Sim().PutRecord(1, 1001, kept);  // past the store
+    std::vector<ComPtr<IItem>> listed = ListAll(phonebook.Get());
+    ASSERT_EQ(1u, listed.size());
+    EXPECT_EQ(1, SuidOf(listed[0].Get()));
+}
+
 TEST(ProfileNumbers, ImpossibleRangesNeverRunAway)
 {
     // A speed-dial range up to INT_MAX, with a counted record the scan never finds.

@@ -77,6 +77,25 @@ void Poke(std::string& record, size_t offset, std::string_view bytes)
 
 class EveryModelUpdate : public ::testing::TestWithParam<int> {};
 
+// A KTM-A280 holding one contact, made at index 1 from the given columns.
+struct OneContact {
+    Handset handset{202};
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SUID suid = 0;
+
+    explicit OneContact(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> columns)
+    {
+        for (const auto& [name, value] : columns)
+            SetColumn(item.Get(), name, value);
+        EXPECT_EQ(S_OK, phonebook->CreateItem(item.Get(), &suid));
+    }
+    std::string Record() { return *handset.Sim().FindRecord(1, 1); }
+    std::string Field(size_t offset, size_t size) { return Record().substr(offset, size); }
+    void Put(const std::string& record) { handset.Sim().PutRecord(1, 1, record); }
+};
+
 }  // namespace
 
 TEST_P(EveryModelUpdate, AContactWrittenBackUnchangedKeepsEveryByte)
@@ -226,47 +245,152 @@ TEST(ContactNames, SurviveEveryRoundTripOnEachFamily)
     EXPECT_EQ(L"Corner shop", ColumnText(shop.Get(), L"DISPLAY_NAME"));
 }
 
+// A first name longer than its field is stored cut; the full name is made from the cut
+// one, so reading finds the last name in it and a later change of the first name keeps it.
+TEST(ContactNames, AFirstNameLongerThanItsFieldKeepsTheLastName)
+{
+    const std::wstring first = L"Augusta Ada King Noel Byron";  // 27 characters
+    struct Family {
+        int resource;
+        size_t firstField;
+        const wchar_t* fullName;
+        const wchar_t* fullNameAfterUpdate;
+    };
+    for (Family family : {Family{202, 24, L"LovelaceAugusta Ada King Noel By", L"LovelaceAda"},
+                          Family{208, 20, L"Augusta Ada King Noe Lovelace", L"Ada Lovelace"},
+                          Family{218, 20, L"LovelaceAugusta Ada King Noe", L"LovelaceAda"}}) {
+        SCOPED_TRACE(family.resource);
+        Handset handset(family.resource);
+        ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+        auto fullNameField = [&](const std::wstring& text) {
+            return RecordBuilder().Wide(text, layout.fullName.units).Bytes();
+        };
+        ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+        ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+        SetColumn(made.Get(), L"FIRST_NAME", first.c_str());
+        SetColumn(made.Get(), L"LAST_NAME", L"Lovelace");
+        SUID suid = 0;
+        ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+        EXPECT_EQ(fullNameField(family.fullName),
+                  handset.Sim().FindRecord(1, 1)->substr(layout.fullName.offset, layout.fullName.Size()));
+        ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_PHONEBOOK, suid);
+        ASSERT_NE(nullptr, listed.Get());
+        EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
+        EXPECT_EQ(first.substr(0, family.firstField), ColumnText(listed.Get(), L"FIRST_NAME"));
+
+        ComPtr<IItem> renamed = NewItem(phonebook.Get(), QELDT_PHONEBOOK, suid);
+        SetColumn(renamed.Get(), L"FIRST_NAME", L"Ada");
+        ASSERT_EQ(S_OK, phonebook->UpdateItem(renamed.Get()));
+        EXPECT_EQ(fullNameField(family.fullNameAfterUpdate),
+                  handset.Sim().FindRecord(1, 1)->substr(layout.fullName.offset, layout.fullName.Size()));
+        EXPECT_EQ(L"Lovelace", ColumnText(Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get(), L"LAST_NAME"));
+    }
+}
+
+// A display name the person chose stays the full name while it holds the names; a
+// change of the names makes the full name from them again.
+TEST(ContactNames, AChosenDisplayNameLastsUntilTheNamesChange)
+{
+    OneContact c({{L"FIRST_NAME", L"Ada"}, {L"DISPLAY_NAME", L"Countess of Lovelace"}});
+    const TextField& full = c.layout.fullName;
+    EXPECT_EQ(RecordBuilder().Wide(L"Countess of Lovelace", 61).Bytes(), c.Field(full.offset, full.Size()));
+
+    ComPtr<IItem> renamed = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+    SetColumn(renamed.Get(), L"LAST_NAME", L"King");
+    ASSERT_EQ(S_OK, c.phonebook->UpdateItem(renamed.Get()));
+    EXPECT_EQ(RecordBuilder().Wide(L"KingAda", 61).Bytes(), c.Field(full.offset, full.Size()));
+}
+
+TEST(ContactBlocks, AChangedColumnChangesOnlyItsOwnField)
+{
+    OneContact c({{L"FIRST_NAME", L"Blocks"},
+                  {L"EMAIL_ADDR_1", L"b@x.org"},
+                  {L"ADDR_STREET_0", L"1 Main St"},
+                  {L"ADDR_LOCALITY_0", L"London"}});
+    const ContactLayout& layout = c.layout;
+    std::string record = c.Record();
+    record[layout.emails[0].type] = 0x33;
+    record[layout.emails[1].type] = 0x0B;
+    Poke(record, layout.urls[0].text.offset, RecordBuilder().Wide(L"example.org", layout.urls[0].text.units).Bytes());
+    record[layout.urls[0].type] = 0x0C;
+    record[layout.addresses[0].type] = 0x13;
+    c.Put(record);
+    std::vector<size_t> rules = {layout.occupied, layout.tableAddress, layout.tableAddress + 1};
+
+    EXPECT_EQ(L"b@x.org", ColumnText(Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get(), L"EMAIL_ADDR_0"));
+    auto change = [&](const wchar_t* column, const wchar_t* value) {
+        ComPtr<IItem> changed = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+        SetColumn(changed.Get(), column, value);
+        std::string before = c.Record();
+        EXPECT_EQ(S_OK, c.phonebook->UpdateItem(changed.Get()));
+        return Differences(before, c.Record(), rules);
+    };
+    const auto& street = layout.addresses[0].parts[1];
+    ExpectWithin(change(L"ADDR_STREET_0", L"2 Side St"), street.offset, street.Size(), "the street");
+    const auto& url = layout.urls[0].text;
+    ExpectWithin(change(L"URL_ADDR_0", L"example.com"), url.offset, url.Size(), "the URL");
+    EXPECT_EQ(RecordBuilder().Wide(L"http://example.com", url.units).Bytes(), c.Field(url.offset, url.Size()));
+    // The first e-mail column names the second block, where it was read from.
+    const auto& second = layout.emails[1].text;
+    ExpectWithin(change(L"EMAIL_ADDR_0", L"c@x.org"), second.offset, second.Size(), "the second e-mail");
+    // A new e-mail takes the free block, with a type of its own.
+    const auto& first = layout.emails[0];
+    ExpectWithin(change(L"EMAIL_ADDR_1", L"d@x.org"), first.text.offset, first.type + 1 - first.text.offset,
+                 "the first e-mail block");
+    std::string now = c.Record();
+    EXPECT_EQ(6, now[first.type]);
+    EXPECT_EQ(0x0B, now[layout.emails[1].type]);
+    EXPECT_EQ(0x0C, now[layout.urls[0].type]);
+    EXPECT_EQ(0x13, now[layout.addresses[0].type]);
+}
+
+TEST(ContactNumbers, ANewNumberTakesItsTypeAndSpeedDialFromItsColumns)
+{
+    OneContact c({{L"FIRST_NAME", L"Numbers"}});
+    std::string record = c.Record();
+    record[c.layout.numbers[1].type] = 0x07;                  // would read as "business"
+    Poke(record, c.layout.numbers[1].speedDial, "\x34\x12");  // would read as 4660
+    c.Put(record);
+
+    ComPtr<IItem> added = NewItem(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid);
+    SetColumn(added.Get(), L"TEL_NUM_1", L"5550100");
+    ASSERT_EQ(S_OK, c.phonebook->UpdateItem(added.Get()));
+    EXPECT_EQ(L"ETC", ColumnText(added.Get(), L"TEL_TYPE_1"));
+    EXPECT_EQ(VT_NULL, Column(added.Get(), L"TEL_DIAL_1").Type());
+
+    std::string before = c.Record();
+    SetColumn(added.Get(), L"TEL_DIAL_1", L"70000");
+    EXPECT_EQ(E_INVALIDARG, c.phonebook->UpdateItem(added.Get()));
+    EXPECT_EQ(before, c.Record());
+}
+
 TEST(ContactRing, ANumberGoesBackToTheRingIndexAndANameToTheFileName)
 {
-    Handset handset(202);
-    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
-    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
-    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
-    SetColumn(item.Get(), L"FIRST_NAME", L"Ring");
-    SetColumn(item.Get(), L"RINGTON", L"tune.mid");
-    SUID suid = 0;
-    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), &suid));
-    std::string record = *handset.Sim().FindRecord(1, 1);
-    EXPECT_EQ(std::string("tune.mid\0", 9), record.substr(layout.ring.fileName.offset, 9));
+    OneContact c({{L"FIRST_NAME", L"Ring"}, {L"RINGTON", L"tune.mid"}});
+    const ContactLayout::Ring& ring = c.layout.ring;
+    EXPECT_EQ(std::string("tune.mid\0", 9), c.Field(ring.fileName.offset, 9));
 
-    SetColumn(item.Get(), L"RINGTON", L"7");
-    ASSERT_EQ(S_OK, phonebook->UpdateItem(item.Get()));
-    record = *handset.Sim().FindRecord(1, 1);
-    EXPECT_EQ(std::string(layout.ring.fileName.Size(), '\0'), record.substr(layout.ring.fileName.offset, layout.ring.fileName.Size()));
-    EXPECT_EQ(std::string("\x07\x00", 2), record.substr(layout.ring.index, 2));
-    EXPECT_EQ(L"7", ColumnText(item.Get(), L"RINGTON"));
+    SetColumn(c.item.Get(), L"RINGTON", L"7");
+    ASSERT_EQ(S_OK, c.phonebook->UpdateItem(c.item.Get()));
+    EXPECT_EQ(std::string(ring.fileName.Size(), '\0'), c.Field(ring.fileName.offset, ring.fileName.Size()));
+    EXPECT_EQ(std::string("\x07\x00", 2), c.Field(ring.index, 2));
+    EXPECT_EQ(L"7", ColumnText(c.item.Get(), L"RINGTON"));
 }
 
 TEST(ContactGroups, AnUnsetGroupIsNoGroupAndAnImpossibleOneIsRefused)
 {
-    Handset handset(202);
-    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
-    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
-    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
-    SetColumn(item.Get(), L"FIRST_NAME", L"Grouped");
-    SetColumn(item.Get(), L"GROUP_ID_1", L"3");
-    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
-    EXPECT_EQ(std::string("\xFF\x03\xFF", 3), handset.Sim().FindRecord(1, 1)->substr(layout.groupSlots, 3));
+    OneContact c({{L"FIRST_NAME", L"Grouped"}, {L"GROUP_ID_1", L"3"}});
+    EXPECT_EQ(std::string("\xFF\x03\xFF", 3), c.Field(c.layout.groupSlots, 3));
 
     // Leaving a group: the slot becomes no group again.
-    SetColumn(item.Get(), L"GROUP_ID_1", L"0");
-    ASSERT_EQ(S_OK, phonebook->UpdateItem(item.Get()));
-    EXPECT_EQ(std::string("\xFF\xFF\xFF", 3), handset.Sim().FindRecord(1, 1)->substr(layout.groupSlots, 3));
+    SetColumn(c.item.Get(), L"GROUP_ID_1", L"0");
+    ASSERT_EQ(S_OK, c.phonebook->UpdateItem(c.item.Get()));
+    EXPECT_EQ(std::string("\xFF\xFF\xFF", 3), c.Field(c.layout.groupSlots, 3));
 
-    std::string before = *handset.Sim().FindRecord(1, 1);
-    SetColumn(item.Get(), L"GROUP_ID_0", L"300");
-    EXPECT_EQ(E_INVALIDARG, phonebook->UpdateItem(item.Get()));
-    EXPECT_EQ(before, *handset.Sim().FindRecord(1, 1));
+    std::string before = c.Record();
+    SetColumn(c.item.Get(), L"GROUP_ID_0", L"300");
+    EXPECT_EQ(E_INVALIDARG, c.phonebook->UpdateItem(c.item.Get()));
+    EXPECT_EQ(before, c.Record());
 }
 
 TEST(ContactWrites, AFailedCreateHandsOutNoSuidAndAFailedUpdateLeavesTheRecord)
@@ -290,15 +414,9 @@ TEST(ContactWrites, AFailedCreateHandsOutNoSuidAndAFailedUpdateLeavesTheRecord)
 
 TEST(ContactWrites, TextCutToItsFieldNeverSplitsACharacter)
 {
-    Handset handset(202);
-    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
-    ASSERT_EQ(50u, layout.memo.maxChars);
-    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
-    ComPtr<IItem> item = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
     std::wstring memo = std::wstring(49, L'x') + L"\U0001F600";  // the emoji's pair would straddle the end
-    SetColumn(item.Get(), L"NOTES", memo.c_str());
-    ASSERT_EQ(S_OK, phonebook->CreateItem(item.Get(), nullptr));
-    std::string field = handset.Sim().FindRecord(1, 1)->substr(layout.memo.offset + 49 * 2, 4);
-    EXPECT_EQ(std::string(4, '\0'), field);
-    EXPECT_EQ(std::wstring(49, L'x'), ColumnText(item.Get(), L"NOTES"));
+    OneContact c({{L"NOTES", memo.c_str()}});
+    ASSERT_EQ(50u, c.layout.memo.maxChars);
+    EXPECT_EQ(std::string(4, '\0'), c.Field(c.layout.memo.offset + 49 * 2, 4));
+    EXPECT_EQ(std::wstring(49, L'x'), ColumnText(c.item.Get(), L"NOTES"));
 }
