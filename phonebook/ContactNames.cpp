@@ -97,6 +97,9 @@ void ContactNames::Encode(RecordBytes& record, ColumnChanges& changes) const
     if (m_layout.lastName.maxChars > 0)
         last = StoredWideText(m_layout.lastName, last);
     std::wstring full = FullName(given, first, last);
+    // A contact listed with no name at all, not even the rule's blank, is written so.
+    if (given.empty() && last.empty() && display.empty() && values.Has(L"DISPLAY_NAME"))
+        full.clear();
     // A display name given with the names is the full name when it still holds them as
     // reading finds them; a name the person edited on the handset then stays as it is.
     if (changes.Changed({L"DISPLAY_NAME"}) && !display.empty() && !m_settings.NamesFromFullName() &&
@@ -123,8 +126,6 @@ std::wstring ContactNames::FullName(const std::wstring& given, const std::wstrin
     case FullNameRule::LastNameInFirstName:
         return given;
     case FullNameRule::FirstBlankLast:
-        if (given.empty() && last.empty())
-            return {};  // a contact without names has no full name, not a blank
         if (last.empty())
             return given + L" ";
         if (lastInFullNameOnly)

@@ -420,3 +420,29 @@ TEST(ContactWrites, TextCutToItsFieldNeverSplitsACharacter)
     EXPECT_EQ(std::string(4, '\0'), c.Field(c.layout.memo.offset + 49 * 2, 4));
     EXPECT_EQ(std::wstring(49, L'x'), ColumnText(c.item.Get(), L"NOTES"));
 }
+
+// A KTM-A230 puts a blank between the first and last name, and so a contact made
+// without names gets a blank full name; one the handset keeps with no full name at all
+// keeps none when it is written anew from its listed columns.
+TEST(ContactNames, ANamelessContactOnAFirstBlankLastModel)
+{
+    Handset handset(208);
+    ContactLayout layout = ContactLayout::For(PhonebookSettings::Load(handset.device->Model()));
+    auto fullName = [&](SUID suid) {
+        return handset.Sim().FindRecord(1, suid)->substr(layout.fullName.offset, layout.fullName.Size());
+    };
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    ComPtr<IItem> made = NewItem(phonebook.Get(), QELDT_PHONEBOOK);
+    SetColumn(made.Get(), L"TEL_NUM_0", L"5550101");
+    SUID suid = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(made.Get(), &suid));
+    EXPECT_EQ(RecordBuilder().Wide(L" ", layout.fullName.units).Bytes(), fullName(suid));
+
+    std::string record = *handset.Sim().FindRecord(1, suid);
+    record.replace(layout.fullName.offset, layout.fullName.Size(), layout.fullName.Size(), '\0');
+    handset.Sim().PutRecord(1, suid, record);
+    ComPtr<IItem> copy = CopyMadeWithNewItem(phonebook.Get(), Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get());
+    SUID again = 0;
+    ASSERT_EQ(S_OK, phonebook->CreateItem(copy.Get(), &again));
+    EXPECT_EQ(std::string(layout.fullName.Size(), '\0'), fullName(again));
+}
