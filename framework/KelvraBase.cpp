@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ByteCursor.h"
+#include "DebugLog.h"
 #include "Errors.h"
 #include "Request.h"
 
@@ -14,6 +15,9 @@ namespace {
 constexpr size_t kHeaderSize = 6;
 // Empty reads in a row after which the agent is taken to have timed out.
 constexpr int kMostEmptyReads = 3;
+// Leftovers of a failed reply are read in pieces of this size, each waited for this long.
+constexpr long kDiscardChunk = 4096;
+constexpr long kDiscardTimeout = 100;
 
 std::wstring Hex(unsigned value)
 {
@@ -62,12 +66,42 @@ void CKelvraBase::ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes)
     }
 }
 
+void CKelvraBase::DiscardPending() noexcept
+{
+    // The failure's own error information stays the thread's.
+    ComPtr<IErrorInfo> failure;
+    GetErrorInfo(0, failure.GetAddressOf());
+    try {
+        size_t discarded = 0;
+        while (discarded < kLargestReply) {
+            ByteArray chunk;
+            if (FAILED(m_agent->ReadStream(kDiscardChunk, kDiscardTimeout, chunk.Out())) || chunk.Size() == 0)
+                break;
+            discarded += chunk.Size();
+        }
+        DebugLog(L"%zu bytes of a reply that could not be taken were discarded", discarded);
+    } catch (...) {
+    }
+    SetErrorInfo(0, failure.Get());
+}
+
 uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, DWORD timeoutMs)
 {
     RequirePointer(m_agent, L"The device agent");
     ByteArray packet(request.data(), request.size());
     Check(m_agent->WriteStream(packet.Get(), static_cast<long>(request.size())), m_agent.Get());
+    try {
+        return ReadReply(payload, timeoutMs);
+    } catch (...) {
+        // What is left of a reply that could not be taken would be read as the answer
+        // to the next request, and every later one would be off by one.
+        DiscardPending();
+        throw;
+    }
+}
 
+uint16_t CKelvraBase::ReadReply(std::string& payload, DWORD timeoutMs)
+{
     std::string header;
     ReadExactly(kHeaderSize, timeoutMs, header);
     ByteReader reader(header);

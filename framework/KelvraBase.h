@@ -77,6 +77,11 @@ protected:
     uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
 
 private:
+    // The reply header and payload, after the request went out.
+    uint16_t ReadReply(std::string& payload, DWORD timeoutMs);
+    // Reads away what the link still holds of a reply that failed, so that the next
+    // request gets its own answer.
+    void DiscardPending() noexcept;
     // Reads exactly count bytes from the stream.
     void ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes);
 

@@ -52,8 +52,8 @@ HRESULT FailWithLastError(const std::wstring& description)
 
 STDMETHODIMP SimAgent::WriteStream(SAFEARRAY* data, long count)
 {
-    if (HRESULT hr = m_state->InjectedFailure(L"WriteStream"); FAILED(hr))
-        return Fail(hr, L"WriteStream was told to fail");
+    if (HRESULT hr = Refused(L"WriteStream"); FAILED(hr))
+        return hr;
     if (!data || count < 0)
         return Fail(E_INVALIDARG, L"WriteStream needs a byte array and a count");
     try {
@@ -76,8 +76,8 @@ STDMETHODIMP SimAgent::ReadStream(long count, long timeoutMs, SAFEARRAY** data)
     if (!data)
         return E_POINTER;
     *data = nullptr;
-    if (HRESULT hr = m_state->InjectedFailure(L"ReadStream"); FAILED(hr))
-        return Fail(hr, L"ReadStream was told to fail");
+    if (HRESULT hr = Refused(L"ReadStream"); FAILED(hr))
+        return hr;
     if (count <= 0)
         return Fail(E_INVALIDARG, L"ReadStream needs a positive byte count");
     std::string bytes;
@@ -93,16 +93,16 @@ STDMETHODIMP SimAgent::ReadStream(long count, long timeoutMs, SAFEARRAY** data)
 
 STDMETHODIMP SimAgent::SetMode(long mode)
 {
-    if (HRESULT hr = m_state->InjectedFailure(L"SetMode"); FAILED(hr))
-        return Fail(hr, L"SetMode was told to fail");
+    if (HRESULT hr = Refused(L"SetMode"); FAILED(hr))
+        return hr;
     m_state->mode = mode;
     return S_OK;
 }
 
 STDMETHODIMP SimAgent::SetCodePage(long codePage)
 {
-    if (HRESULT hr = m_state->InjectedFailure(L"SetCodePage"); FAILED(hr))
-        return Fail(hr, L"SetCodePage was told to fail");
+    if (HRESULT hr = Refused(L"SetCodePage"); FAILED(hr))
+        return hr;
     m_state->codePage = codePage;
     return S_OK;
 }
@@ -216,6 +216,8 @@ STDMETHODIMP SimAgent::ListFolder(BSTR path, long, long, ITAMFileList** entries)
 
 STDMETHODIMP SimAgent::RemoveFile(BSTR path)
 {
+    if (HRESULT hr = Refused(L"RemoveFile"); FAILED(hr))
+        return hr;
     std::wstring local;
     if (HRESULT hr = Resolve(path, L"RemoveFile", local); FAILED(hr))
         return hr;
@@ -238,6 +240,8 @@ STDMETHODIMP SimAgent::RenameFolder(BSTR oldPath, BSTR newPath)
 
 HRESULT SimAgent::Rename(const wchar_t* method, bool folder, BSTR oldPath, BSTR newPath) const
 {
+    if (HRESULT hr = Refused(method); FAILED(hr))
+        return hr;
     std::wstring from, to;
     if (HRESULT hr = Resolve(oldPath, method, from); FAILED(hr))
         return hr;
@@ -255,6 +259,8 @@ HRESULT SimAgent::Rename(const wchar_t* method, bool folder, BSTR oldPath, BSTR 
 
 STDMETHODIMP SimAgent::CreateFolder(BSTR path)
 {
+    if (HRESULT hr = Refused(L"CreateFolder"); FAILED(hr))
+        return hr;
     std::wstring local;
     if (HRESULT hr = Resolve(path, L"CreateFolder", local); FAILED(hr))
         return hr;
@@ -265,6 +271,8 @@ STDMETHODIMP SimAgent::CreateFolder(BSTR path)
 
 STDMETHODIMP SimAgent::DeleteFolder(BSTR path)
 {
+    if (HRESULT hr = Refused(L"DeleteFolder"); FAILED(hr))
+        return hr;
     std::wstring local;
     if (HRESULT hr = Resolve(path, L"DeleteFolder", local); FAILED(hr))
         return hr;
@@ -278,6 +286,8 @@ STDMETHODIMP SimAgent::DeleteFolder(BSTR path)
 
 STDMETHODIMP SimAgent::GetOwnNumber(BSTR* text)
 {
+    if (HRESULT hr = Refused(L"GetOwnNumber"); FAILED(hr))
+        return hr;
     return ReturnText(L"01012345678", text);
 }
 

@@ -53,7 +53,8 @@ public:
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
 private:
-    // The failure a method was told to give, with error information; S_OK for none.
+    // Counts a call of the method; the failure it was told to give, with error
+    // information, or S_OK for none.
     HRESULT Refused(const wchar_t* method) const;
     // The PC path of a handset path inside the handset's folder; E_INVALIDARG with error
     // information for a path that would lead elsewhere.

@@ -230,6 +230,25 @@ STDMETHODIMP SimConnection::FailMethod(BSTR method, long hr)
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::FailMethodCall(BSTR method, long call, long hr)
+{
+    if (!method || call < 1)
+        return Fail(E_INVALIDARG, L"FailMethodCall needs a method name and a call number of 1 or more");
+    if (SUCCEEDED(hr))
+        m_state->failingCalls.erase(method);
+    else
+        m_state->failingCalls[method] = {m_state->Calls(method) + call, hr};
+    return S_OK;
+}
+
+STDMETHODIMP SimConnection::MethodCalls(BSTR method, long* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = m_state->Calls(method ? method : L"");
+    return S_OK;
+}
+
 STDMETHODIMP SimConnection::SetRecordSize(long store, long size)
 {
     if (store < 0 || size < 0 || size > (1 << 20))

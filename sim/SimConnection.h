@@ -59,6 +59,8 @@ public:
     STDMETHODIMP get_CodePage(long* codePage) override;
     STDMETHODIMP put_AgentAvailable(VARIANT_BOOL available) override;
     STDMETHODIMP FailMethod(BSTR method, long hr) override;
+    STDMETHODIMP FailMethodCall(BSTR method, long call, long hr) override;
+    STDMETHODIMP MethodCalls(BSTR method, long* count) override;
     STDMETHODIMP SetRecordSize(long store, long size) override;
     STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
     STDMETHODIMP SetPrivacyLock(BSTR flagsHex, BSTR password) override;

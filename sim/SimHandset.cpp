@@ -216,11 +216,13 @@ void SimHandset::QueueReply(uint16_t requestCode, uint16_t replyCode, const std:
     ByteWriter packet;
     packet.U16LE(fault == SIMFAULT_WRONG_REPLY_CODE ? requestCode : replyCode);
     packet.U32LE(fault == SIMFAULT_GARBAGE_LENGTH ? 0xFFFFFFF0u : static_cast<uint32_t>(payload.size()));
-    if (fault == SIMFAULT_SHORT_REPLY)
-        packet.Bytes(std::string_view(payload).substr(0, payload.size() / 2));
-    else if (fault != SIMFAULT_GARBAGE_LENGTH)
+    if (fault != SIMFAULT_GARBAGE_LENGTH)
         packet.Bytes(payload);
-    const std::string& bytes = packet.Data();
+    std::string_view bytes = packet.Data();
+    // A short reply stops halfway through its payload, or through its header when it
+    // has none.
+    if (fault == SIMFAULT_SHORT_REPLY)
+        bytes = bytes.substr(0, payload.empty() ? kHeaderSize / 2 : kHeaderSize + payload.size() / 2);
     m_outgoing.insert(m_outgoing.end(), bytes.begin(), bytes.end());
 }
 

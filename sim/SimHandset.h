@@ -44,6 +44,8 @@ public:
     void SetDualCard(bool dualCard) { m_dualCard = dualCard; }
 
     const Record* FindRecord(uint32_t store, uint32_t index) const;
+    // Everything the handset keeps, for comparing whole states.
+    const HandsetContents& Contents() const { return m_contents; }
     size_t RecordCount(uint32_t store) const;
     // One past the highest index in use in the store; 0 for an empty store.
     uint32_t NextIndex(uint32_t store) const;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "ConnectionPoint.h"
 #include "SimHandset.h"
@@ -31,16 +32,31 @@ struct SimState {
     long codePage = -1;
     bool agentAvailable = true;
     std::map<std::wstring, HRESULT> failures;  // agent method name to the HRESULT it returns
+    // Agent method name to the one call, counted from 1 as its calls go on, that fails.
+    std::map<std::wstring, std::pair<long, HRESULT>> failingCalls;
+    std::map<std::wstring, long> calls;  // agent method name to its calls so far
     ConnectionPoint* transferEvents = nullptr;  // the connection's point, while it lives
     TransferControl transfer;
     long linkVersion = 5;
     long freeSpaceError = 0;  // non-zero: free space answers 0 and this is the last error
 
-    // The HRESULT a method was told to fail with, or S_OK.
-    HRESULT InjectedFailure(const wchar_t* method) const
+    // Counts a call of the method; the HRESULT it was told to fail with, or S_OK.
+    HRESULT InjectedFailure(const wchar_t* method)
     {
+        long call = ++calls[method];
+        auto once = failingCalls.find(method);
+        if (once != failingCalls.end() && once->second.first == call) {
+            HRESULT hr = once->second.second;
+            failingCalls.erase(once);
+            return hr;
+        }
         auto found = failures.find(method);
         return found == failures.end() ? S_OK : found->second;
+    }
+    long Calls(const std::wstring& method) const
+    {
+        auto found = calls.find(method);
+        return found == calls.end() ? 0 : found->second;
     }
 };
 
