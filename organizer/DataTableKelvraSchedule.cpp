@@ -198,6 +198,18 @@ bool CDataTableKelvraSchedule::OldRecordStays(OrgKind kind, uint32_t index)
     return std::find(left.begin(), left.end(), index) != left.end();
 }
 
+// Deletes the record a failed move wrote; the move's own failure is what the host hears.
+void CDataTableKelvraSchedule::TakeBack(OrgKind kind, uint32_t index)
+{
+    try {
+        Codec().DeleteRecord(index, StoreOfKind(kind));
+        Forget(kind, index);
+    } catch (...) {
+        DebugLog(L"Record %u of store %u, written by a move that failed, could not be taken back", index,
+                 StoreOfKind(kind));
+    }
+}
+
 void CDataTableKelvraSchedule::Remember(OrgKind kind, uint32_t index)
 {
     KindState& state = State(kind);
@@ -290,17 +302,20 @@ void CDataTableKelvraSchedule::Move(CItemKelvraBase& item, const ColumnMap& give
     Codec().ReadOrganizerRecord(oldKind, index, held);
     ColumnMap map = ColumnChanges::ForRecord(given, held).Values();
     map.SetValue(L"SUID", VT_I4, static_cast<LONG>(newIndex));
-    Codec().WriteOrganizerRecord(newKind, map, true);
+    try {
+        Codec().WriteOrganizerRecord(newKind, map, true);
+    } catch (...) {
+        // The handset may have stored the new record and only its answer gone wrong. The
+        // place was free a moment ago, so taking it back can remove nothing else.
+        TakeBack(newKind, newIndex);
+        throw;
+    }
     Remember(newKind, newIndex);
     try {
         Codec().DeleteRecord(index, StoreOfKind(oldKind));
     } catch (...) {
         if (OldRecordStays(oldKind, index)) {
-            try {
-                Codec().DeleteRecord(newIndex, StoreOfKind(newKind));
-                Forget(newKind, newIndex);
-            } catch (...) {
-            }
+            TakeBack(newKind, newIndex);
         } else {
             // The handset deleted the old record and only its answer went wrong: the
             // entry has moved, and the item names its new place for the next update.

@@ -58,6 +58,7 @@ private:
     void Move(CItemKelvraBase& item, const ColumnMap& given, OrgKind oldKind, uint32_t index, OrgKind newKind);
     bool OldRecordStays(OrgKind kind, uint32_t index);
     void Forget(OrgKind kind, uint32_t index);
+    void TakeBack(OrgKind kind, uint32_t index);
     void Remember(OrgKind kind, uint32_t index);
     KindState& State(OrgKind kind) { return m_kinds[static_cast<size_t>(kind)]; }
 

@@ -65,24 +65,42 @@ std::vector<uint8_t> CDataTableKelvraCard::ScanSlots(CKelvraBase& link, uint32_t
     // Slot n holds the entry at index start + n, the index its SUID names. The scan stops
     // once every counted entry is found, and never passes the last slot.
     for (uint32_t slot = 0; slot < slotCount && found < recordCount; ++slot) {
-        uint32_t index = static_cast<uint32_t>(m_startIndex) + slot;
-        std::string entry(kScanBytes, '\0');
-        uint32_t received = 0;
-        try {
-            if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), entry.data(),
-                               entry.size(), received, CKelvraBase::kMismatchIsFalse, 2000))
-                continue;
-        } catch (const _com_error&) {
-            continue;  // a slot that cannot be read is passed over
-        } catch (const _tam_error&) {
-            continue;
-        }
-        if (entry[kUsedMarkOffset] != 0) {
+        if (SlotHoldsEntry(link, slot)) {
             slots[slot] = 1;
             ++found;
         }
     }
+    m_entriesUnfound = found < recordCount;
     return slots;
+}
+
+// The card answers a slot without an entry with its refusal; a slot it does not answer
+// at all fails, since taking it for free would let a new entry overwrite what it holds.
+bool CDataTableKelvraCard::SlotHoldsEntry(CKelvraBase& link, uint32_t slot)
+{
+    uint32_t index = static_cast<uint32_t>(m_startIndex) + slot;
+    std::string entry(kScanBytes, '\0');
+    uint32_t received = 0;
+    if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), entry.data(), entry.size(),
+                       received, CKelvraBase::kMismatchIsFalse, 2000))
+        return false;
+    return entry[kUsedMarkOffset] != 0;
+}
+
+// The first free slot of the map. When the last scan found fewer entries than the card
+// counts, a slot it took for free may have refused a read that held an entry: each
+// candidate is asked again before a new entry goes there.
+uint32_t CDataTableKelvraCard::FreeSlot()
+{
+    CKelvraBase link = Link();
+    for (uint32_t slot = 0; slot < m_slots.size(); ++slot) {
+        if (m_slots[slot])
+            continue;
+        if (!m_entriesUnfound || !SlotHoldsEntry(link, slot))
+            return slot;
+        m_slots[slot] = 1;  // an entry the scan missed
+    }
+    ThrowTamError(kTamStoreFull, L"The card has no free slot");
 }
 
 void CDataTableKelvraCard::ReadCard()
@@ -239,10 +257,7 @@ STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
     return ComBoundary(L"CDataTableKelvraCard::CreateItem", [&] {
         CItemKelvraBase& own = CardItemToWrite(item);
         ColumnMap map = MapOfItem(own);
-        auto free = std::find(m_slots.begin(), m_slots.end(), 0);
-        if (free == m_slots.end())
-            ThrowTamError(kTamStoreFull, L"The card has no free slot");
-        uint32_t slot = static_cast<uint32_t>(free - m_slots.begin());
+        uint32_t slot = FreeSlot();
         uint32_t newSuid = static_cast<uint32_t>(m_startIndex) + slot;
         WriteEntry(map, newSuid, true);
         m_slots[slot] = 1;

@@ -38,6 +38,8 @@ private:
     void ReadCard();
     CardInformation ReadCardInformation(CKelvraBase& link);
     std::vector<uint8_t> ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount);
+    bool SlotHoldsEntry(CKelvraBase& link, uint32_t slot);
+    uint32_t FreeSlot();
     void DecodeEntry(const RecordBytes& record, uint32_t index, ColumnMap& map) const;
     // Writes the entry at a SUID: a new one whole, an existing one changing only the
     // fields whose columns differ; a slot that holds no entry is not updated. The map
@@ -56,6 +58,7 @@ private:
     uint32_t m_nameLimit = 0;
     uint32_t m_numberLimit = 0;
     std::vector<uint8_t> m_slots;  // one byte a slot: the slot count is its size
+    bool m_entriesUnfound = false;  // the last scan found fewer entries than the card counts
     uint32_t m_slotCursor = 0;
 };
 
