@@ -112,13 +112,17 @@ void EncodeAlarmMode(const AlarmModeFields& m, RecordBytes& r, const std::wstrin
     r.SetU32(m.alarmMode, mode);
 }
 
-// The alarm type to encode, "" for none. An alarm at a date the record has no place
-// for (a mode, or no alarm time of its own) is none, and the item says so.
-std::wstring EncodableAlarmType(const CalendarAlarmFields& f, ColumnMap& values)
+// The alarm type to encode, "" for none. An alarm at a target is none, and the item says
+// so, where the record has no place for it: on a model that keeps a mode, in a new
+// record of a model that keeps a lead, and in one whose target date it cannot hold. A
+// record the handset keeps with a lead before its target keeps it through updates.
+std::wstring EncodableAlarmType(const CalendarAlarmFields& f, ColumnMap& values, bool creating)
 {
     std::wstring type = TextOf(values, L"ALARM_TYPE");
     bool target = type == L"Target" || type == L"BeforeTarget";
-    if (target && (f.mode || (f.instants.empty() && HasValue(values, L"ALARM_TARGET_DATE")))) {
+    bool noPlace = f.mode || (!f.absolute && creating) ||
+                   (f.instants.empty() && HasValue(values, L"ALARM_TARGET_DATE"));
+    if (target && noPlace) {
         type = L"None";
         values.SetText(L"ALARM_TYPE", type);
     }
@@ -134,7 +138,7 @@ void ClearRingAndInstants(const CalendarAlarmFields& f, RecordBytes& r)
         r.SetU32(at, 0);
 }
 
-void EncodeAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values)
+void EncodeAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values, bool creating)
 {
     r.SetU8(f.alarm.check, 0);
     r.SetU32(f.alarm.before, 0);
@@ -144,7 +148,7 @@ void EncodeAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values
         r.SetU32(f.mode->customTerm, 0);
         r.SetU32(f.mode->customType, 0);
     }
-    std::wstring type = EncodableAlarmType(f, values);
+    std::wstring type = EncodableAlarmType(f, values, creating);
     if (type.empty())
         return;
     r.SetU8(f.alarm.check, 1);
@@ -233,7 +237,7 @@ void EncodeCalendarAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnCha
     if (!changes.Changed(alarm))
         return;
     bool wasOn = !changes.Creating() && r.U8(f.alarm.check) != 0;
-    EncodeAlarm(f, r, values);
+    EncodeAlarm(f, r, values, changes.Creating());
     // A new record without an alarm, or an alarm switched off, keeps no ring and no
     // alarm time; a record whose alarm was already off keeps what it holds.
     if (r.U8(f.alarm.check) == 0 && (changes.Creating() || wasOn))

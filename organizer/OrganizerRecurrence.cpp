@@ -141,8 +141,9 @@ void EncodeOrdinaryPattern(const ScheduleLayout& l, RecordBytes& r, const std::w
         repeatType = type == L"4" ? 2 : 3;
         r.SetU32(l.everyWeek, WeekIndex(flag));
         r.SetU32(l.everyWeekDay, WeekdayIndex(flag));
-        // An item that gives no interval repeats every month.
-        if (type == L"4" && !HasValue(values, L"RECURRENCE_EVERY"))
+        // The n-th weekday of every month unless the item gives a longer interval, which
+        // a handset's own entry may hold.
+        if (type == L"4" && every <= 1)
             every = 1;
     }
     r.SetU32(l.repeatType, repeatType);

@@ -100,9 +100,11 @@ void ContactNames::Encode(RecordBytes& record, ColumnChanges& changes) const
     // A contact listed with no name at all, not even the rule's blank, is written so.
     if (given.empty() && last.empty() && display.empty() && values.Has(L"DISPLAY_NAME"))
         full.clear();
-    // A display name given with the names is the full name when it still holds them as
-    // reading finds them; a name the person edited on the handset then stays as it is.
-    if (changes.Changed({L"DISPLAY_NAME"}) && !display.empty() && !m_settings.NamesFromFullName() &&
+    // On an update, a display name given with the names is the full name when it still
+    // holds them as reading finds them; a name the person edited on the handset then
+    // stays as it is. A new record's full name is made from its names.
+    if (!changes.Creating() && changes.Changed({L"DISPLAY_NAME"}) && !display.empty() &&
+        !m_settings.NamesFromFullName() &&
         m_layout.lastName.maxChars == 0) {
         std::wstring shown = StoredWideText(m_layout.fullName, display);
         if (LastNameWithin(shown, first, m_settings.NameRule()) == last)

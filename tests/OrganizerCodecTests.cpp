@@ -172,11 +172,11 @@ TEST(ScheduleRecord, OrdinaryAlarmAndRecurrenceRules)
         LONG value;
         const wchar_t *readType;
     };
-    // A lead before a target is a unit these records keep; an alarm at a date of its
-    // own is not, and none is written.
+    // A new record of these models keeps no alarm at a target: none is written, and the
+    // item says so.
     for (Alarm alarm : {Alarm{L"None", 0, L"None"}, Alarm{L"Minute", 15, L"Minute"}, Alarm{L"Hour", 1, L"Hour"},
-                        Alarm{L"Day", 2, L"Day"}, Alarm{L"Week", 1, L"Week"}, Alarm{L"Target", 5, L"Target"},
-                        Alarm{L"BeforeTarget", 2, L"BeforeTarget"}, Alarm{L"Target", 0, L"None"},
+                        Alarm{L"Day", 2, L"Day"}, Alarm{L"Week", 1, L"Week"}, Alarm{L"Target", 5, L"None"},
+                        Alarm{L"BeforeTarget", 2, L"None"}, Alarm{L"Target", 0, L"None"},
                         Alarm{L"", 0, L"None"}}) {
         ColumnMap map = Appointment();
         map.SetText(L"ALARM_TYPE", alarm.type);
@@ -184,6 +184,10 @@ TEST(ScheduleRecord, OrdinaryAlarmAndRecurrenceRules)
         if (alarm.value == 0 && std::wstring(alarm.type) == L"Target")
             map[L"ALARM_TARGET_DATE"] = DateTime(2024, 3, 15, 9, 0);
         c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        if (std::wstring(alarm.type).find(L"Target") != std::wstring::npos) {
+            EXPECT_EQ(L"None", map.Text(L"ALARM_TYPE")) << alarm.type;  // the item says so
+        }
+        EXPECT_EQ(std::wstring(alarm.readType) == L"None" ? 0 : 1, c.handset.Record(3, 3)[401]) << alarm.type;
         ColumnMap read;
         c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
         EXPECT_EQ(alarm.readType, read.Text(L"ALARM_TYPE")) << alarm.type;
@@ -559,7 +563,7 @@ TEST(ScheduleRecord, OrdinaryRepetitionsReadAsTheyAre)
 }
 
 // Leads before a target (units 4 and 5), and the unit an alarm of no unit is written
-// with, read as what they are and are written back so.
+// with, read as what they are and are written back so onto a record without an alarm.
 TEST(ScheduleRecord, EveryAlarmUnitReadsAsWritten)
 {
     OrgCodec c(202);
@@ -575,8 +579,8 @@ TEST(ScheduleRecord, EveryAlarmUnitReadsAsWritten)
         read.SetText(L"TYPE", L"5");
         EXPECT_EQ(text, read.Text(L"ALARM_TYPE")) << unit;
         EXPECT_EQ(5, read.Number(L"ALARM_VALUE")) << unit;
-        c.handset.Sim().RemoveRecord(3, 3);
-        c.codec.WriteOrganizerRecord(OrgKind::Schedule, read, true);
+        c.handset.Sim().PutRecord(3, 3, Repeating({1, 1, 0x01, 0, 0, 0, 0}));
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, read, false);
         EXPECT_EQ(record, c.handset.Record(3, 3)) << unit;
     }
 }

@@ -182,6 +182,8 @@ Schedule Fresh(Schedule s, Family f)
         s.exceptWeekEnd = 0;
         s.week[7] = s.week[8] = 0;
         s.byMonth = s.everyMonth = 0;
+        if (s.unit == 4 || s.unit == 5)
+            s.alarmCheck = 0;  // a new record keeps no lead before a target
         if (s.alarmCheck == 0)
             s.before = s.unit = 0;
         if (s.repeat == 0) {
@@ -191,6 +193,8 @@ Schedule Fresh(Schedule s, Family f)
             s.week = none;
         } else if (s.repeatType <= 1) {
             s.byDateFlag = 0;
+        } else if (s.repeatType == 2 && s.byDateFlag == 0 && s.every == 0) {
+            s.every = 1;  // a monthly n-th weekday without an interval repeats every month
         }
     }
     if (s.alarmCheck == 0) {
@@ -452,8 +456,11 @@ Anniversary Fresh(Anniversary a, Family f)
     } else if (f == Family::Compact) {
         a.before = a.unit = 0;       // the alarm is its instant,
         a.alarmTime = a.alarmDate;   // read from the alarm date
-    } else if (a.alarmCheck == 0) {
-        a.before = a.unit = 0;  // the lead of an alarm that is off
+    } else {
+        if (a.unit == 4 || a.unit == 5)
+            a.alarmCheck = 0;  // a new record keeps no lead before a target
+        if (a.alarmCheck == 0)
+            a.before = a.unit = 0;  // the lead of an alarm that is off
     }
     if (a.alarmCheck == 0) {
         a.ring = Ring();  // a new record without an alarm keeps no ring and no alarm time

@@ -24,7 +24,10 @@
 //   as 0xFF does and is written as 0xFF;
 // - the ring index beside a ring file name (a new record gets the model's own);
 // - on KTM-A110, which shows one name, the first-name field when the full name does not
-//   end in it after a last name: FIRST_NAME is then the full name.
+//   end in it after a last name: FIRST_NAME is then the full name;
+// - elsewhere, a full name other than the one the model makes of the names (edited or
+//   cut on the handset, or a KTM-A230 first name without its blank): a new contact's
+//   full name is made from its names, and only an update keeps a display name of its own.
 // The bytes every write sets are left out of both comparisons and checked on their own:
 // a contact's and a group's occupied byte (0), the contact's table address (its index),
 // the group's address (0) and the card entry's address (its SUID).
@@ -212,6 +215,12 @@ private:
         record.Wide(m_layout.firstName, first);
         record.Wide(m_layout.lastName, L"");
         record.Wide(m_layout.fullName, full);
+        if (!m_family.oneShownName) {
+            bool blank = m_family.names == FullNameRule::FirstBlankLast;
+            std::wstring made = blank ? (first.empty() && last.empty() ? L"" : first + L" " + last) : last + first;
+            if (made != full)
+                record.OldOnly(m_layout.fullName);
+        }
         if (m_family.oneShownName && !lastFound && first != full.substr(0, firstRoom))
             record.OldOnly(m_layout.firstName);
     }

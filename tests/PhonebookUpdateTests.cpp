@@ -291,8 +291,14 @@ TEST(ContactNames, AFirstNameLongerThanItsFieldKeepsTheLastName)
 // change of the names makes the full name from them again.
 TEST(ContactNames, AChosenDisplayNameLastsUntilTheNamesChange)
 {
+    // A new contact's full name is made from its names (last, then first).
     OneContact c({{L"FIRST_NAME", L"Ada"}, {L"DISPLAY_NAME", L"Countess of Lovelace"}});
     const TextField& full = c.layout.fullName;
+    EXPECT_EQ(RecordBuilder().Wide(L"Ada", 61).Bytes(), c.Field(full.offset, full.Size()));
+
+    ComPtr<IItem> chosen = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+    SetColumn(chosen.Get(), L"DISPLAY_NAME", L"Countess of Lovelace");
+    ASSERT_EQ(S_OK, c.phonebook->UpdateItem(chosen.Get()));
     EXPECT_EQ(RecordBuilder().Wide(L"Countess of Lovelace", 61).Bytes(), c.Field(full.offset, full.Size()));
 
     ComPtr<IItem> renamed = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
