@@ -36,7 +36,7 @@ uint32_t CKelvraOrg::LoadIndexList(uint32_t store, std::vector<uint32_t>& indexe
 std::vector<uint32_t> CKelvraOrg::UsedIndexes(uint32_t store)
 {
     std::vector<uint32_t> indexes;
-    GetRecordIndexList(indexes, store, kMostIndexes);
+    LoadIndexList(store, indexes);
     return indexes;
 }
 

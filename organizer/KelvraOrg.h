@@ -26,7 +26,7 @@ public:
     // The used indexes of a store as the handset lists them, all of them; returns the
     // number of records the handset counts. No list is asked for when it counts none.
     uint32_t LoadIndexList(uint32_t store, std::vector<uint32_t>& indexes);
-    // The used indexes of a store, asked for without a count first.
+    // The used indexes of a store: its count, and its list when it counts any.
     std::vector<uint32_t> UsedIndexes(uint32_t store);
 
     // Reads a calendar record; the map's "SUID" is the record's place, the bare handset

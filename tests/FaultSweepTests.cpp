@@ -505,9 +505,9 @@ TEST(FaultSweepFinds, AChangeOfKindThatFailsAfterTheNewRecordIsWrittenKeepsOneRe
     std::string old = *run.Sim().FindRecord(3, static_cast<uint32_t>(suid));
     size_t anniversaries = run.Sim().RecordCount(7);
     SetColumn(entry.Get(), L"TYPE", kTypes[1]);
-    // The anniversaries' index list and the old record's read are answered, the new
-    // record's write is stored but its answer never comes.
-    run.Connection().InjectFault(SIMFAULT_TIMEOUT, 2);
+    // The anniversaries' count and index list and the old record's read are answered,
+    // the new record's write is stored but its answer never comes.
+    run.Connection().InjectFault(SIMFAULT_TIMEOUT, 3);
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_TIMEOUT), calendar->UpdateItem(entry.Get()));
     EXPECT_EQ(anniversaries, run.Sim().RecordCount(7));
     ASSERT_NE(nullptr, run.Sim().FindRecord(3, static_cast<uint32_t>(suid)));

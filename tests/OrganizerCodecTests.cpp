@@ -621,6 +621,7 @@ TEST(OrganizerRecords, TheWholeIndexListIsRead)
     RecordBuilder replies;
     replies.U16(0x4101).U32(4).U32(3);
     replies.U16(0x4111).U32(12).U16(60).U8(0).U16(2).U8(0).U16(0).U8(0).U16(1).U8(0);
+    replies.U16(0x4101).U32(4).U32(3);
     replies.U16(0x4111).U32(12).U16(60).U8(0).U16(2).U8(0).U16(0).U8(0).U16(1).U8(0);
     agent->Queue(replies.Bytes());
     OrganizerSettings settings;
@@ -632,9 +633,10 @@ TEST(OrganizerRecords, TheWholeIndexListIsRead)
     OrganizerPlaces places = OrganizerPlaces::Of(0, 4, 0x10000);
     EXPECT_EQ(3u, places.Free(codec.UsedIndexes(4), {}));
     EXPECT_EQ((std::vector<uint32_t>{2, 0, 1}), places.Usable(listed));
-    // Count, list, list: each request as it goes on the wire.
+    // Count and list, twice: each request as it goes on the wire.
     RecordBuilder requests;
-    requests.U16(0x4100).U32(4).U32(4).U16(0x4110).U32(4).U32(4).U16(0x4110).U32(4).U32(4);
+    requests.U16(0x4100).U32(4).U32(4).U16(0x4110).U32(4).U32(4);
+    requests.U16(0x4100).U32(4).U32(4).U16(0x4110).U32(4).U32(4);
     EXPECT_EQ(requests.Bytes(), agent->written);
 }
 

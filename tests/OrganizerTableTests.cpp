@@ -628,7 +628,7 @@ TEST(CalendarTable, RequestsOfEachWrite)
     SUID suid = -1;
     ComPtr<IItem> item = NewEntry(table.Get(), L"5", L"Counted");
     ASSERT_EQ(S_OK, table->CreateItem(item.Get(), &suid));
-    EXPECT_EQ(3, Requests(h) - before);  // index list, write, read back
+    EXPECT_EQ(3, Requests(h) - before);  // count (none, so no index list), write, read back
     before = Requests(h);
     SetColumn(item.Get(), L"SUBJECT", L"Counted again");
     ASSERT_EQ(S_OK, table->UpdateItem(item.Get()));
