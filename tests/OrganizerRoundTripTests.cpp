@@ -701,23 +701,6 @@ struct RenamedModelHandset : Handset {
     }
 };
 
-// A new item filled with every column of a listed one but its SUID.
-ComPtr<IItem> CopyOf(IDataTable* table, IItem* listed)
-{
-    QELDATATYPE type;
-    listed->getType(&type);
-    ComPtr<IItem> copy;
-    EXPECT_EQ(S_OK, table->NewItem(type, 0, 0, copy.GetAddressOf()));
-    ULONG columns = 0;
-    listed->GetColumnCount(&columns);
-    for (ULONG column = 1; column < columns; ++column) {
-        Variant value;
-        listed->GetValue(column, value.Out());
-        EXPECT_EQ(S_OK, copy->SetValue(column, value.Get()));
-    }
-    return copy;
-}
-
 struct Store {
     DATATABLE_SUID table;
     uint32_t number;
@@ -749,7 +732,7 @@ void RoundTrip(Handset& h, const Store& store, Family f, const std::vector<Recor
             EXPECT_EQ(Bytes(record, f, place), *h.Sim().FindRecord(store.number, place)) << label;
 
             SUID suid = -1;
-            ASSERT_EQ(S_OK, table->CreateItem(CopyOf(table.Get(), item.Get()).Get(), &suid)) << label;
+            ASSERT_EQ(S_OK, table->CreateItem(CopyOfItem(table.Get(), item.Get(), false).Get(), &suid)) << label;
             uint32_t copy = static_cast<uint32_t>(suid - store.kindBase);
             EXPECT_EQ(Bytes(Fresh(record, f), f, copy), *h.Sim().FindRecord(store.number, copy)) << label;
             made.push_back(copy);

@@ -324,22 +324,6 @@ private:
     Walk m_walk;
 };
 
-ComPtr<IItem> NewWithColumnsOf(IDataTable* table, IItem* listed)
-{
-    QELDATATYPE type;
-    listed->getType(&type);
-    ComPtr<IItem> copy;
-    EXPECT_EQ(S_OK, table->NewItem(type, 0, 0, copy.GetAddressOf()));
-    ULONG columns = 0;
-    listed->GetColumnCount(&columns);
-    for (ULONG column = 1; column < columns; ++column) {  // all but the SUID
-        Variant value;
-        listed->GetValue(column, value.Out());
-        EXPECT_EQ(S_OK, copy->SetValue(column, value.Get()));
-    }
-    return copy;
-}
-
 std::map<SUID, ComPtr<IItem>> Listing(IDataTable* table)
 {
     std::map<SUID, ComPtr<IItem>> bySuid;
@@ -403,7 +387,7 @@ void RoundTrip(Handset& handset, DATATABLE_SUID table, uint32_t store, const std
         EXPECT_EQ(rules(index).Applied(originals.at(index).Bytes()), *handset.Sim().FindRecord(store, index)) << what;
 
         SUID suid = 0;
-        ASSERT_EQ(S_OK, phonebook->CreateItem(NewWithColumnsOf(phonebook.Get(), item).Get(), &suid)) << what;
+        ASSERT_EQ(S_OK, phonebook->CreateItem(CopyOfItem(phonebook.Get(), item, false).Get(), &suid)) << what;
         ExpectSameApartFromOldOnly(originals.at(index), rules(static_cast<uint32_t>(suid)),
                                    *handset.Sim().FindRecord(store, static_cast<uint32_t>(suid)), what + " made new");
         made.push_back(static_cast<uint32_t>(suid));

@@ -50,5 +50,9 @@ std::wstring ColumnText(IItem* item, const wchar_t* name);
 SUID SuidOf(IItem* item);
 // Every item of a table's listing, which is then ended.
 std::vector<ComPtr<IItem>> ListAll(IDataTable* table);
+// What a sync suite does with a listed item: a new item of its kind, made by the table,
+// filled with every column of the listed one. With its SUID it updates that record;
+// without, it makes a new one.
+ComPtr<IItem> CopyOfItem(IDataTable* table, IItem* listed, bool withSuid);
 
 }  // namespace kelvra::testing

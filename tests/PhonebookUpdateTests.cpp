@@ -33,22 +33,6 @@ ComPtr<IItem> Listed(IDataTable* table, QELDATATYPE type, SUID suid)
     return nullptr;
 }
 
-// What a sync suite does: a new item filled with the columns of its own copy.
-ComPtr<IItem> CopyMadeWithNewItem(IDataTable* table, IItem* listed)
-{
-    QELDATATYPE type;
-    listed->getType(&type);
-    ComPtr<IItem> copy = NewItem(table, type, SuidOf(listed));
-    ULONG columns = 0;
-    listed->GetColumnCount(&columns);
-    for (ULONG column = 0; column < columns; ++column) {
-        Variant value;
-        listed->GetValue(column, value.Out());
-        EXPECT_EQ(S_OK, copy->SetValue(column, value.Get()));
-    }
-    return copy;
-}
-
 // The positions where two records differ, apart from the ones every write sets.
 std::vector<size_t> Differences(const std::string& before, const std::string& after, std::vector<size_t> setOnWrite)
 {
@@ -135,12 +119,12 @@ TEST_P(EveryModelUpdate, AContactWrittenBackUnchangedKeepsEveryByte)
     ASSERT_NE(nullptr, listed.Get());
     EXPECT_EQ(L"Lovelace", ColumnText(listed.Get(), L"LAST_NAME"));
     EXPECT_EQ(L"134", ColumnText(listed.Get(), L"RINGTON"));
-    ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyMadeWithNewItem(phonebook.Get(), listed.Get()).Get()));
+    ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyOfItem(phonebook.Get(), listed.Get(), true).Get()));
     std::string unchanged = *handset.Sim().FindRecord(1, static_cast<uint32_t>(suid));
     std::vector<size_t> rules = {layout.occupied, layout.tableAddress, layout.tableAddress + 1};
     EXPECT_TRUE(Differences(record, unchanged, rules).empty());
 
-    ComPtr<IItem> changed = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+    ComPtr<IItem> changed = CopyOfItem(phonebook.Get(), listed.Get(), true);
     SetColumn(changed.Get(), L"NOTES", L"First programmer");
     ASSERT_EQ(S_OK, phonebook->UpdateItem(changed.Get()));
     ExpectWithin(Differences(unchanged, *handset.Sim().FindRecord(1, static_cast<uint32_t>(suid)), rules),
@@ -170,12 +154,12 @@ TEST_P(EveryModelUpdate, AGroupAndACardEntryWrittenBackUnchangedKeepEveryByte)
 
         ComPtr<IItem> listed = Listed(phonebook.Get(), QELDT_GROUP, suid);
         ASSERT_NE(nullptr, listed.Get());
-        ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyMadeWithNewItem(phonebook.Get(), listed.Get()).Get()));
+        ASSERT_EQ(S_OK, phonebook->UpdateItem(CopyOfItem(phonebook.Get(), listed.Get(), true).Get()));
         std::string unchanged = *handset.Sim().FindRecord(2, static_cast<uint32_t>(suid));
         std::vector<size_t> rules = {layout.occupied, layout.address, layout.address + 1};
         EXPECT_TRUE(Differences(record, unchanged, rules).empty());
 
-        ComPtr<IItem> renamed = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+        ComPtr<IItem> renamed = CopyOfItem(phonebook.Get(), listed.Get(), true);
         SetColumn(renamed.Get(), L"NAME", L"Pals");
         ASSERT_EQ(S_OK, phonebook->UpdateItem(renamed.Get()));
         ExpectWithin(Differences(unchanged, *handset.Sim().FindRecord(2, static_cast<uint32_t>(suid)), rules),
@@ -192,10 +176,10 @@ TEST_P(EveryModelUpdate, AGroupAndACardEntryWrittenBackUnchangedKeepEveryByte)
     ComPtr<IDataTable> cardTable = handset.Table(DTID_SIM);
     ComPtr<IItem> listed = Listed(cardTable.Get(), QELDT_PHONEBOOK_SIM, 2);
     ASSERT_NE(nullptr, listed.Get());
-    ASSERT_EQ(S_OK, cardTable->UpdateItem(CopyMadeWithNewItem(cardTable.Get(), listed.Get()).Get()));
+    ASSERT_EQ(S_OK, cardTable->UpdateItem(CopyOfItem(cardTable.Get(), listed.Get(), true).Get()));
     EXPECT_EQ(entry.Bytes(), *handset.Sim().FindRecord(13, 2));
 
-    ComPtr<IItem> renamed = CopyMadeWithNewItem(cardTable.Get(), listed.Get());
+    ComPtr<IItem> renamed = CopyOfItem(cardTable.Get(), listed.Get(), true);
     SetColumn(renamed.Get(), L"DISPLAY_NAME", L"Mother");
     ASSERT_EQ(S_OK, cardTable->UpdateItem(renamed.Get()));
     ExpectWithin(Differences(entry.Bytes(), *handset.Sim().FindRecord(13, 2), {}), card.name.offset,
@@ -230,7 +214,7 @@ TEST(ContactNames, SurviveEveryRoundTripOnEachFamily)
             if (family.shownAs) {
                 EXPECT_EQ(family.shownAs, ColumnText(listed.Get(), L"DISPLAY_NAME"));
             }
-            ComPtr<IItem> copy = CopyMadeWithNewItem(phonebook.Get(), listed.Get());
+            ComPtr<IItem> copy = CopyOfItem(phonebook.Get(), listed.Get(), true);
             SetColumn(copy.Get(), L"NOTES", round == 0 ? L"one" : L"two");  // an update of another field
             ASSERT_EQ(S_OK, phonebook->UpdateItem(copy.Get()));
         }
@@ -296,12 +280,12 @@ TEST(ContactNames, AChosenDisplayNameLastsUntilTheNamesChange)
     const TextField& full = c.layout.fullName;
     EXPECT_EQ(RecordBuilder().Wide(L"Ada", 61).Bytes(), c.Field(full.offset, full.Size()));
 
-    ComPtr<IItem> chosen = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+    ComPtr<IItem> chosen = CopyOfItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get(), true);
     SetColumn(chosen.Get(), L"DISPLAY_NAME", L"Countess of Lovelace");
     ASSERT_EQ(S_OK, c.phonebook->UpdateItem(chosen.Get()));
     EXPECT_EQ(RecordBuilder().Wide(L"Countess of Lovelace", 61).Bytes(), c.Field(full.offset, full.Size()));
 
-    ComPtr<IItem> renamed = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+    ComPtr<IItem> renamed = CopyOfItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get(), true);
     SetColumn(renamed.Get(), L"LAST_NAME", L"King");
     ASSERT_EQ(S_OK, c.phonebook->UpdateItem(renamed.Get()));
     EXPECT_EQ(RecordBuilder().Wide(L"KingAda", 61).Bytes(), c.Field(full.offset, full.Size()));
@@ -325,7 +309,7 @@ TEST(ContactBlocks, AChangedColumnChangesOnlyItsOwnField)
 
     EXPECT_EQ(L"b@x.org", ColumnText(Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get(), L"EMAIL_ADDR_0"));
     auto change = [&](const wchar_t* column, const wchar_t* value) {
-        ComPtr<IItem> changed = CopyMadeWithNewItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get());
+        ComPtr<IItem> changed = CopyOfItem(c.phonebook.Get(), Listed(c.phonebook.Get(), QELDT_PHONEBOOK, c.suid).Get(), true);
         SetColumn(changed.Get(), column, value);
         std::string before = c.Record();
         EXPECT_EQ(S_OK, c.phonebook->UpdateItem(changed.Get()));
@@ -447,7 +431,7 @@ TEST(ContactNames, ANamelessContactOnAFirstBlankLastModel)
     std::string record = *handset.Sim().FindRecord(1, suid);
     record.replace(layout.fullName.offset, layout.fullName.Size(), layout.fullName.Size(), '\0');
     handset.Sim().PutRecord(1, suid, record);
-    ComPtr<IItem> copy = CopyMadeWithNewItem(phonebook.Get(), Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get());
+    ComPtr<IItem> copy = CopyOfItem(phonebook.Get(), Listed(phonebook.Get(), QELDT_PHONEBOOK, suid).Get(), false);
     SUID again = 0;
     ASSERT_EQ(S_OK, phonebook->CreateItem(copy.Get(), &again));
     EXPECT_EQ(std::string(layout.fullName.Size(), '\0'), fullName(again));

@@ -166,4 +166,20 @@ SUID SuidOf(IItem* item)
     return suid;
 }
 
+ComPtr<IItem> CopyOfItem(IDataTable* table, IItem* listed, bool withSuid)
+{
+    QELDATATYPE type;
+    listed->getType(&type);
+    ComPtr<IItem> copy;
+    EXPECT_EQ(S_OK, table->NewItem(type, withSuid ? SuidOf(listed) : 0, 0, copy.GetAddressOf()));
+    ULONG columns = 0;
+    listed->GetColumnCount(&columns);
+    for (ULONG column = withSuid ? 0 : 1; column < columns; ++column) {  // the SUID comes first
+        Variant value;
+        listed->GetValue(column, value.Out());
+        EXPECT_EQ(S_OK, copy->SetValue(column, value.Get()));
+    }
+    return copy;
+}
+
 }  // namespace kelvra::testing
