@@ -40,7 +40,7 @@ ContactBlocks::ContactBlocks(const ContactLayout& layout, const PhonebookSetting
 bool ContactBlocks::HoldsText(const Block& block, const RecordBytes& record)
 {
     for (const TextField& text : block.texts) {
-        if (!record.WideText(text).empty())
+        if (HoldsWideText(record, text))
             return true;
     }
     return false;

@@ -186,10 +186,10 @@ void CKelvraPB::EncodeNumbers(RecordBytes& record, const ColumnChanges& changes)
                      dial = IndexedColumn(L"TEL_DIAL_%d", n);
         // An empty number's type and speed dial are not read: a number that fills the
         // block gets them from its columns.
-        bool filled = record.WideText(block.text).empty();
+        bool filled = !HoldsWideText(record, block.text);
         if (changes.Changed({number}))
             ChangeWideText(record, block.text, values.TextOr(number, L""));
-        filled = filled && !record.WideText(block.text).empty();
+        filled = filled && HoldsWideText(record, block.text);
         if (changes.Changed({type}) || filled)
             record.SetU8(block.type, NumberTypeCode(values.TextOr(type, L""), m_settings));
         if (changes.Changed({dial}) || filled) {

@@ -119,9 +119,27 @@ std::wstring StoredWideText(const TextField& field, std::wstring_view text)
     return std::wstring(CutWithinUnits(text, std::min(field.maxChars, field.units)));
 }
 
+bool WideTextIs(const RecordBytes& record, const TextField& field, std::wstring_view text)
+{
+    record.FieldBytes(field.offset, field.Size());  // the whole field lies within the record
+    for (size_t unit = 0; unit < field.units; ++unit) {
+        wchar_t held = static_cast<wchar_t>(record.U16(field.offset + unit * 2));
+        if (held == 0)
+            return unit == text.size();
+        if (unit >= text.size() || held != text[unit])
+            return false;
+    }
+    return text.size() == field.units;
+}
+
+bool HoldsWideText(const RecordBytes& record, const TextField& field)
+{
+    return !WideTextIs(record, field, std::wstring_view());
+}
+
 void ChangeWideText(RecordBytes& record, const TextField& field, std::wstring_view text)
 {
-    if (record.WideText(field) != StoredWideText(field, text))
+    if (!WideTextIs(record, field, CutWithinUnits(text, std::min(field.maxChars, field.units))))
         record.SetWideText(field, text);
 }
 

@@ -65,6 +65,11 @@ struct CardEntryLayout {
 
 // A text as a wide field keeps it: cut to the field's characters, never inside one.
 std::wstring StoredWideText(const TextField& field, std::wstring_view text);
+// Whether a wide field reads as that text, and whether it holds any text at all, looked
+// at in place: a write compares every field it may change, and a copy of each text only
+// to compare it cost more than the comparison.
+bool WideTextIs(const RecordBytes& record, const TextField& field, std::wstring_view text);
+bool HoldsWideText(const RecordBytes& record, const TextField& field);
 // Writes a wide text only when the field holds another one, so that a field whose text
 // stays keeps every byte, the ones after its terminator included.
 void ChangeWideText(RecordBytes& record, const TextField& field, std::wstring_view text);

@@ -411,6 +411,33 @@ TEST(ContactWrites, TextCutToItsFieldNeverSplitsACharacter)
     EXPECT_EQ(std::wstring(49, L'x'), ColumnText(c.item.Get(), L"NOTES"));
 }
 
+// A wide field reads up to its first terminator or to its end. A write compares the
+// text as the field would keep it with that reading, and leaves a field that already
+// reads so untouched, stray units after its terminator included.
+TEST(ContactWrites, AWideFieldIsWrittenOnlyWhenItReadsAsAnotherText)
+{
+    TextField field{2, 2, 3, true};  // after a two-byte word: two characters in three units
+    RecordBytes stray(std::string("\x07\x00" "a\0\0\0q\0", 8));
+    EXPECT_TRUE(WideTextIs(stray, field, L"a"));
+    EXPECT_FALSE(WideTextIs(stray, field, L""));
+    EXPECT_FALSE(WideTextIs(stray, field, L"aq"));
+    EXPECT_TRUE(HoldsWideText(stray, field));
+    ChangeWideText(stray, field, L"a");
+    EXPECT_EQ(std::string("\x07\x00" "a\0\0\0q\0", 8), stray.Bytes());
+    ChangeWideText(stray, field, L"abc");  // kept as "ab"
+    EXPECT_EQ(std::string("\x07\x00" "a\0b\0\0\0", 8), stray.Bytes());
+    ChangeWideText(stray, field, L"abz");  // "ab" again: nothing to write
+    EXPECT_EQ(std::string("\x07\x00" "a\0b\0\0\0", 8), stray.Bytes());
+
+    // Every unit in use: the text has no terminator.
+    RecordBytes full(std::string("\0\0" "x\0y\0z\0", 8));
+    EXPECT_TRUE(WideTextIs(full, field, L"xyz"));
+    EXPECT_FALSE(WideTextIs(full, field, L"xy"));
+    EXPECT_FALSE(HoldsWideText(RecordBytes(8), field));
+    // A field past the record's end fails as reading it does.
+    EXPECT_THROW(HoldsWideText(RecordBytes(6), field), _tam_error);
+}
+
 // A KTM-A230 puts a blank between the first and last name, and so a contact made
 // without names gets a blank full name; one the handset keeps with no full name at all
 // keeps none when it is written anew from its listed columns.
