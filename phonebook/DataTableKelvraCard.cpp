@@ -84,6 +84,11 @@ bool CDataTableKelvraCard::SlotHoldsEntry(CKelvraBase& link, uint32_t slot)
     if (!link.Exchange(Request(CKelvraBase::kReadRequest).Word(m_cardKind).Word(index), entry.data(), entry.size(),
                        received, CKelvraBase::kMismatchIsFalse, 2000))
         return false;
+    // An answer too short to hold the mark says nothing of the slot: taken for free, it
+    // would let a new entry overwrite one.
+    if (received <= kUsedMarkOffset)
+        ThrowTamError(kTamWrongReply, L"The card answered the read of slot " + std::to_wstring(index) +
+                                          L" with " + std::to_wstring(received) + L" bytes, too few to tell");
     return entry[kUsedMarkOffset] != 0;
 }
 

@@ -324,3 +324,14 @@ TEST(TableLifetime, ATableKeptAfterItsDeviceDataObjectFailsCleanly)
     EXPECT_EQ(0u, phonebook.Detach()->Release());
     EXPECT_EQ(0u, metadata.Detach()->Release());
 }
+
+// An answer for a slot too short to hold the used mark tells nothing of the slot: the
+// create fails and the slot keeps what it holds.
+TEST(CardTable, ASlotAnsweredTooShortIsNeverTakenAsFree)
+{
+    Handset handset(202);
+    handset.Sim().PutRecord(13, 1, std::string(10, 'x'));
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM);
+    EXPECT_EQ(static_cast<HRESULT>(0x80040001), card->CreateItem(NewCardEntry(card.Get(), L"A", L"1").Get(), nullptr));
+    EXPECT_EQ(std::string(10, 'x'), *handset.Sim().FindRecord(13, 1));
+}
