@@ -5,7 +5,7 @@
 #include "ContentLineReader.h"
 #include "ContentLineWriter.h"
 
-using namespace kelvra::tools;
+using namespace kelvra::host;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "ICalendarWriter.h"
 
 using namespace kelvra;
-using namespace kelvra::tools;
+using namespace kelvra::host;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "VCardReader.h"
 #include "VCardWriter.h"
 
-using namespace kelvra::tools;
+using namespace kelvra::host;
 
 namespace {
 

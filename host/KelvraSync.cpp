@@ -1,0 +1,75 @@
+// kelvra-sync: a host program that syncs a handset through the component, as the
+// synchronisation suite does, with the handset simulator standing in for the phone.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+
+#include "ComFailure.h"
+#include "CommandLine.h"
+#include "CommandTable.h"
+#include "ExitCode.h"
+
+using namespace kelvra;
+using namespace kelvra::host;
+
+namespace {
+
+// Everything that can be checked and read without the handset comes first, so that a
+// mistyped command or an unreadable file leaves the handset untouched.
+int Run(const CommandLine& line)
+{
+    HandsetWork work = CommandTable::Checked(line).start(line);
+    if (!work)
+        return kOk;
+    SyncSession session(line.session);
+    return work(session);
+}
+
+int Report(const char* message, int code, bool withUsage = false)
+{
+    fflush(stdout);
+    fprintf(stderr, "kelvra-sync: %s\n%s", message, withUsage ? CommandTable::Usage() : "");
+    return code;
+}
+
+int RunReporting(const CommandLine& line)
+{
+    try {
+        return Run(line);
+    } catch (const UsageError& e) {
+        return Report(e.what(), kUsage, true);
+    } catch (const BadValue& e) {
+        return Report(e.what(), kUsage);
+    } catch (const ComFailure& e) {
+        return Report(e.what(), kComponentFailure);
+    } catch (const std::exception& e) {
+        return Report(e.what(), kInputFailure);
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    // Names and notes are printed as UTF-8; a Windows console shows them as such.
+    SetConsoleOutputCP(CP_UTF8);
+    CommandLine line;
+    try {
+        line = CommandLine::Parse(argc, argv);
+    } catch (const UsageError& e) {
+        return Report(e.what(), kUsage, true);
+    } catch (const BadValue& e) {
+        return Report(e.what(), kUsage);
+    }
+    if (line.help) {
+        fputs(CommandTable::Usage(), stdout);
+        return kOk;
+    }
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return Report("COM could not be started", kComponentFailure);
+    int result = RunReporting(line);
+    fflush(stdout);
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,37 @@
+// kelvra-sync's command line: the options, then the command and its words.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "QELKELVRA.h"
+#include "SyncSession.h"
+
+namespace kelvra::host {
+
+class CommandLine {
+public:
+    // Throws UsageError for an option it does not know or one without its value, and
+    // BadValue for a value that does not fit.
+    static CommandLine Parse(int argc, wchar_t** argv);
+
+    // The command's word at index (0 is the command); the command table made sure it is there.
+    const std::wstring& Word(size_t index) const { return words.at(index); }
+    // The words from index on (the assignments of create and update).
+    std::vector<std::wstring> Rest(size_t from) const;
+    const std::wstring& Command() const { return words.at(0); }
+
+    SessionOptions session;
+    bool modelGiven = false;
+    bool json = false;
+    bool duplicates = false;
+    bool summary = false;
+    bool help = false;
+    int card = 0;  // 0 when not given
+    std::vector<std::wstring> words;
+};
+
+// A SUID as a person types it; anything else is a BadValue.
+SUID ParseSuid(const std::wstring& text);
+
+}  // namespace kelvra::host

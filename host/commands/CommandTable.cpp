@@ -1,0 +1,145 @@
+#include "CommandTable.h"
+
+#include "CalendarCommands.h"
+#include "ComFailure.h"
+#include "ContactCommands.h"
+#include "DemoSeed.h"
+#include "FileCommands.h"
+#include "MessageCommands.h"
+#include "ModelCatalogue.h"
+#include "TableCommands.h"
+
+namespace kelvra::host {
+
+namespace {
+
+const char kUsageText[] =
+    "usage: kelvra-sync [--handset FOLDER] [--model ID] [--sim-fault FAULT] [--json] COMMAND ...\n"
+    "commands:\n"
+    "  tables                         the tables of the connected model\n"
+    "  list TABLE                     the items of a table (--json for JSON)\n"
+    "  count TABLE                    how many items the table holds\n"
+    "  devinf [--summary]             what the model can store (DevInf document, or its limits)\n"
+    "  create TABLE COLUMN=VALUE...   a new item; prints its SUID\n"
+    "  update TABLE SUID COLUMN=VALUE...\n"
+    "  delete TABLE SUID              deleting a group first takes it off its contacts\n"
+    "  export-vcard FILE              the phonebook as vCard 3.0\n"
+    "  import-vcard [--duplicates] FILE\n"
+    "                                 creates the contacts of a vCard file (2.1, 3.0 or 4.0);\n"
+    "                                 contacts the handset already holds are left out\n"
+    "                                 unless --duplicates is given\n"
+    "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
+    "  import-ics FILE                creates the entries of an iCalendar file\n"
+    "  send-sms [--card 1|2] NUMBER TEXT\n"
+    "                                 sends an SMS through the handset (card 1 unless given)\n"
+    "  export-sms FILE                every stored SMS as JSON (folder, party, time, text)\n"
+    "  fetch-mms SUID FILE            saves the content of an MMS (see list mms) to FILE\n"
+    "  send-mms FILE                  sends the content of FILE as a new MMS\n"
+    "  ls [PATH]                      the handset's folders and files, or one folder's;\n"
+    "                                 paths are /Images/a.jpg (phone) or card:/Music (card)\n"
+    "  get PATH PC-FILE               copies a handset file to the PC (Ctrl-C cancels)\n"
+    "  put PC-FILE FOLDER             copies a PC file into a handset folder (Ctrl-C cancels)\n"
+    "  mkdir PATH | rmdir PATH | rm PATH\n"
+    "                                 makes or removes a folder, removes a file\n"
+    "  mv PATH NEW-NAME               renames a file or folder in place\n"
+    "  df                             the phone memory's and the card's use\n"
+    "  seed-demo                      fills an empty handset with demo data\n"
+    "  models                         the models --model takes\n"
+    "  help                           this text (also --help, -h)\n"
+    "tables: phonebook groups card card2 metadata calendar tasks memos sms mms\n"
+    "--handset: the folder where the simulated handset keeps its state\n"
+    "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
+    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
+    "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
+    "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
+    "  handset changed or left out data, as the lines on stderr say\n";
+
+const wchar_t* const kFaults[] = {L"timeout", L"short-reply", L"wrong-code", L"garbage-length"};
+
+HandsetWork StartHelp(const CommandLine&)
+{
+    return {};  // answered before any command starts
+}
+
+const Command kCommands[] = {
+    {L"tables", 0, "", false, StartTables},
+    {L"list", 1, "a table name", true, StartList},
+    {L"count", 1, "a table name", true, StartCount},
+    {L"devinf", 0, "", false, StartDevInf},
+    {L"create", 1, "a table name", true, StartCreate},
+    {L"update", 2, "a table name and a SUID", true, StartUpdate},
+    {L"delete", 2, "a table name and a SUID", true, StartDelete},
+    {L"export-vcard", 1, "a file name", false, StartExportVCard},
+    {L"import-vcard", 1, "a file name", false, StartImportVCard},
+    {L"seed-demo", 0, "", false, StartSeedDemo},
+    {L"models", 0, "", false, StartModels},
+    {L"help", 0, "", false, StartHelp},
+    {L"export-ics", 1, "a file name", false, StartExportIcs},
+    {L"import-ics", 1, "a file name", false, StartImportIcs},
+    {L"send-sms", 2, "a number and a text", false, StartSendSms},
+    {L"export-sms", 1, "a file name", false, StartExportSms},
+    {L"fetch-mms", 2, "a SUID and a file name", false, StartFetchMms},
+    {L"send-mms", 1, "a file name", false, StartSendMms},
+    {L"ls", 0, "", false, StartLs},
+    {L"get", 2, "a handset path and a PC file", false, StartGet},
+    {L"put", 2, "a PC file and a handset folder", false, StartPut},
+    {L"mkdir", 1, "a handset path", false, StartMakeFolder},
+    {L"rm", 1, "a handset path", false, StartRemoveFile},
+    {L"rmdir", 1, "a handset path", false, StartRemoveFolder},
+    {L"mv", 2, "a handset path and a new name", false, StartRename},
+    {L"df", 0, "", false, StartDf},
+};
+
+void CheckFault(const std::wstring& fault)
+{
+    if (fault.empty())
+        return;
+    for (const wchar_t* known : kFaults) {
+        if (fault == known)
+            return;
+    }
+    throw UsageError("unknown fault \"" + NarrowUtf8(fault) + "\"");
+}
+
+void CheckModel(int id)
+{
+    std::string known;
+    for (const BuiltInModel& model : ModelCatalogue::Load()) {
+        if (model.id == id)
+            return;
+        known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
+    }
+    throw BadValue("there is no built-in model " + std::to_string(id) + "; the models are " + known);
+}
+
+}  // namespace
+
+const Command& CommandTable::Checked(const CommandLine& line)
+{
+    const std::wstring& name = line.Command();
+    const Command* command = nullptr;
+    for (const Command& candidate : kCommands) {
+        if (name == candidate.name)
+            command = &candidate;
+    }
+    if (!command)
+        throw UsageError("unknown command \"" + NarrowUtf8(name) + "\"");
+    if (line.words.size() < 1 + command->arguments)
+        throw UsageError(NarrowUtf8(name) + " needs " + command->needs);
+    if (line.card && name != L"send-sms")
+        throw UsageError("--card goes with send-sms only");
+    NamedTable named;
+    if (command->namesTable && !SyncSession::Lookup(line.Word(1), named))
+        throw UsageError("unknown table \"" + NarrowUtf8(line.Word(1)) + "\"");
+    CheckFault(line.session.fault);
+    if (line.modelGiven)
+        CheckModel(line.session.model);
+    return *command;
+}
+
+const char* CommandTable::Usage()
+{
+    return kUsageText;
+}
+
+}  // namespace kelvra::host

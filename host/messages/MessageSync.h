@@ -1,0 +1,35 @@
+// The handset's messages as a person uses them: SMS sent through the handset and
+// exported, MMS fetched to and sent from PC files, and the demo handset's messages.
+#pragma once
+
+#include <string>
+
+#include "SyncSession.h"
+
+namespace kelvra::host {
+
+class MessageSync {
+public:
+    explicit MessageSync(SyncSession& session) : m_session(session) {}
+
+    // Sends a text through the handset from the card given (1 or 2).
+    void SendSms(const std::wstring& number, const std::wstring& text, int card);
+    // Every stored SMS as a JSON array; returns how many there are.
+    size_t ExportSms(const std::wstring& path);
+    // Saves one MMS's content to a PC file; returns its size in bytes.
+    size_t FetchMms(SUID suid, const std::wstring& path);
+    // Sends the content of a PC file as a new MMS.
+    void SendMms(const std::wstring& path);
+    // A few messages in several boxes and folders, for a new demo handset.
+    void SeedDemo();
+
+private:
+    ComPtr<IDataTable> Table(const wchar_t* name, QELDATATYPE& kind);
+
+    SyncSession& m_session;
+};
+
+// A listed date as ISO 8601 with the PC's standard offset ("2026-12-05T18:30:00+09:00").
+std::string IsoTimeWithOffset(DATE date, LONG biasMinutes);
+
+}  // namespace kelvra::host

@@ -1,0 +1,162 @@
+#include "VCardWriter.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "ComTypes.h"
+#include "ContentLine.h"
+#include "ContentLineWriter.h"
+
+namespace kelvra::host {
+
+namespace {
+
+using Columns = std::map<std::wstring, std::wstring>;
+
+std::wstring Get(const Columns& columns, const std::wstring& name)
+{
+    auto found = columns.find(name);
+    return found == columns.end() ? std::wstring() : found->second;
+}
+
+std::wstring Esc(const std::wstring& text)
+{
+    return ContentLine::Escaped(text);
+}
+
+std::string NumberTypes(const std::wstring& type)
+{
+    if (type == L"Mobile.Private" || type == L"Mobile")
+        return "CELL,HOME";
+    if (type == L"Mobile.Business")
+        return "CELL,WORK";
+    if (type == L"Landline.Private")
+        return "VOICE,HOME";
+    if (type == L"Landline.Business")
+        return "VOICE,WORK";
+    if (type == L"Fax")
+        return "FAX";
+    return "VOICE";
+}
+
+}  // namespace
+
+std::wstring VCardWriter::LastNameOf(const Columns& columns)
+{
+    std::wstring last = Get(columns, L"LAST_NAME");
+    std::wstring first = Get(columns, L"FIRST_NAME");
+    std::wstring full = Get(columns, L"DISPLAY_NAME");
+    if (!last.empty() || full.empty() || first.empty() || full == first)
+        return last;
+    if (full.size() > first.size() && full.compare(full.size() - first.size(), first.size(), first) == 0)
+        return full.substr(0, full.size() - first.size());
+    if (full.compare(0, first.size() + 1, first + L" ") == 0)
+        return full.substr(first.size() + 1);
+    return last;
+}
+
+namespace {
+
+ContentLine Typed(const char* name, const std::string& types, const std::wstring& value)
+{
+    ContentLine line;
+    line.name = name;
+    ContentParameter type{"TYPE", {}};
+    for (size_t start = 0; start <= types.size();) {
+        size_t comma = std::min(types.find(',', start), types.size());
+        type.values.push_back(types.substr(start, comma - start));
+        start = comma + 1;
+    }
+    line.parameters.push_back(type);
+    line.value = NarrowUtf8(value);
+    return line;
+}
+
+void Names(const Columns& columns, std::string& out)
+{
+    std::wstring first = Get(columns, L"FIRST_NAME");
+    std::wstring last = VCardWriter::LastNameOf(columns);
+    std::wstring full = Get(columns, L"DISPLAY_NAME");
+    // A contact the handset keeps only a full name for still gets a name: with no first
+    // name, what the full name holds is the last name.
+    if (first.empty() && last.empty())
+        last = full;
+    if (full.empty())
+        full = first.empty() || last.empty() ? first + last : first + L" " + last;
+    out += ContentLineWriter::Line("N", Esc(last) + L";" + Esc(first) + L";;;");
+    out += ContentLineWriter::Line("FN", Esc(full));
+}
+
+void Numbers(const Columns& columns, std::string& out)
+{
+    for (int n = 0; n < 10; ++n) {
+        std::wstring index = std::to_wstring(n);
+        std::wstring number = Get(columns, L"TEL_NUM_" + index);
+        if (number.empty())
+            continue;
+        std::wstring type = Get(columns, L"TEL_TYPE_" + index);
+        ContentLine line = Typed("TEL", NumberTypes(type), Esc(number));
+        if (!type.empty())
+            line.parameters.push_back({"X-KELVRA-TYPE", {NarrowUtf8(type)}});
+        std::wstring dial = Get(columns, L"TEL_DIAL_" + index);
+        if (!dial.empty())
+            line.parameters.push_back({"X-KELVRA-DIAL", {NarrowUtf8(dial)}});
+        out += ContentLineWriter::Line(line);
+    }
+}
+
+void Address(const Columns& columns, std::string& out)
+{
+    const wchar_t* const parts[] = {L"ADDR_EXTADDR_0", L"ADDR_STREET_0", L"ADDR_LOCALITY_0", L"ADDR_REGION_0",
+                                    L"ADDR_POSTALCODE_0", L"ADDR_COUNTRY_0"};
+    std::wstring address;
+    bool any = false;
+    for (const wchar_t* part : parts) {
+        address += L";" + Esc(Get(columns, part));
+        any = any || !Get(columns, part).empty();
+    }
+    if (any)
+        out += ContentLineWriter::Line(
+            Typed("ADR", Get(columns, L"ADDR_TYPE_0") == L"business" ? "WORK" : "HOME", address));
+}
+
+void Groups(const Columns& columns, const Columns& groupNames, std::string& out)
+{
+    std::wstring names;
+    for (int n = 0; n < 10; ++n) {
+        auto name = groupNames.find(Get(columns, L"GROUP_ID_" + std::to_wstring(n)));
+        if (name != groupNames.end())
+            names += (names.empty() ? L"" : L",") + Esc(name->second);
+    }
+    if (!names.empty())
+        out += ContentLineWriter::Line("CATEGORIES", names);
+}
+
+}  // namespace
+
+std::string VCardWriter::Write(const Columns& columns, const Columns& groupNames)
+{
+    std::string out = ContentLineWriter::Line("BEGIN", L"VCARD") + ContentLineWriter::Line("VERSION", L"3.0");
+    Names(columns, out);
+    Numbers(columns, out);
+    for (int n = 0; n < 2; ++n) {
+        std::wstring index = std::to_wstring(n);
+        std::wstring address = Get(columns, L"EMAIL_ADDR_" + index);
+        if (!address.empty())
+            out += ContentLineWriter::Line(Typed(
+                "EMAIL", Get(columns, L"EMAIL_TYPE_" + index) == L"business" ? "INTERNET,WORK" : "INTERNET,HOME",
+                Esc(address)));
+    }
+    // A URL is a URI, written as it is: text escapes would change it.
+    if (!Get(columns, L"URL_ADDR_0").empty())
+        out += ContentLineWriter::Line("URL", Get(columns, L"URL_ADDR_0"));
+    Address(columns, out);
+    if (!Get(columns, L"BIRTHDAY").empty())
+        out += ContentLineWriter::Line("BDAY", Get(columns, L"BIRTHDAY"));
+    if (!Get(columns, L"NOTES").empty())
+        out += ContentLineWriter::Line("NOTE", Esc(Get(columns, L"NOTES")));
+    Groups(columns, groupNames, out);
+    return out + ContentLineWriter::Line("END", L"VCARD");
+}
+
+}  // namespace kelvra::host
