@@ -23,9 +23,10 @@ const char kUsageText[] =
     "  create TABLE COLUMN=VALUE...   a new item; prints its SUID\n"
     "  update TABLE SUID COLUMN=VALUE...\n"
     "  delete TABLE SUID              deleting a group first takes it off its contacts\n"
-    "  export-vcard FILE              the phonebook as vCard 3.0\n"
-    "  import-vcard [--duplicates] FILE\n"
-    "                                 creates the contacts of a vCard file (2.1, 3.0 or 4.0);\n"
+    "  export-vcard [--card 1|2] FILE  the phonebook (or a card's entries) as vCard 3.0\n"
+    "  import-vcard [--duplicates] [--card 1|2] FILE\n"
+    "                                 creates the contacts of a vCard file (2.1, 3.0 or 4.0)\n"
+    "                                 in the phonebook, or as a card's name-and-number entries;\n"
     "                                 contacts the handset already holds are left out\n"
     "                                 unless --duplicates is given\n"
     "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
@@ -126,8 +127,8 @@ const Command& CommandTable::Checked(const CommandLine& line)
         throw UsageError("unknown command \"" + NarrowUtf8(name) + "\"");
     if (line.words.size() < 1 + command->arguments)
         throw UsageError(NarrowUtf8(name) + " needs " + command->needs);
-    if (line.card && name != L"send-sms")
-        throw UsageError("--card goes with send-sms only");
+    if (line.card && name != L"send-sms" && name != L"export-vcard" && name != L"import-vcard")
+        throw UsageError("--card goes with send-sms, export-vcard and import-vcard only");
     NamedTable named;
     if (command->namesTable && !SyncSession::Lookup(line.Word(1), named))
         throw UsageError("unknown table \"" + NarrowUtf8(line.Word(1)) + "\"");

@@ -9,6 +9,7 @@
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
 #include "ModelCatalogue.h"
+#include "NumberCheck.h"
 #include "TableWalker.h"
 
 namespace kelvra::host {
@@ -80,8 +81,10 @@ int Create(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
     ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
-    std::vector<std::string> changes;
-    SUID suid = CreateItem(table.Get(), kind, line.Rest(2), &changes, line.Word(1));
+    std::vector<std::wstring> assignments = line.Rest(2);
+    std::vector<std::string> changes = NumberCheck::Assignments(session, line.Word(1), assignments), stored;
+    SUID suid = CreateItem(table.Get(), kind, assignments, &stored, line.Word(1));
+    changes.insert(changes.end(), stored.begin(), stored.end());
     printf("created SUID %ld\n", static_cast<long>(suid));
     return SayChanges("SUID " + std::to_string(suid), changes) ? kHandsetChanged : kOk;
 }
@@ -90,8 +93,9 @@ int Update(SyncSession& session, const CommandLine& line, SUID suid)
 {
     QELDATATYPE kind;
     ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
-    ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     std::vector<std::wstring> assignments = line.Rest(3);
+    std::vector<std::string> changes = NumberCheck::Assignments(session, line.Word(1), assignments);
+    ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     ApplyAssignments(item.Get(), assignments);
     CheckCall(table->UpdateItem(item.Get()), "Updating the item");
     SUID now = ItemSuid(item.Get());
@@ -99,9 +103,9 @@ int Update(SyncSession& session, const CommandLine& line, SUID suid)
         printf("updated SUID %ld; it is now SUID %ld\n", static_cast<long>(suid), static_cast<long>(now));
     else
         printf("updated SUID %ld\n", static_cast<long>(suid));
-    return SayChanges("SUID " + std::to_string(suid), HandsetChanges::Between(assignments, item.Get()))
-               ? kHandsetChanged
-               : kOk;
+    for (const std::string& change : HandsetChanges::Between(assignments, item.Get()))
+        changes.push_back(change);
+    return SayChanges("SUID " + std::to_string(suid), changes) ? kHandsetChanged : kOk;
 }
 
 // Takes a group off every contact that names it, so that no contact ends up in the group

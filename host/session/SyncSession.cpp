@@ -1,6 +1,7 @@
 #include "SyncSession.h"
 
 #include "ComFailure.h"
+#include "SimulatedCard.h"
 
 namespace kelvra::host {
 
@@ -66,8 +67,8 @@ SyncSession::SyncSession(const SessionOptions& options)
     CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
     int model = AgreedModel(options);
     // The simulated handset has two cards of 250 entries each, and keeps SMS per card.
-    m_handset->SetCardInfo(13, 16, 250, 32);
-    m_handset->SetCardInfo(14, 16, 250, 32);
+    for (long cardKind : {13, 14})
+        m_handset->SetCardInfo(cardKind, kSimulatedCard.nameChars, kSimulatedCard.entries, kSimulatedCard.numberDigits);
     m_handset->SetRecordSize(13, 150);
     m_handset->SetRecordSize(14, 150);
     m_handset->put_DualCard(VARIANT_TRUE);

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "CardEntry.h"
 #include "ComFailure.h"
 #include "HandsetChanges.h"
 #include "ItemColumns.h"
+#include "NumberCheck.h"
 #include "TableWalker.h"
 
 namespace kelvra::host {
@@ -23,20 +25,22 @@ std::map<std::wstring, std::wstring> TextColumns(IItem* item)
 
 }  // namespace
 
-VCardImport::VCardImport(IDataTable* phonebook, bool allowDuplicates)
-    : m_phonebook(phonebook), m_allowDuplicates(allowDuplicates)
+VCardImport::VCardImport(const ImportTarget& target, bool allowDuplicates)
+    : m_target(target), m_phonebook(target.table), m_allowDuplicates(allowDuplicates)
 {
 }
 
 void VCardImport::LoadHandset()
 {
     // The listing hands out the groups first, then the contacts.
-    for (const auto& item : TableWalker(m_phonebook).Items(QELDT_GROUP, false))
-        m_groupNumbers.emplace(ColumnText(item.Get(), L"NAME"), std::to_wstring(ItemSuid(item.Get())));
+    if (!Card()) {
+        for (const auto& item : TableWalker(m_phonebook).Items(QELDT_GROUP, false))
+            m_groupNumbers.emplace(ColumnText(item.Get(), L"NAME"), std::to_wstring(ItemSuid(item.Get())));
+    }
     if (m_allowDuplicates)
         return;
-    for (const auto& item : TableWalker(m_phonebook).Items(QELDT_PHONEBOOK, false))
-        m_held.Add(ItemSuid(item.Get()), TextColumns(item.Get()));
+    for (const auto& item : TableWalker(m_phonebook).Items(m_target.kind, false))
+        m_held.Add(ItemSuid(item.Get()), HeldColumns(item.Get()));
 }
 
 void VCardImport::Say(const VCardContact& contact, const std::string& line)
@@ -63,7 +67,7 @@ bool VCardImport::Run(const std::vector<VCardContact>& contacts)
             throw;
         }
         for (; next < contacts.size(); ++next)
-            Say(contacts[next], "not imported: the handset's phonebook is full");
+            Say(contacts[next], "not imported: " + m_target.name + " is full");
         m_changed = true;
     }
     printf("imported %zu of %zu contacts", m_imported, contacts.size());
@@ -78,21 +82,23 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     for (const std::string& note : contact.notes)
         Say(contact, note);
     m_changed = m_changed || !contact.notes.empty();
-    if (!contact.problem.empty()) {
-        Say(contact, "not imported: " + contact.problem);
+    std::vector<std::string> notes;
+    std::string problem = contact.problem;
+    ContactColumns columns = problem.empty() ? Columns(contact, notes, problem) : ContactColumns();
+    if (!problem.empty()) {
+        Say(contact, "not imported: " + problem);
         m_changed = true;
         return Outcome::NotImported;
     }
     if (!m_allowDuplicates) {
-        if (long suid = m_held.Find(contact.columns)) {
+        if (long suid = m_held.Find(Card() ? CardEntry::AsContact(columns) : columns)) {
             Say(contact, "not imported: the handset already holds it as SUID " + std::to_string(suid));
             return Outcome::AlreadyHeld;
         }
     }
-    std::vector<std::string> notes;
-    std::vector<std::wstring> assignments = Assignments(contact, notes);
+    std::vector<std::wstring> assignments = Assignments(columns, notes);
     ComPtr<IItem> item;
-    CheckCall(m_phonebook->NewItem(QELDT_PHONEBOOK, 0, 0, item.GetAddressOf()), "Making a new contact");
+    CheckCall(m_phonebook->NewItem(m_target.kind, 0, 0, item.GetAddressOf()), "Making a new contact");
     if (!item)
         throw ComFailure(E_POINTER, "Making a new contact failed: the phonebook handed out no item");
     try {
@@ -109,17 +115,32 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     for (const std::string& note : notes)
         Say(contact, note);
     m_changed = m_changed || !notes.empty();
-    m_held.Add(suid, TextColumns(item.Get()));
+    m_held.Add(suid, HeldColumns(item.Get()));
     printf("created SUID %ld: %s\n", static_cast<long>(suid), NarrowUtf8(contact.label).c_str());
     fflush(stdout);  // what is reported as created must be seen even if the run is killed
     return Outcome::Created;
 }
 
-std::vector<std::wstring> VCardImport::Assignments(const VCardContact& contact, std::vector<std::string>& notes)
+ContactColumns VCardImport::Columns(const VCardContact& contact, std::vector<std::string>& notes,
+                                    std::string& problem) const
+{
+    ContactColumns columns = Card() ? CardEntry::FromContact(contact, notes, problem) : contact.columns;
+    if (problem.empty())
+        problem = NumberCheck::Apply(columns, m_target.numbers, notes);
+    return columns;
+}
+
+std::map<std::wstring, std::wstring> VCardImport::HeldColumns(IItem* item) const
+{
+    std::map<std::wstring, std::wstring> columns = TextColumns(item);
+    return Card() ? CardEntry::AsContact(columns) : columns;
+}
+
+std::vector<std::wstring> VCardImport::Assignments(const ContactColumns& columns, std::vector<std::string>& notes)
 {
     std::vector<std::wstring> assignments;
     int slot = 0;
-    for (const auto& [name, value] : contact.columns) {
+    for (const auto& [name, value] : columns) {
         if (name.rfind(L"GROUP_NAME_", 0) != 0) {
             assignments.push_back(name + L"=" + value);
             continue;

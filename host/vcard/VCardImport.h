@@ -1,7 +1,7 @@
-// Imports vCard contacts into the phonebook: their groups made or found by name, contacts
-// the handset already holds left alone unless duplicates are asked for, and everything
-// the handset changes or leaves out said on the error stream, one line per contact and
-// field.
+// Imports vCard contacts into the phonebook or a card: their groups made or found by name,
+// contacts the handset already holds left alone unless duplicates are asked for, numbers
+// the handset would store as other numbers refused, and everything the handset changes
+// or leaves out said on the error stream, one line per contact and field.
 #pragma once
 
 #include <map>
@@ -10,14 +10,23 @@
 
 #include "ComTypes.h"
 #include "DuplicateFinder.h"
+#include "HandsetNumber.h"
 #include "QELKELVRA.h"
 #include "VCardContact.h"
 
 namespace kelvra::host {
 
+// Where the contacts go: the phonebook, or a card whose entries hold a name and a number.
+struct ImportTarget {
+    IDataTable* table;
+    QELDATATYPE kind;     // QELDT_PHONEBOOK or QELDT_PHONEBOOK_SIM
+    NumberRules numbers;  // what the target makes of a number
+    std::string name;     // "the handset's phonebook", "card 1"
+};
+
 class VCardImport {
 public:
-    VCardImport(IDataTable* phonebook, bool allowDuplicates);
+    VCardImport(const ImportTarget& target, bool allowDuplicates);
 
     // Imports every contact and prints what happened; true when everything arrived as
     // given (contacts already on the handset count as arrived). Throws ComFailure when
@@ -29,12 +38,19 @@ public:
 private:
     enum class Outcome { Created, AlreadyHeld, NotImported };
     Outcome ImportOne(const VCardContact& contact);
-    std::vector<std::wstring> Assignments(const VCardContact& contact, std::vector<std::string>& notes);
+    // The columns to set, or nothing with problem said when the contact cannot be written.
+    ContactColumns Columns(const VCardContact& contact, std::vector<std::string>& notes, std::string& problem) const;
+    std::vector<std::wstring> Assignments(const ContactColumns& columns, std::vector<std::string>& notes);
+    // A held item's columns as the duplicate check compares them.
+    std::map<std::wstring, std::wstring> HeldColumns(IItem* item) const;
     std::wstring GroupNumber(const std::wstring& name, std::string& problem);
     void Say(const VCardContact& contact, const std::string& line);
     void LoadHandset();
 
-    IDataTable* m_phonebook;
+    bool Card() const { return m_target.kind == QELDT_PHONEBOOK_SIM; }
+
+    ImportTarget m_target;
+    IDataTable* m_phonebook;  // the target's table
     bool m_allowDuplicates;
     DuplicateFinder m_held;
     std::map<std::wstring, std::wstring> m_groupNumbers;  // name to number

@@ -7,6 +7,7 @@
 #include "ComFailure.h"
 #include "ComTypes.h"
 #include "ContentLineReader.h"
+#include "VCardNumberType.h"
 
 namespace kelvra::host {
 
@@ -47,16 +48,6 @@ std::string QuotedPrintableDecoded(const std::string& text)
         }
     }
     return out;
-}
-
-std::wstring NumberTypeOf(const ContentLine& line)
-{
-    auto has = [&](const char* type) { return line.HasParameterValue("TYPE", type); };
-    if (has("FAX"))
-        return L"Fax";
-    if (has("CELL"))
-        return has("WORK") ? L"Mobile.Business" : L"Mobile.Private";
-    return has("WORK") ? L"Landline.Business" : L"Landline.Private";
 }
 
 bool Digits(const std::wstring& text, size_t at, size_t count, int& value)
@@ -237,7 +228,13 @@ void VCardReader::TakeNumber(const ContentLine& line, const std::wstring& number
     // vCard 4.0 writes numbers as URIs: "tel:+1-555-0101".
     bool uri = number.size() > 4 && _wcsnicmp(number.c_str(), L"tel:", 4) == 0;
     contact.columns.emplace_back(L"TEL_NUM_" + index, uri ? number.substr(4) : number);
-    contact.columns.emplace_back(L"TEL_TYPE_" + index, ownType.empty() ? NumberTypeOf(line) : WidenUtf8(ownType));
+    std::string unkept;
+    std::wstring type = ownType.empty() ? VCardNumberType::Of(line, unkept) : WidenUtf8(ownType);
+    contact.columns.emplace_back(L"TEL_TYPE_" + index, type);
+    if (!unkept.empty()) {
+        contact.notes.push_back("TEL_TYPE_" + Narrow(index) + " \"" + unkept +
+                                "\" has no equivalent on the handset; stored as \"" + Narrow(type) + "\"");
+    }
     std::string dial = line.Parameter("X-KELVRA-DIAL");
     if (!dial.empty())
         contact.columns.emplace_back(L"TEL_DIAL_" + index, WidenUtf8(dial));
