@@ -133,7 +133,7 @@ NumberVerdict HandsetNumber::Check(const std::wstring& given, const NumberRules&
         }
     }
     NumberVerdict verdict;
-    verdict.stored = rules.keepsAsWritten ? written : dialled;
+    verdict.listed = rules.keepsAsWritten ? written : dialled;
     if (foreign) {
         verdict.refusal = Quoted(given) + " holds characters that are no part of a number: the handset dials " +
                           Kept(rules);
@@ -141,15 +141,18 @@ NumberVerdict HandsetNumber::Check(const std::wstring& given, const NumberRules&
             verdict.refusal += ", and would store " + Quoted(Cleaned(text, rules));
         return verdict;
     }
-    bool plus = !verdict.stored.empty() && verdict.stored[0] == L'+';
+    bool plus = !verdict.listed.empty() && verdict.listed[0] == L'+';
     size_t room = rules.keepsAsWritten ? rules.maxChars : Room(rules, plus);
-    if (verdict.stored.size() > room) {
+    if (verdict.listed.size() > room) {
         verdict.refusal = Quoted(given) + " is longer than the handset keeps: it would store " +
-                          Quoted(verdict.stored.substr(0, room));
+                          Quoted(verdict.listed.substr(0, room));
         return verdict;
     }
+    // The number goes as the person wrote it when that fits the field whole; the
+    // handset cuts the field before it drops the blanks.
+    verdict.stored = written.size() <= rules.maxChars ? written : dialled;
     if (!reasons.empty()) {
-        verdict.note = Quoted(given) + " is stored as " + Quoted(verdict.stored) + ": " + reasons[0];
+        verdict.note = Quoted(given) + " is stored as " + Quoted(verdict.listed) + ": " + reasons[0];
         for (size_t i = 1; i < reasons.size(); ++i)
             verdict.note += "; " + reasons[i];
     }

@@ -21,7 +21,8 @@ struct NumberRules {
 };
 
 struct NumberVerdict {
-    std::wstring stored;  // what to send, which the handset lists back as it is
+    std::wstring stored;  // what to send
+    std::wstring listed;  // what the handset lists afterwards
     std::string refusal;  // why the number cannot be written; empty when it can
     std::string note;     // how it was written differently; empty when it was not
 };

@@ -31,7 +31,7 @@ TEST(HandsetNumber, EveryFormOfAnExtensionBecomesThePauseAndIsSaid)
                                  L"+1-415-555-0100;ext=12", L"+1 415 555 0100;12", L"+1 415 555 0100,12",
                                  L"+1 415 555 0100 EXT 12"}) {
         NumberVerdict verdict = HandsetNumber::Check(given, kContacts);
-        EXPECT_EQ(verdict.stored, L"+14155550100P12") << given;
+        EXPECT_EQ(verdict.listed, L"+14155550100P12") << given;
         EXPECT_EQ(verdict.refusal, "") << given;
         EXPECT_NE(verdict.note.find("the extension is dialled after the pause P"), std::string::npos) << given;
     }
@@ -56,7 +56,8 @@ TEST(HandsetNumber, LettersAndStraySignsAreRefusedWithWhatTheHandsetWouldKeep)
 TEST(HandsetNumber, PlainNumbersKeepTheirDigitsAndSayNothing)
 {
     NumberVerdict verdict = HandsetNumber::Check(L"  +44 (20) 7946-0000 ", kContacts);
-    EXPECT_EQ(verdict.stored, L"+442079460000");
+    EXPECT_EQ(verdict.stored, L"+44 (20) 7946-0000");
+    EXPECT_EQ(verdict.listed, L"+442079460000");
     EXPECT_EQ(verdict.refusal + verdict.note, "");
     EXPECT_EQ(HandsetNumber::Check(L"*31#0101p2T3", kContacts).stored, L"*31#0101P2T3");
     EXPECT_EQ(HandsetNumber::Check(L"", kContacts).stored, L"");
@@ -65,7 +66,7 @@ TEST(HandsetNumber, PlainNumbersKeepTheirDigitsAndSayNothing)
 TEST(HandsetNumber, PausesTheModelDoesNotKeepBecomeItsOwn)
 {
     NumberVerdict wait = HandsetNumber::Check(L"5550100w12", kContacts);
-    EXPECT_EQ(wait.stored, L"5550100P12");
+    EXPECT_EQ(wait.listed, L"5550100P12");
     EXPECT_EQ(wait.note, "\"5550100w12\" is stored as \"5550100P12\": the handset keeps no pause W and waits at P instead");
     EXPECT_EQ(HandsetNumber::Check(L"5550100T12", kContacts).stored, L"5550100T12");
     EXPECT_EQ(HandsetNumber::Check(L"5550100T12", kCard).stored, L"5550100P12");
@@ -79,8 +80,11 @@ TEST(HandsetNumber, ANumberLongerThanTheFieldIsRefusedNotCut)
     EXPECT_EQ(HandsetNumber::Check(L"+" + forty, kContacts).refusal,
               "\"+" + std::string(40, '1') + "\" is longer than the handset keeps: it would store \"+" +
                   std::string(39, '1') + "\"");
-    // Blanks and dashes do not count, so a long written form still fits.
-    EXPECT_EQ(HandsetNumber::Check(L"1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1", kContacts).refusal, "");
+    // Blanks and dashes do not count, but the handset cuts the field before it drops
+    // them: a written form longer than the field goes without them.
+    NumberVerdict dashes = HandsetNumber::Check(L"1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1", kContacts);
+    EXPECT_EQ(dashes.refusal, "");
+    EXPECT_EQ(dashes.stored, L"11111111111111111111111");
     // The card's "+" does not count against its limit of 8 here.
     EXPECT_EQ(HandsetNumber::Check(L"+12345678", kCard).stored, L"+12345678");
     EXPECT_EQ(HandsetNumber::Check(L"123456789", kCard).refusal,
