@@ -69,7 +69,7 @@ TEST(HandsetNumber, PausesTheModelDoesNotKeepBecomeItsOwn)
     EXPECT_EQ(wait.listed, L"5550100P12");
     EXPECT_EQ(wait.note, "\"5550100w12\" is stored as \"5550100P12\": the handset keeps no pause W and waits at P instead");
     EXPECT_EQ(HandsetNumber::Check(L"5550100T12", kContacts).stored, L"5550100T12");
-    EXPECT_EQ(HandsetNumber::Check(L"5550100T12", kCard).stored, L"5550100P12");
+    EXPECT_EQ(HandsetNumber::Check(L"555T12", kCard).listed, L"555P12");
 }
 
 TEST(HandsetNumber, ANumberLongerThanTheFieldIsRefusedNotCut)
