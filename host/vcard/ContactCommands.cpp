@@ -27,14 +27,6 @@ std::map<std::wstring, std::wstring> GroupNames(IDataTable* phonebook)
     return names;
 }
 
-std::map<std::wstring, std::wstring> TextColumns(IItem* item)
-{
-    std::map<std::wstring, std::wstring> columns;
-    for (const NamedValue& column : ReadColumns(item))
-        columns[column.name] = ValueText(column.value);
-    return columns;
-}
-
 const wchar_t* CardTable(int card)
 {
     return card == 2 ? L"card2" : L"card";
@@ -59,7 +51,7 @@ int ExportVCard(SyncSession& session, const std::wstring& path)
     std::string text;
     std::vector<ComPtr<IItem>> contacts = TableWalker(phonebook.Get()).Items(QELDT_PHONEBOOK, true);
     for (const auto& contact : contacts)
-        text += VCardWriter::Write(TextColumns(contact.Get()), groups);
+        text += VCardWriter::Write(ColumnTexts(contact.Get()), groups);
     WriteWhole(path, text);
     printf("exported %zu contacts to %s\n", contacts.size(), NarrowUtf8(path).c_str());
     return kOk;
@@ -72,7 +64,7 @@ int ExportCardVCard(SyncSession& session, int number, const std::wstring& path)
     std::string text;
     std::vector<ComPtr<IItem>> entries = TableWalker(card.Get()).Items(kind, true);
     for (const auto& entry : entries)
-        text += VCardWriter::Write(CardEntry::AsContact(TextColumns(entry.Get())), {});
+        text += VCardWriter::Write(CardEntry::AsContact(ColumnTexts(entry.Get())), {});
     WriteWhole(path, text);
     printf("exported %zu entries of card %d to %s\n", entries.size(), number, NarrowUtf8(path).c_str());
     SayCardLimits(card.Get(), number);

@@ -15,15 +15,15 @@ namespace {
 
 constexpr HRESULT kStoreFull = static_cast<HRESULT>(0x8004000C);
 
-std::map<std::wstring, std::wstring> TextColumns(IItem* item)
+}  // namespace
+
+std::map<std::wstring, std::wstring> ColumnTexts(IItem* item)
 {
     std::map<std::wstring, std::wstring> columns;
     for (const NamedValue& column : ReadColumns(item))
         columns[column.name] = ValueText(column.value);
     return columns;
 }
-
-}  // namespace
 
 VCardImport::VCardImport(const ImportTarget& target, bool allowDuplicates)
     : m_target(target), m_phonebook(target.table), m_allowDuplicates(allowDuplicates)
@@ -132,7 +132,7 @@ ContactColumns VCardImport::Columns(const VCardContact& contact, std::vector<std
 
 std::map<std::wstring, std::wstring> VCardImport::HeldColumns(IItem* item) const
 {
-    std::map<std::wstring, std::wstring> columns = TextColumns(item);
+    std::map<std::wstring, std::wstring> columns = ColumnTexts(item);
     return Card() ? CardEntry::AsContact(columns) : columns;
 }
 

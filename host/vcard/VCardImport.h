@@ -16,6 +16,9 @@
 
 namespace kelvra::host {
 
+// An item's columns as texts, as the vCard writer and the duplicate check take them.
+std::map<std::wstring, std::wstring> ColumnTexts(IItem* item);
+
 // Where the contacts go: the phonebook, or a card whose entries hold a name and a number.
 struct ImportTarget {
     IDataTable* table;
