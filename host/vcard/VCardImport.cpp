@@ -26,7 +26,7 @@ std::map<std::wstring, std::wstring> ColumnTexts(IItem* item)
 }
 
 VCardImport::VCardImport(const ImportTarget& target, bool allowDuplicates)
-    : m_target(target), m_phonebook(target.table), m_allowDuplicates(allowDuplicates)
+    : m_target(target), m_allowDuplicates(allowDuplicates)
 {
 }
 
@@ -34,12 +34,12 @@ void VCardImport::LoadHandset()
 {
     // The listing hands out the groups first, then the contacts.
     if (!Card()) {
-        for (const auto& item : TableWalker(m_phonebook).Items(QELDT_GROUP, false))
+        for (const auto& item : TableWalker(m_target.table).Items(QELDT_GROUP, false))
             m_groupNumbers.emplace(ColumnText(item.Get(), L"NAME"), std::to_wstring(ItemSuid(item.Get())));
     }
     if (m_allowDuplicates)
         return;
-    for (const auto& item : TableWalker(m_phonebook).Items(m_target.kind, false))
+    for (const auto& item : TableWalker(m_target.table).Items(m_target.kind, false))
         m_held.Add(ItemSuid(item.Get()), HeldColumns(item.Get()));
 }
 
@@ -98,9 +98,9 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     }
     std::vector<std::wstring> assignments = Assignments(columns, notes);
     ComPtr<IItem> item;
-    CheckCall(m_phonebook->NewItem(m_target.kind, 0, 0, item.GetAddressOf()), "Making a new contact");
+    CheckCall(m_target.table->NewItem(m_target.kind, 0, 0, item.GetAddressOf()), "Making a new contact");
     if (!item)
-        throw ComFailure(E_POINTER, "Making a new contact failed: the phonebook handed out no item");
+        throw ComFailure(E_POINTER, "Making a new contact failed: the table handed out no item");
     try {
         ApplyAssignments(item.Get(), assignments);
     } catch (const std::exception& e) {
@@ -109,7 +109,7 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
         return Outcome::NotImported;
     }
     SUID suid = 0;
-    CheckCall(m_phonebook->CreateItem(item.Get(), &suid), "Creating a contact");
+    CheckCall(m_target.table->CreateItem(item.Get(), &suid), "Creating a contact");
     for (const std::string& line : HandsetChanges::Between(assignments, item.Get()))
         notes.push_back(line);
     for (const std::string& note : notes)
@@ -167,12 +167,12 @@ std::wstring VCardImport::GroupNumber(const std::wstring& name, std::string& pro
     }
     try {
         ComPtr<IItem> group;
-        CheckCall(m_phonebook->NewItem(QELDT_GROUP, 0, 0, group.GetAddressOf()), "Making a new group");
+        CheckCall(m_target.table->NewItem(QELDT_GROUP, 0, 0, group.GetAddressOf()), "Making a new group");
         if (!group)
             throw ComFailure(E_POINTER, "the phonebook handed out no group item");
         SetColumnText(group.Get(), L"NAME", name);
         SUID suid = 0;
-        CheckCall(m_phonebook->CreateItem(group.Get(), &suid), "Creating the group");
+        CheckCall(m_target.table->CreateItem(group.Get(), &suid), "Creating the group");
         std::wstring number = std::to_wstring(suid);
         m_groupNumbers.emplace(name, number);
         return number;

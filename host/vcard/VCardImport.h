@@ -53,7 +53,6 @@ private:
     bool Card() const { return m_target.kind == QELDT_PHONEBOOK_SIM; }
 
     ImportTarget m_target;
-    IDataTable* m_phonebook;  // the target's table
     bool m_allowDuplicates;
     DuplicateFinder m_held;
     std::map<std::wstring, std::wstring> m_groupNumbers;  // name to number
