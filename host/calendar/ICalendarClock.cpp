@@ -75,8 +75,8 @@ std::optional<DATE> ICalendarClock::Local(const std::string& value, const std::s
         return wall;  // a floating time, or a day
     const TimeZoneRules* zone = Zone(tzid);
     if (!zone) {
-        problem = "the time zone \"" + Printable(tzid) +
-                  "\" is neither defined in the file nor known here; its time is taken as the PC's own";
+        problem = Printable(value) + " is in the time zone \"" + Printable(tzid) +
+                  "\", which is neither defined in the file nor known here; it is taken as the PC's local time";
         return wall;
     }
     return LocalFromUtc(AddSeconds(*wall, -60LL * zone->OffsetAt(*wall)));

@@ -70,7 +70,7 @@ std::string OrganizerDifferences::Kind(const OrganizerEntry& given, const Organi
 std::string OrganizerDifferences::Date(const OrganizerEntry& given, const OrganizerEntry& held,
                                        const std::wstring& column)
 {
-    if (!given.HasDate(column))
+    if (!HoldsDate(given, column))
         return {};
     auto found = given.said.find(column);
     std::string said = found != given.said.end() ? found->second
