@@ -68,15 +68,23 @@ OrganizerEntry Appointment()
     return entry;
 }
 
-OrganizerEntry Birthday()
+// A calendar entry without alarm or repetition.
+OrganizerEntry Plain(const wchar_t* suid, const wchar_t* type, const wchar_t* subject, DATE start)
 {
     OrganizerEntry entry;
-    entry.SetText(L"SUID", L"10001");
-    entry.SetText(L"TYPE", L"1");
-    entry.SetText(L"SUBJECT", L"Mum");
-    entry.SetDate(L"START_DATE", At(2026, 4, 12));
-    entry.SetText(L"START_DATE_TYPE", L"LUNAR");
+    entry.SetText(L"SUID", suid);
+    entry.SetText(L"TYPE", type);
+    entry.SetText(L"SUBJECT", subject);
+    entry.SetDate(L"START_DATE", start);
     entry.SetText(L"ALARM_TYPE", L"None");
+    entry.SetText(L"RECURRENCE_TYPE", L"0");
+    return entry;
+}
+
+OrganizerEntry Birthday()
+{
+    OrganizerEntry entry = Plain(L"10001", L"1", L"Mum", At(2026, 4, 12));
+    entry.SetText(L"START_DATE_TYPE", L"LUNAR");
     entry.SetText(L"RECURRENCE_TYPE", L"5");
     entry.SetText(L"RECURRENCE_EXPIRE_TYPE", L"2");
     return entry;
@@ -86,14 +94,8 @@ OrganizerEntry Birthday()
 // last minute.
 OrganizerEntry SkiTrip()
 {
-    OrganizerEntry entry;
-    entry.SetText(L"SUID", L"4");
-    entry.SetText(L"TYPE", L"5");
-    entry.SetText(L"SUBJECT", L"Ski trip");
-    entry.SetDate(L"START_DATE", At(2027, 3, 1));
+    OrganizerEntry entry = Plain(L"4", L"5", L"Ski trip", At(2027, 3, 1));
     entry.SetDate(L"END_DATE", At(2027, 3, 5, 23, 59));
-    entry.SetText(L"ALARM_TYPE", L"None");
-    entry.SetText(L"RECURRENCE_TYPE", L"0");
     return entry;
 }
 
