@@ -190,42 +190,53 @@ void ICalendarReader::TakeAlarm(const ContentLine& trigger, OrganizerEntry& entr
     std::string duration = UpperAscii(trigger.value);
     std::wstring unit;
     long value = 0;
-    // A task's alarm leads come before its due date; an entry's before its start, so an
-    // alarm that a file relates to the end is moved to lead the start.
-    bool fromEnd = UpperAscii(trigger.Parameter("RELATED")) == "END" && entry.kind == OrganizerKind::Calendar;
-    if (!fromEnd) {
+    // An entry's alarm leads come before its start, a task's before its due time; an
+    // alarm the file relates to the other one is moved to lead the handset's.
+    bool task = entry.kind == OrganizerKind::Task;
+    bool fromEnd = UpperAscii(trigger.Parameter("RELATED")) == "END";
+    if (fromEnd == task) {
         if (!LeadFromDuration(duration, unit, value)) {
             Note(entry, "the alarm " + Printable(trigger.value) + " has no equivalent on the handset");
             return;
         }
-    } else {
-        std::optional<long long> offset = DurationSeconds(duration);
-        DATE start = entry.Date(L"START_DATE");
-        DATE end = entry.HasDate(L"END_DATE") ? entry.Date(L"END_DATE") : start;
-        if (!offset || !entry.HasDate(L"START_DATE")) {
-            Note(entry, "the alarm " + Printable(trigger.value) + " after the end has no equivalent on the handset");
-            return;
-        }
-        long long lead = -*offset - static_cast<long long>((end - start) * 86400.0 + (end >= start ? 0.5 : -0.5));
-        const std::pair<const wchar_t*, long long> units[] = {{L"Week", 604800}, {L"Day", 86400}, {L"Hour", 3600},
-                                                              {L"Minute", 60}};
-        for (const auto& [name, seconds] : units) {
-            if (unit.empty() && lead > 0 && lead % seconds == 0 && lead / seconds <= 999999) {
-                unit = name;
-                value = static_cast<long>(lead / seconds);
-            }
-        }
-        if (lead == 0)
-            unit = L"Minute";
-        if (unit.empty()) {
-            Note(entry, "the alarm " + Printable(trigger.value) + " before the end" +
-                            (lead < 0 ? " comes after the start; the handset's alarms come before it"
-                                      : " has no equivalent on the handset"));
-            return;
-        }
+    } else if (!LeadMoved(trigger, entry, unit, value)) {
+        return;
     }
     entry.SetText(L"ALARM_TYPE", unit);
     entry.columns[L"ALARM_VALUE"] = Variant::FromInt(value);
+}
+
+bool ICalendarReader::LeadMoved(const ContentLine& trigger, OrganizerEntry& entry, std::wstring& unit, long& value)
+{
+    bool task = entry.kind == OrganizerKind::Task;
+    std::string said = "the alarm " + Printable(trigger.value) + (task ? " related to the start" : " related to the end");
+    std::optional<long long> offset = DurationSeconds(UpperAscii(trigger.value));
+    // The handset's own reference must be there; the other one, missing, is taken to be
+    // the same instant, as for an entry without an end.
+    const wchar_t* own = task ? L"END_DATE" : L"START_DATE";
+    if (!offset || !entry.HasDate(own)) {
+        Note(entry, said + " has no equivalent on the handset");
+        return false;
+    }
+    DATE start = entry.HasDate(L"START_DATE") ? entry.Date(L"START_DATE") : entry.Date(own);
+    DATE end = entry.HasDate(L"END_DATE") ? entry.Date(L"END_DATE") : entry.Date(own);
+    long long between = std::llround((end - start) * 86400.0);
+    long long lead = task ? between - *offset : -*offset - between;
+    const std::pair<const wchar_t*, long long> units[] = {{L"Week", 604800}, {L"Day", 86400}, {L"Hour", 3600},
+                                                          {L"Minute", 60}};
+    for (const auto& [name, seconds] : units) {
+        if (unit.empty() && lead > 0 && lead % seconds == 0 && lead / seconds <= 999999) {
+            unit = name;
+            value = static_cast<long>(lead / seconds);
+        }
+    }
+    if (lead == 0)
+        unit = L"Minute";
+    if (unit.empty())
+        Note(entry, said + (lead < 0 ? std::string(" comes after the ") + (task ? "due time" : "start") +
+                                           "; the handset's alarms come before it"
+                                     : " has no equivalent on the handset"));
+    return !unit.empty();
 }
 
 void ICalendarReader::TakeRecurrence(const ContentLine& line, const std::string& startZone, OrganizerEntry& entry) const

@@ -35,6 +35,9 @@ private:
     void FinishKind(OrganizerEntry& entry, const Pending& pending) const;
     void FinishTimes(OrganizerEntry& entry, const Pending& pending) const;
     void TakeAlarm(const ContentLine& trigger, OrganizerEntry& entry) const;
+    // A lead the file relates to the end of an entry or the start of a task, as the lead
+    // before the start or the due time it stands for; false, noted, when there is none.
+    static bool LeadMoved(const ContentLine& trigger, OrganizerEntry& entry, std::wstring& unit, long& value);
     void TakeRecurrence(const ContentLine& rule, const std::string& startZone, OrganizerEntry& entry) const;
     // The line's time in the PC's local time; a problem is noted on the entry.
     std::optional<DATE> Time(const ContentLine& line, const std::string& value, OrganizerEntry& entry,

@@ -233,7 +233,7 @@ TEST(ICalendar, ReadsOtherProgramsFilesAndSaysWhatTheHandsetCannotHold)
     EXPECT_EQ(L"None", standUp.Text(L"ALARM_TYPE"));
     ASSERT_EQ(2u, standUp.notes.size());
     EXPECT_EQ("the recurrence FREQ=HOURLY;COUNT=3 has no equivalent on the handset", standUp.notes[0]);
-    EXPECT_EQ("the alarm PT5M before the end comes after the start; the handset's alarms come before it",
+    EXPECT_EQ("the alarm PT5M related to the end comes after the start; the handset's alarms come before it",
               standUp.notes[1]);
 }
 
@@ -355,6 +355,13 @@ TEST(ICalendar, TimesOfAZoneLandAtThePcsLocalTime)
         << weekly.notes[0];
     EXPECT_EQ(L"Minute", weekly.Text(L"ALARM_TYPE"));  // 90 minutes before a one-hour entry's end
     EXPECT_EQ(L"30", weekly.Text(L"ALARM_VALUE"));
+
+    // A task's leads come before its due time: one the file relates to its start is moved.
+    read = ICalendarReader::Read(Calendar("BEGIN:VTODO\r\nDTSTART:20261201T090000\r\nDUE:20261203T090000\r\n"
+                                          "BEGIN:VALARM\r\nTRIGGER:PT0S\r\nEND:VALARM\r\nEND:VTODO\r\n"));
+    ASSERT_EQ(1u, read.size());
+    EXPECT_EQ(L"Day", read[0].Text(L"ALARM_TYPE"));
+    EXPECT_EQ(L"2", read[0].Text(L"ALARM_VALUE"));
 }
 
 TEST(ICalendar, ChangesAreSaidInTheFilesTerms)
