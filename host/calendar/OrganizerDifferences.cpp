@@ -1,6 +1,8 @@
 #include "OrganizerDifferences.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "ICalendarTerms.h"
 #include "ICalendarWriter.h"
@@ -27,6 +29,17 @@ bool IsGrouped(const std::wstring& column)
            column == L"ALARM_TIME" || StartsWith(column, L"ALARM_BEFORETARGET");
 }
 
+const wchar_t* const kShownOrder[] = {L"SUBJECT", L"DETAIL", L"LOCATION", L"START_DATE", L"CREATE_DATE", L"END_DATE"};
+
+size_t Rank(const std::wstring& column)
+{
+    for (size_t rank = 0; rank < std::size(kShownOrder); ++rank) {
+        if (column == kShownOrder[rank])
+            return rank;
+    }
+    return std::size(kShownOrder);
+}
+
 }  // namespace
 
 std::vector<std::string> OrganizerDifferences::Between(const OrganizerEntry& given, const OrganizerEntry& held)
@@ -38,11 +51,16 @@ std::vector<std::string> OrganizerDifferences::Between(const OrganizerEntry& giv
     };
     if (given.kind == OrganizerKind::Calendar && held.columns.count(L"TYPE"))
         add(Kind(given, held));
+    // In the order a calendar program shows an entry: its title first, then its times.
+    std::vector<std::wstring> columns;
     for (const auto& [column, value] : given.columns) {
-        if (IsGrouped(column) || !held.columns.count(column))
-            continue;
-        add(value.Type() == VT_DATE ? Date(given, held, column) : Text(given, held, column));
+        if (!IsGrouped(column) && held.columns.count(column))
+            columns.push_back(column);
     }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return Rank(a) < Rank(b); });
+    for (const std::wstring& column : columns)
+        add(given.columns.at(column).Type() == VT_DATE ? Date(given, held, column) : Text(given, held, column));
     if (given.columns.count(L"RECURRENCE_TYPE") && held.columns.count(L"RECURRENCE_TYPE")) {
         std::string rule = ICalendarWriter::Rule(held);
         if (rule.empty() && held.Text(L"RECURRENCE_TYPE") != L"0" && !held.Text(L"RECURRENCE_TYPE").empty())

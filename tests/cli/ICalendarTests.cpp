@@ -380,9 +380,9 @@ TEST(ICalendar, ChangesAreSaidInTheFilesTerms)
     held.SetText(L"ALARM_TYPE", L"None");
     std::vector<std::string> lines = OrganizerDifferences::Between(given, held);
     std::vector<std::string> expected = {"the entry's kind IMPORTANT is kept as APPOINTMENT",
-                                         "DTEND 20261208T100000 is not kept",
-                                         "DTSTART 19750301T090000 is kept as 1980-03-01",
                                          "SUMMARY is cut to 14 characters: \"Quarterly plan\"",
+                                         "DTSTART 19750301T090000 is kept as 1980-03-01",
+                                         "DTEND 20261208T100000 is not kept",
                                          "RRULE FREQ=MONTHLY;BYDAY=2MO is kept as FREQ=MONTHLY",
                                          "TRIGGER -PT15M is not kept"};
     EXPECT_EQ(expected, lines);
