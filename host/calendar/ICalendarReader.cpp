@@ -220,6 +220,8 @@ bool ICalendarReader::LeadMoved(const ContentLine& trigger, OrganizerEntry& entr
     }
     DATE start = entry.HasDate(L"START_DATE") ? entry.Date(L"START_DATE") : entry.Date(own);
     DATE end = entry.HasDate(L"END_DATE") ? entry.Date(L"END_DATE") : entry.Date(own);
+    if (!task && IsDayEntry(entry))
+        end = std::floor(end) + 1;  // a day entry ends where the day after its last begins
     long long between = std::llround((end - start) * 86400.0);
     long long lead = task ? between - *offset : -*offset - between;
     const std::pair<const wchar_t*, long long> units[] = {{L"Week", 604800}, {L"Day", 86400}, {L"Hour", 3600},

@@ -284,4 +284,15 @@ int WeekdayOf(DATE date)
     return static_cast<int>(((day + 6) % 7 + 7) % 7);
 }
 
+bool IsDayEntry(const OrganizerEntry& entry)
+{
+    DATE start = entry.Date(L"START_DATE");
+    if (!entry.HasDate(L"START_DATE") || start != std::floor(start))
+        return false;
+    if (IsWholeDayKind(KindOfType(entry.Text(L"TYPE")).type))
+        return true;
+    DATE end = entry.Date(L"END_DATE");
+    return entry.HasDate(L"END_DATE") && end > start && end - std::floor(end) >= (23 * 60 + 59) / 1440.0 - 1e-9;
+}
+
 }  // namespace kelvra::host

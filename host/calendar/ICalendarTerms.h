@@ -47,6 +47,10 @@ std::optional<DATE> LocalFromUtc(DATE utc);
 // Whether an entry holds a date of the person's in a column: the handset's clock starts
 // at 1980-01-06 00:00, and a date field it never set reads as that instant.
 bool HoldsDate(const OrganizerEntry& entry, const std::wstring& column);
+// Whether a calendar entry is one of whole days: anniversaries and holidays are, unless
+// the handset keeps a time of day for one; other entries when they run from a day's
+// first minute to a day's last (the handset keeps a day entry's last day to 23:59).
+bool IsDayEntry(const OrganizerEntry& entry);
 // A date as people read and give it: "2026-12-08 09:30", "2026-12-08" for a day.
 std::wstring ShownDate(DATE date);
 // A calendar day as a DATE, and the weekday of a date (0 Sunday .. 6 Saturday).

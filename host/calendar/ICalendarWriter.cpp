@@ -32,19 +32,6 @@ std::string DateLine(const char* name, const OrganizerEntry& entry, const std::w
     return ContentLineWriter::Line(line);
 }
 
-// Anniversaries and holidays are days, unless the handset keeps a time of day for one;
-// other entries are days when they run from a day's first minute to a day's last.
-bool IsDayEntry(const OrganizerEntry& entry)
-{
-    DATE start = entry.Date(L"START_DATE");
-    if (!entry.HasDate(L"START_DATE") || start != std::floor(start))
-        return false;
-    if (IsWholeDayKind(KindOfType(entry.Text(L"TYPE")).type))
-        return true;
-    DATE end = entry.Date(L"END_DATE");
-    return entry.HasDate(L"END_DATE") && end > start && end - std::floor(end) >= (23 * 60 + 59) / 1440.0 - 1e-9;
-}
-
 std::string Uid(const char* what, const OrganizerEntry& entry)
 {
     return Raw("UID", std::string("kelvra-") + what + "-" + NarrowUtf8(entry.Text(L"SUID")) + "@handset");

@@ -280,13 +280,15 @@ TEST(ICalendar, DayEntriesKeepTheirDays)
     std::vector<OrganizerEntry> read = ICalendarReader::Read(Calendar(
         "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270301\r\nDTEND;VALUE=DATE:20270306\r\nSUMMARY:Ski trip\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261224\r\nSUMMARY:Eve\r\n"
-        "RRULE:FREQ=YEARLY;UNTIL=20301224\r\nEND:VEVENT\r\n"
+        "RRULE:FREQ=YEARLY;UNTIL=20301224\r\nBEGIN:VALARM\r\nTRIGGER;RELATED=END:-P2D\r\nEND:VALARM\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20261225\r\nDTEND;VALUE=DATE:20261226\r\nCATEGORIES:HOLIDAY\r\n"
         "SUMMARY:Christmas\r\nEND:VEVENT\r\n"));
     ASSERT_EQ(3u, read.size());
     EXPECT_DOUBLE_EQ(At(2027, 3, 1), read[0].Date(L"START_DATE"));
     EXPECT_DOUBLE_EQ(At(2027, 3, 5, 23, 59), read[0].Date(L"END_DATE"));  // the 5th, not the 6th
     EXPECT_DOUBLE_EQ(At(2026, 12, 24, 23, 59), read[1].Date(L"END_DATE"));  // one day without an end
+    EXPECT_EQ(L"Day", read[1].Text(L"ALARM_TYPE"));  // two days before the day's end is the day before
+    EXPECT_EQ(L"1", read[1].Text(L"ALARM_VALUE"));
     EXPECT_FALSE(read[2].HasDate(L"END_DATE"));  // a holiday keeps its one day and no end
     EXPECT_TRUE(read[2].notes.empty());
 
