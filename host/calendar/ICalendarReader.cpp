@@ -21,19 +21,6 @@ std::wstring Unescaped(const ContentLine& line)
     return ContentLine::Unescaped(WidenUtf8(line.value));
 }
 
-std::map<std::string, std::string> RuleParts(const std::string& rule)
-{
-    std::map<std::string, std::string> parts;
-    std::stringstream stream(rule);
-    std::string part;
-    while (std::getline(stream, part, ';')) {
-        size_t equals = part.find('=');
-        if (equals != std::string::npos)
-            parts[UpperAscii(part.substr(0, equals))] = UpperAscii(part.substr(equals + 1));
-    }
-    return parts;
-}
-
 // A line as a person recognises it in the file: "DTSTART 20261208T183000 (Europe/Berlin)".
 std::string Said(const ContentLine& line)
 {

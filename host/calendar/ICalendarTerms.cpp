@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cwctype>
+#include <sstream>
 
+#include "ContentLine.h"
 #include "ItemColumns.h"
 
 namespace kelvra::host {
@@ -293,6 +295,19 @@ bool IsDayEntry(const OrganizerEntry& entry)
         return true;
     DATE end = entry.Date(L"END_DATE");
     return entry.HasDate(L"END_DATE") && end > start && end - std::floor(end) >= (23 * 60 + 59) / 1440.0 - 1e-9;
+}
+
+std::map<std::string, std::string> RuleParts(const std::string& rule)
+{
+    std::map<std::string, std::string> parts;
+    std::stringstream stream(rule);
+    std::string part;
+    while (std::getline(stream, part, ';')) {
+        size_t equals = part.find('=');
+        if (equals != std::string::npos)
+            parts[UpperAscii(part.substr(0, equals))] = UpperAscii(part.substr(equals + 1));
+    }
+    return parts;
 }
 
 }  // namespace kelvra::host

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -51,6 +52,8 @@ bool HoldsDate(const OrganizerEntry& entry, const std::wstring& column);
 // the handset keeps a time of day for one; other entries when they run from a day's
 // first minute to a day's last (the handset keeps a day entry's last day to 23:59).
 bool IsDayEntry(const OrganizerEntry& entry);
+// The parts of a recurrence rule ("FREQ=YEARLY;BYMONTH=3"), names and values in upper case.
+std::map<std::string, std::string> RuleParts(const std::string& rule);
 // A date as people read and give it: "2026-12-08 09:30", "2026-12-08" for a day.
 std::wstring ShownDate(DATE date);
 // A calendar day as a DATE, and the weekday of a date (0 Sunday .. 6 Saturday).

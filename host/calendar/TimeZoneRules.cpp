@@ -80,14 +80,7 @@ std::optional<int> TimeZoneRules::ParseOffset(const std::string& text)
 
 std::optional<TimeZoneRules::YearlyRule> TimeZoneRules::ParseRule(const std::string& rule, std::string& problem)
 {
-    std::map<std::string, std::string> parts;
-    std::stringstream stream(UpperAscii(rule));
-    std::string part;
-    while (std::getline(stream, part, ';')) {
-        size_t equals = part.find('=');
-        if (equals != std::string::npos)
-            parts[part.substr(0, equals)] = part.substr(equals + 1);
-    }
+    std::map<std::string, std::string> parts = RuleParts(rule);
     YearlyRule yearly;
     yearly.month = std::atoi(parts["BYMONTH"].c_str());
     std::string byDay = parts["BYDAY"];
@@ -128,12 +121,10 @@ std::string TimeZoneRules::AddObservance(const std::vector<ContentLine>& lines)
             observance.rule = ParseRule(line.value, problem);
             if (!observance.rule)
                 return problem;
-            std::string until = UpperAscii(line.value);
-            size_t at = until.find("UNTIL=");
-            if (at != std::string::npos) {
-                bool utc = false;
-                observance.until = WallDateFromText(until.substr(at + 6, until.find(';', at) - at - 6), utc);
-            }
+            std::string until = RuleParts(line.value)["UNTIL"];
+            bool utc = false;
+            if (!until.empty())
+                observance.until = WallDateFromText(until, utc);
         } else if (line.name == "RDATE") {
             for (const std::wstring& value : ContentLine::Split(WidenUtf8(line.value), L',')) {
                 bool utc = false;
