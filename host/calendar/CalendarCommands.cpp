@@ -42,7 +42,10 @@ HandsetWork StartExportIcs(const CommandLine& line)
 HandsetWork StartImportIcs(const CommandLine& line)
 {
     std::vector<OrganizerEntry> entries = ReadFileWith(line.Word(1), ICalendarReader::Read);
-    return [entries](SyncSession& session) { return OrganizerSync(session).Import(entries) ? kOk : kHandsetChanged; };
+    bool duplicates = line.duplicates;
+    return [entries, duplicates](SyncSession& session) {
+        return OrganizerSync(session).Import(entries, duplicates) ? kOk : kHandsetChanged;
+    };
 }
 
 }  // namespace kelvra::host

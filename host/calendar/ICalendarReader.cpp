@@ -1,5 +1,6 @@
 #include "ICalendarReader.h"
 
+#include <cmath>
 #include <map>
 #include <sstream>
 
@@ -13,24 +14,19 @@ namespace {
 
 // Lines that say how the file or entry was made, not what the person holds.
 const char* const kBookkeeping[] = {"UID", "DTSTAMP", "CREATED", "LAST-MODIFIED", "SEQUENCE", "PRODID",
-                                    "VERSION", "CALSCALE", "METHOD", "TRANSP", "CLASS", "X-KELVRA-TYPE"};
+                                    "VERSION", "CALSCALE", "METHOD", "TRANSP", "CLASS"};
 
 std::wstring Unescaped(const ContentLine& line)
 {
     return ContentLine::Unescaped(WidenUtf8(line.value));
 }
 
-std::map<std::string, std::string> RuleParts(const std::string& rule)
+// A line as a person recognises it in the file: "DTSTART 20261208T183000 (Europe/Berlin)".
+std::string Said(const ContentLine& line)
 {
-    std::map<std::string, std::string> parts;
-    std::stringstream stream(rule);
-    std::string part;
-    while (std::getline(stream, part, ';')) {
-        size_t equals = part.find('=');
-        if (equals != std::string::npos)
-            parts[UpperAscii(part.substr(0, equals))] = UpperAscii(part.substr(equals + 1));
-    }
-    return parts;
+    std::string zone = line.Parameter("TZID"), related = UpperAscii(line.Parameter("RELATED"));
+    return line.name + " " + Printable(line.value) + (zone.empty() ? "" : " (" + Printable(zone) + ")") +
+           (related == "END" ? " from the end" : "");
 }
 
 void Note(OrganizerEntry& entry, const std::string& what)
@@ -42,12 +38,12 @@ void Note(OrganizerEntry& entry, const std::string& what)
 
 std::vector<OrganizerEntry> ICalendarReader::Read(const std::string& bytes)
 {
+    ICalendarReader calendar(ICalendarClock::FromFile(bytes));
     ContentLineReader reader(bytes);
     std::vector<OrganizerEntry> entries;
     std::vector<std::string> open;  // the components the line is inside
     OrganizerEntry entry;
-    std::vector<std::string> categories;
-    std::wstring type;
+    Pending pending;
     ContentLine line;
     bool sawCalendar = false;
     try {
@@ -66,8 +62,7 @@ std::vector<OrganizerEntry> ICalendarReader::Read(const std::string& bytes)
                     entry.kind = value == "VEVENT"  ? OrganizerKind::Calendar
                                  : value == "VTODO" ? OrganizerKind::Task
                                                     : OrganizerKind::Memo;
-                    categories.clear();
-                    type.clear();
+                    pending = Pending();
                 }
                 continue;
             }
@@ -77,27 +72,20 @@ std::vector<OrganizerEntry> ICalendarReader::Read(const std::string& bytes)
                                      " closes nothing that was begun");
                 open.pop_back();
                 if (value == "VEVENT" || value == "VTODO" || value == "VJOURNAL") {
-                    Finish(entry, categories, type);
+                    calendar.Finish(entry, pending);
                     entries.push_back(std::move(entry));
                 }
                 continue;
             }
             if (open.empty() || open.back() == "VCALENDAR" || open.back() == "VTIMEZONE" || open.back() == "STANDARD" ||
                 open.back() == "DAYLIGHT")
-                continue;  // calendar-wide lines and time-zone definitions
+                continue;  // calendar-wide lines and time-zone definitions, which the clock has read
             if (open.back() == "VALARM") {
                 if (line.name == "TRIGGER")
-                    TakeAlarm(line, entry);
+                    pending.triggers.push_back(line);
                 continue;
             }
-            if (line.name == "CATEGORIES") {
-                for (const std::wstring& category : ContentLine::Split(WidenUtf8(line.value), L','))
-                    categories.push_back(NarrowUtf8(ContentLine::Unescaped(category)));
-            } else if (line.name == "X-KELVRA-TYPE") {
-                type = WidenUtf8(line.value);
-            } else {
-                Take(line, entry);
-            }
+            Take(line, entry, pending);
         }
     } catch (const ContentLineError& e) {
         throw InputError(e.what());
@@ -109,78 +97,140 @@ std::vector<OrganizerEntry> ICalendarReader::Read(const std::string& bytes)
     return entries;
 }
 
-void ICalendarReader::Take(const ContentLine& line, OrganizerEntry& entry)
+void ICalendarReader::Take(const ContentLine& line, OrganizerEntry& entry, Pending& pending)
 {
     for (const char* bookkeeping : kBookkeeping) {
         if (line.name == bookkeeping)
             return;
     }
     bool task = entry.kind == OrganizerKind::Task, memo = entry.kind == OrganizerKind::Memo;
-    auto date = [&](const std::wstring& column) {
-        if (auto value = DateFromText(line.value))
-            entry.SetDate(column, *value);
-        else
-            Note(entry, line.name + " \"" + Printable(line.value) + "\" is no date the handset can read");
-    };
-    if (line.name == "SUMMARY" && !memo)
+    bool event = entry.kind == OrganizerKind::Calendar;
+    if (line.name == "CATEGORIES" && event) {
+        for (const std::wstring& category : ContentLine::Split(WidenUtf8(line.value), L','))
+            pending.categories.push_back(NarrowUtf8(ContentLine::Unescaped(category)));
+    } else if (line.name == "X-KELVRA-TYPE" && event)
+        pending.type = WidenUtf8(line.value);
+    else if (line.name == "SUMMARY" && !memo)
         entry.SetText(L"SUBJECT", Unescaped(line));
     else if (line.name == "DESCRIPTION")
         entry.SetText(L"DETAIL", Unescaped(line));
-    else if (line.name == "LOCATION" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "LOCATION" && event)
         entry.SetText(L"LOCATION", Unescaped(line));
     else if (line.name == "DTSTART")
-        date(memo ? L"CREATE_DATE" : L"START_DATE");
-    else if ((line.name == "DTEND" && entry.kind == OrganizerKind::Calendar) || (line.name == "DUE" && task))
-        date(L"END_DATE");
-    else if (line.name == "RRULE" && entry.kind == OrganizerKind::Calendar)
-        TakeRecurrence(line.value, entry);
+        pending.start = line;
+    else if ((line.name == "DTEND" && event) || (line.name == "DUE" && task))
+        pending.end = line;
+    else if (line.name == "DURATION" && event)
+        pending.duration = line;
+    else if (line.name == "RRULE" && event)
+        pending.rule = line;
+    else if (line.name == "EXDATE" && event)
+        pending.exceptions.push_back(line);
     else if (line.name == "PRIORITY" && task) {
         int priority = atoi(line.value.c_str());
         entry.SetText(L"PRIORITY", priority >= 1 && priority <= 4 ? L"High" : priority >= 6 ? L"Low" : L"Normal");
     } else if (line.name == "STATUS" && task)
         entry.SetText(L"DONE_STATE", UpperAscii(line.value) == "COMPLETED" ? L"Done" : L"Undone");
-    else if (line.name == "X-KELVRA-LUNAR" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "X-KELVRA-LUNAR" && event)
         entry.SetText(L"START_DATE_TYPE", UpperAscii(line.value) == "TRUE" ? L"LUNAR" : L"");
-    else if (line.name == "X-KELVRA-MELODY-TYPE" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "X-KELVRA-MELODY-TYPE" && event)
         entry.SetText(L"ALARM_MELODY_TYPE", Unescaped(line));
-    else if (line.name == "X-KELVRA-MELODY-INDEX" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "X-KELVRA-MELODY-INDEX" && event)
         entry.columns[L"ALARM_MELODY_INDEX"] = Variant::FromInt(atol(line.value.c_str()));
-    else if (line.name == "X-KELVRA-MELODY" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "X-KELVRA-MELODY" && event)
         entry.SetText(L"ALARM_MELODY", Unescaped(line));
-    else if (line.name == "X-KELVRA-HOLIDAY" && entry.kind == OrganizerKind::Calendar)
+    else if (line.name == "X-KELVRA-HOLIDAY" && event)
         entry.SetText(L"ISHOLIDAY", UpperAscii(line.value) == "TRUE" ? L"SET" : L"UNSET");
     else
         Note(entry, line.name + " has no place on the handset");
 }
 
-void ICalendarReader::TakeAlarm(const ContentLine& trigger, OrganizerEntry& entry)
+bool ICalendarReader::IsDay(const ContentLine& line)
+{
+    return UpperAscii(line.Parameter("VALUE")) == "DATE" || line.value.size() == 8;
+}
+
+std::optional<DATE> ICalendarReader::Time(const ContentLine& line, const std::string& value, OrganizerEntry& entry,
+                                          const std::string& zone) const
+{
+    std::string problem;
+    std::optional<DATE> date = m_clock.Local(value, zone, problem);
+    if (!problem.empty())
+        Note(entry, line.name + " " + problem);
+    return date;
+}
+
+void ICalendarReader::TakeAlarm(const ContentLine& trigger, OrganizerEntry& entry) const
 {
     if (entry.kind == OrganizerKind::Memo) {
         Note(entry, "a memo keeps no alarm");
         return;
     }
     if (UpperAscii(trigger.Parameter("VALUE")) == "DATE-TIME") {
-        auto when = DateFromText(trigger.value);
-        if (!when) {
-            Note(entry, "the alarm time \"" + Printable(trigger.value) + "\" is no date the handset can read");
+        auto when = Time(trigger, trigger.value, entry, trigger.Parameter("TZID"));
+        if (!when)
             return;
-        }
         entry.SetText(L"ALARM_TYPE", entry.kind == OrganizerKind::Task ? L"Time" : L"Target");
         entry.SetDate(entry.kind == OrganizerKind::Task ? L"ALARM_TIME" : L"ALARM_TARGET_DATE", *when);
         return;
     }
+    std::string duration = UpperAscii(trigger.value);
     std::wstring unit;
     long value = 0;
-    if (!LeadFromDuration(UpperAscii(trigger.value), unit, value)) {
-        Note(entry, "the alarm " + Printable(trigger.value) + " has no equivalent on the handset");
+    // An entry's alarm leads come before its start, a task's before its due time; an
+    // alarm the file relates to the other one is moved to lead the handset's.
+    bool task = entry.kind == OrganizerKind::Task;
+    bool fromEnd = UpperAscii(trigger.Parameter("RELATED")) == "END";
+    if (fromEnd == task) {
+        if (!LeadFromDuration(duration, unit, value)) {
+            Note(entry, "the alarm " + Printable(trigger.value) + " has no equivalent on the handset");
+            return;
+        }
+    } else if (!LeadMoved(trigger, entry, unit, value)) {
         return;
     }
     entry.SetText(L"ALARM_TYPE", unit);
     entry.columns[L"ALARM_VALUE"] = Variant::FromInt(value);
 }
 
-void ICalendarReader::TakeRecurrence(const std::string& rule, OrganizerEntry& entry)
+bool ICalendarReader::LeadMoved(const ContentLine& trigger, OrganizerEntry& entry, std::wstring& unit, long& value)
 {
+    bool task = entry.kind == OrganizerKind::Task;
+    std::string said = "the alarm " + Printable(trigger.value) + (task ? " related to the start" : " related to the end");
+    std::optional<long long> offset = DurationSeconds(UpperAscii(trigger.value));
+    // The handset's own reference must be there; the other one, missing, is taken to be
+    // the same instant, as for an entry without an end.
+    const wchar_t* own = task ? L"END_DATE" : L"START_DATE";
+    if (!offset || !entry.HasDate(own)) {
+        Note(entry, said + " has no equivalent on the handset");
+        return false;
+    }
+    DATE start = entry.HasDate(L"START_DATE") ? entry.Date(L"START_DATE") : entry.Date(own);
+    DATE end = entry.HasDate(L"END_DATE") ? entry.Date(L"END_DATE") : entry.Date(own);
+    if (!task && IsDayEntry(entry))
+        end = std::floor(end) + 1;  // a day entry ends where the day after its last begins
+    long long between = std::llround((end - start) * 86400.0);
+    long long lead = task ? between - *offset : -*offset - between;
+    const std::pair<const wchar_t*, long long> units[] = {{L"Week", 604800}, {L"Day", 86400}, {L"Hour", 3600},
+                                                          {L"Minute", 60}};
+    for (const auto& [name, seconds] : units) {
+        if (unit.empty() && lead > 0 && lead % seconds == 0 && lead / seconds <= 999999) {
+            unit = name;
+            value = static_cast<long>(lead / seconds);
+        }
+    }
+    if (lead == 0)
+        unit = L"Minute";
+    if (unit.empty())
+        Note(entry, said + (lead < 0 ? std::string(" comes after the ") + (task ? "due time" : "start") +
+                                           "; the handset's alarms come before it"
+                                     : " has no equivalent on the handset"));
+    return !unit.empty();
+}
+
+void ICalendarReader::TakeRecurrence(const ContentLine& line, const std::string& startZone, OrganizerEntry& entry) const
+{
+    const std::string& rule = line.value;
     std::map<std::string, std::string> parts = RuleParts(rule);
     std::string frequency = parts["FREQ"], byDay = parts["BYDAY"];
     unsigned flag = 0, weekdays = 0;
@@ -230,7 +280,8 @@ void ICalendarReader::TakeRecurrence(const std::string& rule, OrganizerEntry& en
     entry.columns[L"RECURRENCE_EVERY"] = Variant::FromInt(every < 1 ? 1 : every);
     if (flag)
         entry.SetText(L"RECURRENCE_FLAG", std::to_wstring(flag));
-    auto until = parts.count("UNTIL") ? DateFromText(parts["UNTIL"]) : std::nullopt;
+    // An end without "Z" is in the zone of the start, as the entry's own times are.
+    auto until = parts.count("UNTIL") ? Time(line, parts["UNTIL"], entry, startZone) : std::nullopt;
     if (until) {
         entry.SetText(L"RECURRENCE_EXPIRE_TYPE", L"0");
         entry.SetDate(L"RECURRENCE_EXPIRE_DATE", *until);
@@ -239,19 +290,43 @@ void ICalendarReader::TakeRecurrence(const std::string& rule, OrganizerEntry& en
     }
 }
 
-void ICalendarReader::Finish(OrganizerEntry& entry, const std::vector<std::string>& categories, const std::wstring& type)
+void ICalendarReader::Finish(OrganizerEntry& entry, const Pending& pending) const
 {
-    if (entry.kind == OrganizerKind::Calendar) {
-        const CalendarKind* kind = nullptr;
-        for (const std::string& category : categories) {
-            if (!kind)
-                kind = KindOfCategory(WidenUtf8(category));
+    FinishKind(entry, pending);
+    FinishTimes(entry, pending);
+    std::string startZone = pending.start ? pending.start->Parameter("TZID") : std::string();
+    if (pending.rule) {
+        TakeRecurrence(*pending.rule, startZone, entry);
+        entry.said[L"RECURRENCE_TYPE"] = Said(*pending.rule);
+    }
+    for (const ContentLine& exception : pending.exceptions) {
+        for (const std::wstring& value : ContentLine::Split(WidenUtf8(exception.value), L',')) {
+            if (auto date = Time(exception, NarrowUtf8(value), entry, exception.Parameter("TZID")))
+                Note(entry, "the occurrence of " + NarrowUtf8(ShownDate(*date)) +
+                                " that EXDATE leaves out stays: the handset cannot leave out one occurrence");
         }
-        entry.SetText(L"TYPE", !type.empty() ? type : kind ? kind->type : L"5");
+    }
+    for (const ContentLine& trigger : pending.triggers) {
+        TakeAlarm(trigger, entry);
+        entry.said[L"ALARM_TYPE"] = Said(trigger);
+    }
+    if (entry.kind == OrganizerKind::Calendar) {
         if (!entry.columns.count(L"ALARM_TYPE"))
             entry.SetText(L"ALARM_TYPE", L"None");
         if (!entry.columns.count(L"RECURRENCE_TYPE"))
             entry.SetText(L"RECURRENCE_TYPE", L"0");
+    }
+}
+
+void ICalendarReader::FinishKind(OrganizerEntry& entry, const Pending& pending) const
+{
+    if (entry.kind == OrganizerKind::Calendar) {
+        const CalendarKind* kind = nullptr;
+        for (const std::string& category : pending.categories) {
+            if (!kind)
+                kind = KindOfCategory(WidenUtf8(category));
+        }
+        entry.SetText(L"TYPE", !pending.type.empty() ? pending.type : kind ? kind->type : L"5");
     }
     std::wstring label = entry.Text(entry.kind == OrganizerKind::Memo ? L"DETAIL" : L"SUBJECT");
     entry.label = label.size() > 40 ? label.substr(0, 40) + L"..." : label;
@@ -259,6 +334,43 @@ void ICalendarReader::Finish(OrganizerEntry& entry, const std::vector<std::strin
         entry.label = entry.kind == OrganizerKind::Task ? L"(untitled task)"
                       : entry.kind == OrganizerKind::Memo ? L"(empty memo)"
                                                           : L"(untitled entry)";
+}
+
+void ICalendarReader::FinishTimes(OrganizerEntry& entry, const Pending& pending) const
+{
+    std::string zone = pending.start ? pending.start->Parameter("TZID") : std::string();
+    std::optional<DATE> start =
+        pending.start ? Time(*pending.start, pending.start->value, entry, zone) : std::nullopt;
+    if (start) {
+        std::wstring column = entry.kind == OrganizerKind::Memo ? L"CREATE_DATE" : L"START_DATE";
+        entry.SetDate(column, *start);
+        entry.said[column] = Said(*pending.start);
+    }
+    std::optional<DATE> end;
+    if (pending.end) {
+        end = Time(*pending.end, pending.end->value, entry, pending.end->Parameter("TZID"));
+        entry.said[L"END_DATE"] = Said(*pending.end);
+    } else if (pending.duration && start) {
+        entry.said[L"END_DATE"] = Said(*pending.duration);
+        if (auto seconds = DurationSeconds(UpperAscii(pending.duration->value)); seconds && *seconds >= 0)
+            end = AddSeconds(*start, *seconds);
+        else
+            Note(entry, "DURATION \"" + Printable(pending.duration->value) + "\" is no length of time");
+    }
+    bool wholeDay = pending.start && IsDay(*pending.start) && start && entry.kind == OrganizerKind::Calendar;
+    if (!wholeDay) {
+        if (end)
+            entry.SetDate(L"END_DATE", *end);
+        return;
+    }
+    // A day entry's end is the day after its last; the handset keeps the last day, to its
+    // last minute, which is how the export knows it for a day entry again.
+    DATE lastDay = *start;
+    if (end && *end > *start)
+        lastDay = *end == std::floor(*end) ? AddSeconds(*end, -86400) : std::floor(*end);
+    if (IsWholeDayKind(entry.Text(L"TYPE")) && lastDay == *start)
+        return;  // an anniversary or a holiday is its one day, and keeps no end
+    entry.SetDate(L"END_DATE", AddSeconds(lastDay, 23 * 3600 + 59 * 60));
 }
 
 }  // namespace kelvra::host

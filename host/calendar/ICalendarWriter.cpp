@@ -1,5 +1,7 @@
 #include "ICalendarWriter.h"
 
+#include <cmath>
+
 #include "ContentLine.h"
 #include "ContentLineWriter.h"
 #include "ICalendarTerms.h"
@@ -18,18 +20,9 @@ std::string Raw(const std::string& name, const std::string& value)
     return ContentLineWriter::Line(name, WidenUtf8(value));
 }
 
-// The handset's clock starts at 1980-01-06 00:00: a date field it never set reads as
-// that instant, and is no date of the person's.
-bool IsHandsetEpoch(DATE date)
-{
-    SYSTEMTIME time = {};
-    VariantTimeToSystemTime(date, &time);
-    return time.wYear == 1980 && time.wMonth == 1 && time.wDay == 6 && !time.wHour && !time.wMinute && !time.wSecond;
-}
-
 std::string DateLine(const char* name, const OrganizerEntry& entry, const std::wstring& column, bool wholeDay)
 {
-    if (!entry.HasDate(column) || IsHandsetEpoch(entry.Date(column)))
+    if (!HoldsDate(entry, column))
         return {};
     ContentLine line;
     line.name = name;
@@ -69,13 +62,20 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
 {
     std::wstring type = entry.Text(L"TYPE");
     const CalendarKind& kind = KindOfType(type);
-    // Anniversaries and holidays are days, unless the handset keeps a time of day for one.
-    bool wholeDay = IsWholeDayKind(kind.type) && DateText(entry.Date(L"START_DATE"), false).compare(8, 7, "T000000") == 0;
+    bool wholeDay = IsDayEntry(entry);
     std::string out = "BEGIN:VEVENT\r\n" + Uid("calendar", entry) + Raw("DTSTAMP", stamp);
     out += DateLine("DTSTART", entry, L"START_DATE", wholeDay);
-    // An end before the start (one the handset never set) is left out; calendar programs refuse it.
-    if (!IsWholeDayKind(kind.type) && entry.Date(L"END_DATE") >= entry.Date(L"START_DATE"))
+    if (wholeDay && !IsWholeDayKind(kind.type)) {
+        // A day entry ends where the day after its last begins.
+        ContentLine end;
+        end.name = "DTEND";
+        end.parameters.push_back({"VALUE", {"DATE"}});
+        end.value = DateText(std::floor(entry.Date(L"END_DATE")) + 1, true);
+        out += ContentLineWriter::Line(end);
+    } else if (!IsWholeDayKind(kind.type) && entry.Date(L"END_DATE") >= entry.Date(L"START_DATE")) {
+        // An end before the start (one the handset never set) is left out; calendar programs refuse it.
         out += DateLine("DTEND", entry, L"END_DATE", false);
+    }
     out += TextLine("SUMMARY", entry.Text(L"SUBJECT")) + TextLine("DESCRIPTION", entry.Text(L"DETAIL")) +
            TextLine("LOCATION", entry.Text(L"LOCATION"));
     out += Raw("CATEGORIES", NarrowUtf8(kind.category));
@@ -85,7 +85,8 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
         out += Raw("X-KELVRA-LUNAR", "TRUE");
     if (entry.Text(L"ISHOLIDAY") == L"SET")
         out += Raw("X-KELVRA-HOLIDAY", "TRUE");
-    out += RecurrenceRule(entry);
+    std::string rule = Rule(entry);
+    out += rule.empty() ? std::string() : Raw("RRULE", rule);
     // The alarm's sound is the handset's own; it goes along so that a round trip keeps it.
     std::wstring melodyType = entry.Text(L"ALARM_MELODY_TYPE");
     if (!melodyType.empty() && melodyType != L"bell")
@@ -95,7 +96,7 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
     out += TextLine("X-KELVRA-MELODY", entry.Text(L"ALARM_MELODY"));
 
     std::wstring unit = entry.Text(L"ALARM_TYPE");
-    if ((unit == L"Target" || unit == L"Time") && entry.HasDate(L"ALARM_TARGET_DATE"))
+    if ((unit == L"Target" || unit == L"Time") && HoldsDate(entry, L"ALARM_TARGET_DATE"))
         out += Alarm("TRIGGER;VALUE=DATE-TIME:" + UtcDateText(entry.Date(L"ALARM_TARGET_DATE")),
                      entry.Text(L"SUBJECT"));
     else if (!LeadDuration(unit, Number(entry, L"ALARM_VALUE")).empty())
@@ -103,7 +104,7 @@ std::string ICalendarWriter::Event(const OrganizerEntry& entry, const std::strin
     return out + "END:VEVENT\r\n";
 }
 
-std::string ICalendarWriter::RecurrenceRule(const OrganizerEntry& entry)
+std::string ICalendarWriter::Rule(const OrganizerEntry& entry)
 {
     std::wstring type = entry.Text(L"RECURRENCE_TYPE");
     unsigned flag = static_cast<unsigned>(Number(entry, L"RECURRENCE_FLAG"));
@@ -142,14 +143,15 @@ std::string ICalendarWriter::RecurrenceRule(const OrganizerEntry& entry)
         return {};
     if (every > 1)
         rule += ";INTERVAL=" + std::to_string(every);
-    if (entry.Text(L"RECURRENCE_EXPIRE_TYPE") != L"2" && entry.HasDate(L"RECURRENCE_EXPIRE_DATE")) {
+    if (entry.Text(L"RECURRENCE_EXPIRE_TYPE") != L"2" && HoldsDate(entry, L"RECURRENCE_EXPIRE_DATE")) {
         // An expiry day the handset keeps without a time lasts to that day's end.
-        std::string until = DateText(entry.Date(L"RECURRENCE_EXPIRE_DATE"), false);
-        if (until.compare(8, 7, "T000000") == 0)
+        // The end of a day entry's repetition is a day, as its start is.
+        std::string until = DateText(entry.Date(L"RECURRENCE_EXPIRE_DATE"), IsDayEntry(entry));
+        if (until.size() > 8 && until.compare(8, 7, "T000000") == 0)
             until.replace(8, 7, "T235959");
         rule += ";UNTIL=" + until;
     }
-    return Raw("RRULE", rule);
+    return rule;
 }
 
 std::string ICalendarWriter::Alarm(const std::string& trigger, const std::wstring& description)
@@ -168,7 +170,7 @@ std::string ICalendarWriter::Task(const OrganizerEntry& entry, const std::string
     out += Raw("PRIORITY", priority == L"High" ? "1" : priority == L"Low" ? "9" : "5");
     out += Raw("STATUS", entry.Text(L"DONE_STATE") == L"Done" ? "COMPLETED" : "NEEDS-ACTION");
     std::wstring unit = entry.Text(L"ALARM_TYPE");
-    if (unit == L"Time" && entry.HasDate(L"ALARM_TIME"))
+    if (unit == L"Time" && HoldsDate(entry, L"ALARM_TIME"))
         out += Alarm("TRIGGER;VALUE=DATE-TIME:" + UtcDateText(entry.Date(L"ALARM_TIME")), entry.Text(L"SUBJECT"));
     else if (!LeadDuration(unit, Number(entry, L"ALARM_VALUE")).empty())
         out += Alarm("TRIGGER;RELATED=END:" + LeadDuration(unit, Number(entry, L"ALARM_VALUE")), entry.Text(L"SUBJECT"));

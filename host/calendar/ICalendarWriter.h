@@ -14,12 +14,14 @@ class ICalendarWriter {
 public:
     // stamp is the DTSTAMP every component carries, in UTC ("20261206T101500Z").
     static std::string Write(const std::vector<OrganizerEntry>& entries, const std::string& stamp);
+    // The RRULE value of an entry's repetition ("FREQ=WEEKLY;BYDAY=MO"); empty for none and
+    // for one no rule describes alike.
+    static std::string Rule(const OrganizerEntry& entry);
 
 private:
     static std::string Event(const OrganizerEntry& entry, const std::string& stamp);
     static std::string Task(const OrganizerEntry& entry, const std::string& stamp);
     static std::string Journal(const OrganizerEntry& entry, const std::string& stamp);
-    static std::string RecurrenceRule(const OrganizerEntry& entry);
     static std::string Alarm(const std::string& trigger, const std::wstring& description);
 };
 

@@ -17,6 +17,9 @@ struct OrganizerEntry {
     std::map<std::wstring, Variant> columns;
     std::wstring label;               // how a person recognises the entry in messages
     std::vector<std::string> notes;   // what the handset cannot hold of it
+    // How the file said a column's value ("DTEND 20261206", "RRULE FREQ=WEEKLY"), so that
+    // what the handset changes is said in the person's own terms.
+    std::map<std::wstring, std::string> said;
 
     std::wstring Text(const std::wstring& column) const;
     bool HasDate(const std::wstring& column) const;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "OrganizerDuplicates.h"
 #include "OrganizerEntry.h"
 #include "SyncSession.h"
 
@@ -17,14 +18,18 @@ public:
 
     // Every calendar entry, task and memo; the tables the model lacks are passed over.
     std::vector<OrganizerEntry> Entries();
-    // Creates each entry; the others go on when one fails. True when the handset holds
-    // every entry as it was given.
-    bool Import(const std::vector<OrganizerEntry>& entries);
+    // Creates each entry; the others go on when one fails. Entries the handset already
+    // holds are left out unless duplicates are asked for. True when the handset holds
+    // every entry as it was given (entries already on the handset count as given).
+    bool Import(const std::vector<OrganizerEntry>& entries, bool allowDuplicates);
 
 private:
+    enum class Outcome { AsGiven, Changed, AlreadyHeld, NotImported };
+    Outcome ImportOne(const OrganizerEntry& entry, OrganizerDuplicates& held, bool allowDuplicates);
     ComPtr<IDataTable> TableFor(OrganizerKind kind);
-    // The columns the handset holds differently from the entry.
-    static std::vector<std::string> Differences(const OrganizerEntry& entry, IItem* stored);
+    // The item's columns, the empty ones too, so that a column the kind keeps empty
+    // shows as kept empty.
+    static OrganizerEntry EntryOf(OrganizerKind kind, IItem* item);
     static void Say(const OrganizerEntry& entry, const std::string& line);
 
     SyncSession& m_session;
