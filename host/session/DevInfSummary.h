@@ -9,9 +9,10 @@ namespace kelvra::host {
 class DevInfSummary {
 public:
     static std::string Of(const std::wstring& document);
+    // The text of the first element of that tag from a place on; empty when there is none.
+    static std::wstring Element(const std::wstring& text, const std::wstring& tag, size_t from = 0);
 
 private:
-    static std::wstring Element(const std::wstring& text, const std::wstring& tag, size_t from = 0);
     static std::string Store(const std::wstring& store);
 };
 

@@ -1,6 +1,7 @@
 #include "SyncSession.h"
 
 #include "ComFailure.h"
+#include "PhonebookCapabilities.h"
 #include "SimulatedCard.h"
 
 namespace kelvra::host {
@@ -76,7 +77,6 @@ SyncSession::SyncSession(const SessionOptions& options)
         {L"PhoneInfo.FromRes", L"true"},
         {L"PhoneInfo.ResID", std::to_wstring(model)},
         {L"Datastore.Phonebook.PB_GROUP", L"true"},
-        {L"Phonebook.Photo", L"false"},
         {L"SMS.DualCard", L"true"},
     };
     for (const auto& [key, value] : answers)
@@ -84,6 +84,9 @@ SyncSession::SyncSession(const SessionOptions& options)
 
     CheckCall(m_device->SetConneciton(m_handset.Get(), m_models.Get()), "Connecting to the handset");
     CheckCall(m_device->ListDataTable(), "Listing the data tables");
+    // Asked when the phonebook is listed: pictures where the model's DevInf has a place.
+    bool pictures = PhonebookCapabilities::Of(*this).keepsPictures;
+    m_models->SetValue(Bstr(L"Phonebook.Photo").Get(), Bstr(pictures ? L"true" : L"false").Get());
     // Only a model the component could load is recorded, so a failed first run does
     // not tie the folder to a model that never worked.
     CheckCall(m_handset->put_Model(model), "Recording the handset's model");

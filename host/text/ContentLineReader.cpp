@@ -29,63 +29,74 @@ ContentLineError::ContentLineError(size_t lineNumber, const std::string& what)
 {
 }
 
-ContentLineReader::ContentLineReader(std::string text)
+ContentLineReader::ContentLineReader(const std::string& text) : m_text(text)
 {
-    text = WithoutByteOrderMark(std::move(text));
-    size_t number = 1;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        m_lines.push_back({std::move(line), number++});
-        start = end + 1;
+    if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        m_text.remove_prefix(3);
+    } else if (m_text.compare(0, 2, "\xFF\xFE") == 0 || m_text.compare(0, 2, "\xFE\xFF") == 0) {
+        m_converted = Utf8OfUtf16(text, text[0] == '\xFE');
+        m_text = m_converted;
     }
 }
 
-std::string ContentLineReader::WithoutByteOrderMark(std::string text)
+bool ContentLineReader::Peek(std::string_view& line) const
 {
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        return text.substr(3);
-    if (text.compare(0, 2, "\xFF\xFE") == 0)
-        return Utf8OfUtf16(text, false);
-    if (text.compare(0, 2, "\xFE\xFF") == 0)
-        return Utf8OfUtf16(text, true);
-    return text;
+    if (m_at >= m_text.size())
+        return false;
+    size_t end = m_text.find('\n', m_at);
+    line = m_text.substr(m_at, end == std::string_view::npos ? std::string_view::npos : end - m_at);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return true;
 }
 
-bool ContentLineReader::IsQuotedPrintable(const std::string& line)
+void ContentLineReader::Advance()
+{
+    size_t end = m_text.find('\n', m_at);
+    m_at = end == std::string_view::npos ? m_text.size() : end + 1;
+    ++m_number;
+}
+
+bool ContentLineReader::IsQuotedPrintable(std::string_view line)
 {
     size_t colon = line.find(':');
-    return colon != std::string::npos && UpperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return colon != std::string_view::npos &&
+           UpperAscii(std::string(line.substr(0, colon))).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
+bool ContentLineReader::IsBoundary(std::string_view line)
+{
+    std::string start = UpperAscii(std::string(line.substr(0, 6)));
+    return start == "BEGIN:" || start.compare(0, 4, "END:") == 0;
 }
 
 bool ContentLineReader::Next(ContentLine& line)
 {
-    while (m_next < m_lines.size() && m_lines[m_next].text.empty())
-        ++m_next;
-    if (m_next >= m_lines.size())
+    std::string_view physical;
+    while (Peek(physical) && physical.empty())
+        Advance();
+    if (!Peek(physical))
         return false;
-    const Physical& first = m_lines[m_next++];
-    std::string logical = first.text;
-    for (;;) {
-        if (m_next >= m_lines.size())
-            break;
-        const std::string& following = m_lines[m_next].text;
+    size_t number = m_number;
+    std::string logical(physical);
+    Advance();
+    std::string_view following;
+    while (Peek(following)) {
         if (!logical.empty() && logical.back() == '=' && IsQuotedPrintable(logical)) {
             logical.pop_back();  // a quoted-printable soft line break
+            // A writer that ends a value with a stray "=" does not get the vCard's end
+            // or an empty line taken into the value.
+            if (following.empty() || IsBoundary(following))
+                break;
             logical += following;
         } else if (!following.empty() && (following[0] == ' ' || following[0] == '\t')) {
-            logical += following.substr(1);  // a folded line
+            logical += following.substr(m_keepFoldingBlanks ? 0 : 1);  // a folded line
         } else {
             break;
         }
-        ++m_next;
+        Advance();
     }
-    Parse(logical, first.number, line);
+    Parse(logical, number, line);
     return true;
 }
 

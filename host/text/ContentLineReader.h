@@ -1,12 +1,13 @@
 // Reads the content lines of a vCard or iCalendar file: unfolds continuation lines and
 // vCard 2.1 quoted-printable soft line breaks, and splits each line into its group, name,
 // parameters and value. Strict: a line that is not "NAME[;PARAM...]:VALUE" is an error
-// that names the line, never its bytes.
+// that names the line, never its bytes. Lines are read as they are asked for, so a large
+// file is never held twice.
 #pragma once
 
 #include <stdexcept>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "ContentLine.h"
 
@@ -23,24 +24,33 @@ private:
 
 class ContentLineReader {
 public:
-    // The file's bytes; a UTF-8 byte-order mark is skipped, UTF-16 text is read as UTF-8.
-    explicit ContentLineReader(std::string text);
+    // The file's bytes, which must outlive the reader; a UTF-8 byte-order mark is
+    // skipped, UTF-16 text is read as UTF-8.
+    explicit ContentLineReader(const std::string& text);
+    explicit ContentLineReader(std::string&& text) = delete;  // the text would not outlive it
 
     // The next line; false at the end. Throws ContentLineError for a malformed line.
     bool Next(ContentLine& line);
 
+    // vCard 2.1 folds a line before a blank that stays part of the value; vCard 3.0 and
+    // 4.0 and iCalendar fold with a blank of their own that unfolding takes out.
+    void KeepFoldingBlanks(bool keep) { m_keepFoldingBlanks = keep; }
+
 private:
-    struct Physical {
-        std::string text;
-        size_t number;
-    };
-    static std::string WithoutByteOrderMark(std::string text);
-    static bool IsQuotedPrintable(const std::string& line);
+    static bool IsQuotedPrintable(std::string_view line);
+    // A line that opens or closes a vCard or a component never continues a value.
+    static bool IsBoundary(std::string_view line);
     static void Parse(const std::string& logical, size_t number, ContentLine& line);
     static size_t ParseParameter(const std::string& text, size_t at, size_t number, ContentLine& line);
+    // The physical line at the read position, without its line end; false at the end.
+    bool Peek(std::string_view& line) const;
+    void Advance();
 
-    std::vector<Physical> m_lines;
-    size_t m_next = 0;
+    std::string m_converted;  // the text as UTF-8 when the file was UTF-16
+    std::string_view m_text;
+    size_t m_at = 0;
+    size_t m_number = 1;  // of the physical line at m_at
+    bool m_keepFoldingBlanks = false;
 };
 
 }  // namespace kelvra::host

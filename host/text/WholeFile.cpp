@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "ComFailure.h"
 #include "ComTypes.h"
@@ -19,16 +18,30 @@ std::wstring FullPcPath(const std::wstring& path)
     return full;
 }
 
-std::string ReadWhole(const std::wstring& path)
+std::string ReadWhole(const std::wstring& path, uint64_t mostBytes)
 {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw InputError("cannot read " + NarrowUtf8(path));
+    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (size > mostBytes) {
+        throw InputError(NarrowUtf8(path) + " is larger than the " + std::to_string(mostBytes >> 20) +
+                         " MB this command reads");
+    }
     std::ifstream in(path.c_str(), std::ios::binary);
     if (!in)
         throw InputError("cannot read " + NarrowUtf8(path));
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
+    std::string bytes(static_cast<size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad() || static_cast<uint64_t>(in.gcount()) != size)
         throw InputError("cannot read " + NarrowUtf8(path));
-    return bytes.str();
+    return bytes;
+}
+
+std::string ReadWhole(const std::wstring& path)
+{
+    return ReadWhole(path, UINT64_MAX);
 }
 
 void WriteWhole(const std::wstring& path, const std::string& bytes)

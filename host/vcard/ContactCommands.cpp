@@ -78,7 +78,11 @@ int ImportVCard(SyncSession& session, const std::vector<VCardContact>& contacts,
     ComPtr<IDataTable> target = session.Table(table, kind);
     NumberRules numbers;
     NumberCheck::RulesFor(session, table, numbers);
-    ImportTarget into{target.Get(), kind, numbers, card ? "card " + std::to_string(card) : "the handset's phonebook"};
+    // A card entry is read as a contact whose name is the first name.
+    PhonebookCapabilities cardFields{false, {{L"FIRST_NAME", static_cast<size_t>(kSimulatedCard.nameChars)},
+                                             {L"TEL_NUM", static_cast<size_t>(kSimulatedCard.numberDigits)}}};
+    ImportTarget into{target.Get(), kind, numbers, card ? "card " + std::to_string(card) : "the handset's phonebook",
+                      card ? cardFields : PhonebookCapabilities::Of(session)};
     bool whole = VCardImport(into, duplicates).Run(contacts);
     if (card)
         SayCardLimits(target.Get(), card);
@@ -99,7 +103,7 @@ HandsetWork StartImportVCard(const CommandLine& line)
     std::vector<VCardContact> contacts = ReadFileWith(line.Word(1), VCardReader::Read);
     bool duplicates = line.duplicates;
     int card = line.card;
-    return [contacts, card, duplicates](SyncSession& session) {
+    return [contacts = std::move(contacts), card, duplicates](SyncSession& session) {
         return ImportVCard(session, contacts, card, duplicates);
     };
 }

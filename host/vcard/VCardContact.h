@@ -16,6 +16,8 @@ struct VCardContact {
     size_t lineNumber = 0;  // of its BEGIN:VCARD
     std::wstring label;     // how messages name it
     ContactColumns columns;
+    std::string picture;        // the picture's bytes; empty when it has none
+    std::string pictureFormat;  // its file-name extension: "jpg", "png", "gif" or "bmp"
     std::vector<std::string> notes;  // what the handset will not get, one line each
     std::string problem;             // why it cannot be imported; empty when it can
 };

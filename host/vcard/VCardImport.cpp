@@ -8,6 +8,7 @@
 #include "ItemColumns.h"
 #include "NumberCheck.h"
 #include "TableWalker.h"
+#include "UntrustedText.h"
 
 namespace kelvra::host {
 
@@ -26,7 +27,8 @@ std::map<std::wstring, std::wstring> ColumnTexts(IItem* item)
 }
 
 VCardImport::VCardImport(const ImportTarget& target, bool allowDuplicates)
-    : m_target(target), m_allowDuplicates(allowDuplicates)
+    : m_target(target), m_allowDuplicates(allowDuplicates), m_held(target.capabilities),
+      m_keepsPictures(target.capabilities.keepsPictures)
 {
 }
 
@@ -46,7 +48,7 @@ void VCardImport::LoadHandset()
 void VCardImport::Say(const VCardContact& contact, const std::string& line)
 {
     fflush(stdout);  // so that the lines keep their order on a terminal
-    fprintf(stderr, "%s: %s\n", NarrowUtf8(contact.label).c_str(), line.c_str());
+    fprintf(stderr, "%s: %s\n", Shown(NarrowUtf8(contact.label)).c_str(), Shown(line).c_str());
 }
 
 bool VCardImport::Run(const std::vector<VCardContact>& contacts)
@@ -101,8 +103,15 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     CheckCall(m_target.table->NewItem(m_target.kind, 0, 0, item.GetAddressOf()), "Making a new contact");
     if (!item)
         throw ComFailure(E_POINTER, "Making a new contact failed: the table handed out no item");
+    std::wstring picture;
+    if (!contact.picture.empty() && !m_keepsPictures)
+        notes.push_back("its picture has no place on " + std::string(Card() ? "a card" : "this model"));
     try {
         ApplyAssignments(item.Get(), assignments);
+        if (m_keepsPictures && !contact.picture.empty()) {
+            picture = m_pictures.Hold(contact);
+            SetColumnText(item.Get(), L"PHOTO_LOCAL_PATH", picture);
+        }
     } catch (const std::exception& e) {
         Say(contact, std::string("not imported: ") + e.what());
         m_changed = true;
@@ -112,11 +121,13 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
     CheckCall(m_target.table->CreateItem(item.Get(), &suid), "Creating a contact");
     for (const std::string& line : HandsetChanges::Between(assignments, item.Get()))
         notes.push_back(line);
+    if (!picture.empty() && ColumnText(item.Get(), L"PHOTO_TYPE") != L"IMAGE_PHOTO")
+        notes.push_back("its picture was not kept: the handset cannot show it");
     for (const std::string& note : notes)
         Say(contact, note);
     m_changed = m_changed || !notes.empty();
     m_held.Add(suid, HeldColumns(item.Get()));
-    printf("created SUID %ld: %s\n", static_cast<long>(suid), NarrowUtf8(contact.label).c_str());
+    printf("created SUID %ld: %s\n", static_cast<long>(suid), Shown(NarrowUtf8(contact.label)).c_str());
     fflush(stdout);  // what is reported as created must be seen even if the run is killed
     return Outcome::Created;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ComTypes.h"
+#include "ContactPicture.h"
 #include "DuplicateFinder.h"
 #include "HandsetNumber.h"
 #include "QELKELVRA.h"
@@ -25,6 +26,8 @@ struct ImportTarget {
     QELDATATYPE kind;     // QELDT_PHONEBOOK or QELDT_PHONEBOOK_SIM
     NumberRules numbers;  // what the target makes of a number
     std::string name;     // "the handset's phonebook", "card 1"
+    // Whether it keeps pictures, and its field sizes for the duplicate check.
+    PhonebookCapabilities capabilities;
 };
 
 class VCardImport {
@@ -55,6 +58,8 @@ private:
     ImportTarget m_target;
     bool m_allowDuplicates;
     DuplicateFinder m_held;
+    bool m_keepsPictures;
+    PictureFolder m_pictures;
     std::map<std::wstring, std::wstring> m_groupNumbers;  // name to number
     std::map<std::wstring, std::string> m_groupFailures;  // name to why it could not be made
     size_t m_imported = 0;

@@ -3,10 +3,13 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "Base64.h"
 #include "CharsetDecoder.h"
 #include "ComFailure.h"
 #include "ComTypes.h"
+#include "ContactPicture.h"
 #include "ContentLineReader.h"
+#include "InputFile.h"
 #include "VCardNumberType.h"
 
 namespace kelvra::host {
@@ -50,6 +53,57 @@ std::string QuotedPrintableDecoded(const std::string& text)
     return out;
 }
 
+std::string PercentDecoded(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// "data:image/jpeg;base64,/9j/..." as vCard 4.0 writes a picture.
+std::string DataUriBytes(const std::string& uri, std::string& bytes)
+{
+    size_t comma = uri.find(',');
+    if (comma == std::string::npos)
+        return "the data: URI has no \",\" before its data";
+    std::string header = UpperAscii(uri.substr(5, comma - 5));
+    bool base64 = header.size() >= 7 && header.compare(header.size() - 7, 7, ";BASE64") == 0;
+    if (!base64) {
+        bytes = PercentDecoded(uri.substr(comma + 1));
+        return {};
+    }
+    return Base64Decoded(uri.substr(comma + 1), bytes) ? std::string() : "it is not base64";
+}
+
+// "file:///C:/Pictures/face.jpg": a picture on this PC, read with the file.
+std::string FileUriBytes(const std::string& uri, std::string& bytes)
+{
+    std::string path = PercentDecoded(uri.substr(5));
+    if (path.compare(0, 2, "//") == 0) {
+        size_t slash = path.find('/', 2);
+        std::string host = path.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
+        if (!host.empty() && UpperAscii(host) != "LOCALHOST")
+            return "the file is on another computer (" + host + ")";
+        path = slash == std::string::npos ? std::string() : path.substr(slash);
+    }
+    // "/C:/..." names a drive; the slash before it is the URI's.
+    if (path.size() > 2 && path[0] == '/' && path[2] == ':')
+        path.erase(0, 1);
+    try {
+        bytes = ReadWhole(WidenUtf8(path), kMostInputFileBytes);
+    } catch (const InputError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 bool Digits(const std::wstring& text, size_t at, size_t count, int& value)
 {
     if (at + count > text.size())
@@ -78,8 +132,11 @@ std::vector<VCardContact> VCardReader::Read(const std::string& bytes)
 {
     ContentLineReader reader(bytes);
     std::vector<VCardContact> contacts;
-    VCardContact* current = nullptr;
-    std::wstring formattedName;
+    // The vCards begun and not yet ended: one begun inside another is a contact of its
+    // own, and the outer one goes on after its end.
+    std::vector<Open> open;
+    size_t agentDepth = 0;  // inside the vCard of an AGENT property, which is not a contact
+    bool agentFollows = false;
     ContentLine line;
     for (;;) {
         try {
@@ -88,41 +145,87 @@ std::vector<VCardContact> VCardReader::Read(const std::string& bytes)
         } catch (const ContentLineError& e) {
             if (contacts.empty())
                 throw InputError("the file is not a vCard file (" + std::string(e.what()) + ")");
-            if (current && current->problem.empty())
-                current->problem = e.what();
+            if (!open.empty() && agentDepth == 0 && contacts[open.back().contact].problem.empty())
+                contacts[open.back().contact].problem = e.what();
             continue;
         }
-        if (line.name == "BEGIN" && UpperAscii(line.value) == "VCARD") {
+        bool begins = line.name == "BEGIN" && UpperAscii(line.value) == "VCARD";
+        if (agentDepth > 0 || (begins && agentFollows)) {
+            agentDepth += begins ? 1 : line.name == "END" ? -1 : 0;
+            agentFollows = false;
+            continue;
+        }
+        if (begins) {
             contacts.emplace_back();
-            current = &contacts.back();
-            current->lineNumber = line.lineNumber;
-            formattedName.clear();
+            contacts.back().lineNumber = line.lineNumber;
+            open.push_back({contacts.size() - 1, {}, false});
+            reader.KeepFoldingBlanks(false);
             continue;
         }
-        if (!current) {
+        if (open.empty()) {
             if (contacts.empty())
                 throw InputError("the file is not a vCard file (line " + std::to_string(line.lineNumber) +
                                  " is not inside BEGIN:VCARD ... END:VCARD)");
             continue;  // between vCards
         }
+        Open& current = open.back();
+        VCardContact& contact = contacts[current.contact];
+        // vCard 2.1 writes an agent's vCard on the lines after an empty AGENT value.
+        agentFollows = line.name == "AGENT" && line.value.empty();
         if (line.name == "END") {
-            Finish(*current, formattedName);
-            current = nullptr;
+            Finish(contact, current.formattedName);
+            open.pop_back();
+            reader.KeepFoldingBlanks(!open.empty() && open.back().version21);
+        } else if (line.name == "VERSION") {
+            current.version21 = line.value == "2.1";
+            reader.KeepFoldingBlanks(current.version21);
         } else if (line.name == "FN") {
-            if (DecodedValue(line, *current, formattedName))
-                formattedName = ContentLine::Unescaped(formattedName);
+            if (DecodedValue(line, contact, current.formattedName))
+                current.formattedName = ContentLine::Unescaped(current.formattedName);
+        } else if (line.name == "PHOTO") {
+            TakePicture(line, contact);
         } else {
-            Take(line, *current);
+            Take(line, contact);
         }
     }
     if (contacts.empty())
         throw InputError(bytes.empty() ? "the file is empty" : "the file holds no vCard");
-    if (current) {
-        Finish(*current, formattedName);
-        if (current->problem.empty())
-            current->problem = "the vCard has no END:VCARD (the file is cut short)";
+    for (Open& unfinished : open) {
+        VCardContact& contact = contacts[unfinished.contact];
+        Finish(contact, unfinished.formattedName);
+        if (contact.problem.empty())
+            contact.problem = "the vCard has no END:VCARD (the file is cut short)";
     }
     return contacts;
+}
+
+void VCardReader::TakePicture(const ContentLine& line, VCardContact& contact)
+{
+    std::string where = "the picture on line " + std::to_string(line.lineNumber);
+    if (!contact.picture.empty()) {
+        contact.notes.push_back(where + ": a second picture has no place on the handset");
+        return;
+    }
+    std::string encoding = UpperAscii(line.Parameter("ENCODING"));
+    std::string bytes, problem;
+    if (encoding == "B" || encoding == "BASE64") {
+        if (!Base64Decoded(line.value, bytes))
+            problem = "it is not base64";
+    } else if (_strnicmp(line.value.c_str(), "data:", 5) == 0) {
+        problem = DataUriBytes(line.value, bytes);
+    } else if (_strnicmp(line.value.c_str(), "file:", 5) == 0) {
+        problem = FileUriBytes(line.value, bytes);
+    } else {
+        problem = "only pictures inside the file or in a file on this PC are read";
+    }
+    if (problem.empty() && PictureFormatOf(bytes).empty())
+        problem = "it is no JPEG, PNG, GIF or BMP picture";
+    if (!problem.empty()) {
+        contact.notes.push_back(where + " left out: " + problem);
+        return;
+    }
+    contact.pictureFormat = PictureFormatOf(bytes);
+    contact.picture = std::move(bytes);
 }
 
 bool VCardReader::DecodedValue(const ContentLine& line, VCardContact& contact, std::wstring& text)

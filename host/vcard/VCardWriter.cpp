@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "Base64.h"
 #include "ComTypes.h"
+#include "ContactPicture.h"
 #include "ContentLine.h"
 #include "ContentLineWriter.h"
+#include "WholeFile.h"
 
 namespace kelvra::host {
 
@@ -50,9 +53,39 @@ std::wstring VCardWriter::LastNameOf(const Columns& columns)
         return last;
     if (full.size() > first.size() && full.compare(full.size() - first.size(), first.size(), first) == 0)
         return full.substr(0, full.size() - first.size());
-    if (full.compare(0, first.size() + 1, first + L" ") == 0)
-        return full.substr(first.size() + 1);
-    return last;
+    // The given name first, after an honorific or not: "Grace Hopper", "Dr. Zoë Müller".
+    std::wstring lead = first + L" ";
+    size_t at = full.compare(0, lead.size(), lead) == 0 ? 0 : full.find(L" " + lead);
+    if (at == std::wstring::npos)
+        return last;
+    size_t start = at == 0 ? lead.size() : at + 1 + lead.size();
+    return full.substr(start);
+}
+
+bool VCardWriter::FamilyNameFirst(const std::wstring& first, const std::wstring& last)
+{
+    for (wchar_t c : last + first) {
+        bool hangul = (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
+        bool han = (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF);
+        bool kana = c >= 0x3040 && c <= 0x30FF;
+        if (hangul || han || kana)
+            return true;
+    }
+    return false;
+}
+
+std::wstring VCardWriter::NameAsWritten(const std::wstring& first, const std::wstring& last)
+{
+    if (first.empty() || last.empty())
+        return first + last;
+    return FamilyNameFirst(first, last) ? last + first : first + L" " + last;
+}
+
+bool VCardWriter::MadeByTheModel(const std::wstring& full, const std::wstring& first, const std::wstring& last)
+{
+    // What a model makes of the names: last then first with no blank, first and last
+    // with one (a blank alone after a first name without a last), or the first name.
+    return full.empty() || full == last + first || full == first + L" " + last || full == first || full == last;
 }
 
 namespace {
@@ -72,6 +105,9 @@ ContentLine Typed(const char* name, const std::string& types, const std::wstring
     return line;
 }
 
+// The full name as the person writes it, unless it was edited on the handset: an edited
+// name is kept as it is, and what it holds before and after the names (an honorific, a
+// generation) is the name's prefix and suffix.
 void Names(const Columns& columns, std::string& out)
 {
     std::wstring first = Get(columns, L"FIRST_NAME");
@@ -81,10 +117,37 @@ void Names(const Columns& columns, std::string& out)
     // name, what the full name holds is the last name.
     if (first.empty() && last.empty())
         last = full;
-    if (full.empty())
-        full = first.empty() || last.empty() ? first + last : first + L" " + last;
-    out += ContentLineWriter::Line("N", Esc(last) + L";" + Esc(first) + L";;;");
+    std::wstring written = VCardWriter::NameAsWritten(first, last);
+    std::wstring prefix, suffix;
+    if (VCardWriter::MadeByTheModel(full, first, last)) {
+        full = written;
+    } else if (size_t at = full.find(written); !written.empty() && at != std::wstring::npos) {
+        auto trimmed = [](std::wstring text) {
+            text.erase(0, text.find_first_not_of(L' '));
+            text.erase(text.find_last_not_of(L' ') + 1);
+            return text;
+        };
+        prefix = trimmed(full.substr(0, at));
+        suffix = trimmed(full.substr(at + written.size()));
+    }
+    out += ContentLineWriter::Line("N", Esc(last) + L";" + Esc(first) + L";;" + Esc(prefix) + L";" + Esc(suffix));
     out += ContentLineWriter::Line("FN", Esc(full));
+}
+
+// The picture the listing brought into the photo cache, written inline.
+void Picture(const Columns& columns, std::string& out)
+{
+    std::wstring path = Get(columns, L"PHOTO_LOCAL_PATH");
+    if (Get(columns, L"PHOTO_TYPE") != L"IMAGE_PHOTO" || path.empty())
+        return;
+    std::string bytes = ReadWhole(path);
+    std::string format = PictureFormatOf(bytes);
+    const char* type = format == "jpg" ? "JPEG" : format == "png" ? "PNG" : format == "gif" ? "GIF" : "BMP";
+    ContentLine line;
+    line.name = "PHOTO";
+    line.parameters = {{"ENCODING", {"b"}}, {"TYPE", {type}}};
+    line.value = Base64Encoded(bytes);
+    out += ContentLineWriter::Line(line);
 }
 
 void Numbers(const Columns& columns, std::string& out)
@@ -156,6 +219,7 @@ std::string VCardWriter::Write(const Columns& columns, const Columns& groupNames
     if (!Get(columns, L"NOTES").empty())
         out += ContentLineWriter::Line("NOTE", Esc(Get(columns, L"NOTES")));
     Groups(columns, groupNames, out);
+    Picture(columns, out);
     return out + ContentLineWriter::Line("END", L"VCARD");
 }
 

@@ -1,0 +1,47 @@
+#include "PhonebookCapabilities.h"
+
+#include <cwchar>
+
+#include "DevInfSummary.h"
+#include "SyncSession.h"
+
+namespace kelvra::host {
+
+size_t PhonebookCapabilities::FieldSize(const std::wstring& property) const
+{
+    auto found = fieldSizes.find(property);
+    return found == fieldSizes.end() ? 0 : found->second;
+}
+
+PhonebookCapabilities PhonebookCapabilities::FromDevInf(const std::wstring& document)
+{
+    PhonebookCapabilities capabilities;
+    for (size_t at = document.find(L"<DataStore>"); at != std::wstring::npos;
+         at = document.find(L"<DataStore>", at + 1)) {
+        std::wstring store = document.substr(at, document.find(L"</DataStore>", at) - at);
+        if (DevInfSummary::Element(store, L"SourceRef") != L"PHONEBOOK")
+            continue;
+        for (size_t p = store.find(L"<Property>"); p != std::wstring::npos; p = store.find(L"<Property>", p + 1)) {
+            std::wstring property = store.substr(p, store.find(L"</Property>", p) - p);
+            std::wstring name = DevInfSummary::Element(property, L"PropName");
+            std::wstring size = DevInfSummary::Element(property, L"MaxSize");
+            capabilities.keepsPictures = capabilities.keepsPictures || name == L"PHOTO";
+            long chars = wcstol(size.c_str(), nullptr, 10);
+            if (!name.empty() && chars > 0)
+                capabilities.fieldSizes[name] = static_cast<size_t>(chars);
+        }
+    }
+    return capabilities;
+}
+
+PhonebookCapabilities PhonebookCapabilities::Of(SyncSession& session)
+{
+    ComPtr<IDataTable> metadata;
+    Bstr text;
+    if (FAILED(session.Device()->GetDataTable(DTID_METADATA, metadata.GetAddressOf())) || !metadata ||
+        FAILED(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out())))
+        return {};
+    return FromDevInf(text.Str());
+}
+
+}  // namespace kelvra::host

@@ -1,0 +1,24 @@
+// What the connected model's phonebook keeps, as its DevInf document tells: whether it
+// keeps contact pictures and how many characters each field holds.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace kelvra::host {
+
+class SyncSession;
+
+struct PhonebookCapabilities {
+    bool keepsPictures = false;
+    std::map<std::wstring, size_t> fieldSizes;  // by property: "FIRST_NAME", "TEL_NUM" ...
+
+    // The most characters a field holds; 0 when the document does not say.
+    size_t FieldSize(const std::wstring& property) const;
+
+    static PhonebookCapabilities FromDevInf(const std::wstring& document);
+    // Nothing kept and no sizes known when the model offers no DevInf document.
+    static PhonebookCapabilities Of(SyncSession& session);
+};
+
+}  // namespace kelvra::host
