@@ -31,7 +31,7 @@ const ModelEntry kModels[] = {
     {203, {L"efs2/users", L"mvfs/mv", kCommonFolders}},      // KTM-A150
     {208, {L"efs2/users", L"tfs4/e", kA230Folders, 24383488}},        // KTM-A230
     {210, {L"/tfs4/a/users", L"/tfs4/e", kCommonFolders}},   // KTM-A260
-    {211, {L"/tfs4/a/users", L"/mvfs/mv", kA290Folders}},    // KTM-A290
+    {211, {L"/tfs4/a/users", L"/mvfs/mv", kA290Folders, 0, L"/tfs4/a/sap"}},  // KTM-A290
     {212, {L"/tfs4/a/users", L"/tfs4/e", kCommonFolders}},   // KTM-A130
 };
 

@@ -16,6 +16,9 @@ struct ModelFileSystem {
     // The phone memory's size where the model's profile states it (the component then
     // takes it from there); 0 for the common size.
     unsigned long long phoneBytes = 0;
+    // Where the model keeps contact pictures when that is outside the phone root; empty
+    // when it keeps them inside it or keeps none.
+    std::wstring_view pictureFolder = {};
 };
 
 // The model's file system (its built-in profile's resource number); nullptr for a model

@@ -352,6 +352,8 @@ HRESULT SimConnection::MakeFoldersOfModel()
     for (std::wstring_view system : files->systemFolders)
         folders.push_back(std::wstring(files->phoneRoot) + std::wstring(system));
     folders.emplace_back(files->cardRoot);
+    if (!files->pictureFolder.empty())
+        folders.emplace_back(files->pictureFolder);
     for (const std::wstring& folder : folders) {
         std::wstring local = HandsetPath::Parse(folder)->Under(m_state->fileRoot);
         if (!MakeFolderPath(local))

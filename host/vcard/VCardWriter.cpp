@@ -105,6 +105,18 @@ ContentLine Typed(const char* name, const std::string& types, const std::wstring
     return line;
 }
 
+// Where the text holds the words of a name, not a part of a word; npos when it does not.
+size_t WholeWordsAt(const std::wstring& text, const std::wstring& words)
+{
+    for (size_t at = words.empty() ? std::wstring::npos : text.find(words); at != std::wstring::npos;
+         at = text.find(words, at + 1)) {
+        size_t end = at + words.size();
+        if ((at == 0 || text[at - 1] == L' ') && (end == text.size() || text[end] == L' '))
+            return at;
+    }
+    return std::wstring::npos;
+}
+
 // The full name as the person writes it, unless it was edited on the handset: an edited
 // name is kept as it is, and what it holds before and after the names (an honorific, a
 // generation) is the name's prefix and suffix.
@@ -121,7 +133,7 @@ void Names(const Columns& columns, std::string& out)
     std::wstring prefix, suffix;
     if (VCardWriter::MadeByTheModel(full, first, last)) {
         full = written;
-    } else if (size_t at = full.find(written); !written.empty() && at != std::wstring::npos) {
+    } else if (size_t at = WholeWordsAt(full, written); at != std::wstring::npos) {
         auto trimmed = [](std::wstring text) {
             text.erase(0, text.find_first_not_of(L' '));
             text.erase(text.find_last_not_of(L' ') + 1);

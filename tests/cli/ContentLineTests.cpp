@@ -1,9 +1,12 @@
-// The content-line reader and writer that vCard (and later iCalendar) files share:
-// unfolding, quoted-printable soft breaks, parameters, strictness, folding and escapes.
+// The content-line reader and writer that vCard and iCalendar files share: unfolding,
+// quoted-printable soft breaks, parameters, strictness, folding and escapes; base64 and
+// the text shown from files.
 #include <gtest/gtest.h>
 
+#include "Base64.h"
 #include "ContentLineReader.h"
 #include "ContentLineWriter.h"
+#include "UntrustedText.h"
 
 using namespace kelvra::host;
 
@@ -40,6 +43,31 @@ TEST(ContentLineReader, JoinsQuotedPrintableSoftBreaksOnlyOnQuotedPrintableLines
     EXPECT_EQ(lines[2].name, "URL");
 }
 
+TEST(ContentLineReader, EndsASoftBreakAtAnEmptyLineOrTheEndOfAVCard)
+{
+    auto lines = ReadAll("NOTE;QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\nNOTE;QUOTED-PRINTABLE:b=\r\n\r\nTEL:1\r\n"
+                         "NOTE;QUOTED-PRINTABLE:c=\r\nbegin:vcard\r\n");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0].value, "a");
+    EXPECT_EQ(lines[1].name, "END");
+    EXPECT_EQ(lines[2].value, "b");
+    EXPECT_EQ(lines[3].name, "TEL");
+    EXPECT_EQ(lines[4].value, "c");
+}
+
+// vCard 2.1 folds before a blank that belongs to the value; 3.0 adds a blank of its own.
+TEST(ContentLineReader, KeepsTheFoldingBlankOnlyWhereTheVersionDoes)
+{
+    std::string text = "NOTE:two\r\n words\r\nNOTE:two\r\n words\r\n";
+    ContentLineReader reader(text);
+    ContentLine line;
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line.value, "twowords");
+    reader.KeepFoldingBlanks(true);
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line.value, "two words");
+}
+
 TEST(ContentLineReader, SplitsGroupNameAndParameters)
 {
     auto lines = ReadAll("item1.tel;type=\"work,voice\";X-A=1,2;PREF:+1 555\r\n"
@@ -61,7 +89,7 @@ TEST(ContentLineReader, SplitsGroupNameAndParameters)
 
 TEST(ContentLineReader, RefusesLinesThatAreNoContentLinesNamingTheLineNotItsBytes)
 {
-    for (const char* bad : {"BEGIN:VCARD\nno colon here\n", "BEGIN:VCARD\n\xFF\xFE\x01garbage:x\n",
+    for (std::string bad : {"BEGIN:VCARD\nno colon here\n", "BEGIN:VCARD\n\xFF\xFE\x01garbage:x\n",
                             "BEGIN:VCARD\nTEL;=x:1\n", "BEGIN:VCARD\nTEL;TYPE=\"open:1\n", "BEGIN:VCARD\na.b.c:1\n"}) {
         ContentLineReader reader(bad);
         ContentLine line;
@@ -121,4 +149,25 @@ TEST(ContentLine, EscapesTextAndSplitsAtUnescapedSeparators)
     EXPECT_EQ(parts[0], L"Doe\\;Jr");
     EXPECT_EQ(parts[1], L"Jane");
     EXPECT_EQ(parts[3], L"");
+}
+
+TEST(UntrustedText, EscapesWhatWouldWorkTheTerminalAndKeepsTheRest)
+{
+    EXPECT_EQ(Shown("Ann\x1B[2J\x07 M\xC3\xBCller\tx\x7F"), "Ann\\x1B[2J\\x07 M\xC3\xBCller\\x09x\\x7F");
+    // C1 controls, a right-to-left override, and bytes that are no UTF-8.
+    EXPECT_EQ(Shown("a\xC2\x9B" "b\xE2\x80\xAE" "c\xFF\xC3"), "a\\x9Bb\\u202Ec\\xFF\\xC3");
+    EXPECT_EQ(Shown("\xEA\xB9\x80\xF0\x9F\x98\x80"), "\xEA\xB9\x80\xF0\x9F\x98\x80");
+}
+
+TEST(Base64, DecodesAcrossLinesAndEncodesWithPadding)
+{
+    std::string bytes;
+    EXPECT_TRUE(Base64Decoded("TWFu\r\n TWFu\tTQ", bytes));  // "Man", "Man", "M" without its padding
+    EXPECT_EQ(bytes, "ManManM");
+    EXPECT_FALSE(Base64Decoded("TW*u", bytes));
+    EXPECT_FALSE(Base64Decoded("TWE=TQ==", bytes));  // text after the padding
+    EXPECT_FALSE(Base64Decoded("TWFuT", bytes));     // a single character cannot end a group
+    EXPECT_EQ(Base64Encoded("Man"), "TWFu");
+    EXPECT_EQ(Base64Encoded("Ma"), "TWE=");
+    EXPECT_EQ(Base64Encoded(std::string("\xFF\xD8\xFF\xE0", 4)), "/9j/4A==");
 }
