@@ -78,4 +78,67 @@ check "and changes nothing" exits 0
 run fresh export-vcard "Z:$work/second.vcf"
 check "exported again, it is the same file" cmp -s "$work/first.vcf" "$work/second.vcf"
 
+# ---- Names in the person's order, pictures, hostile files ----
+
+# KTM-A280 makes its full name last name first with no blank; the file gets the name as
+# the person writes it, given name first for Latin names, family name first for Hangul.
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:M\xc3\xbcller;Zo\xc3\xab;;Dr.;\r\nFN:Dr. Zo\xc3\xab M\xc3\xbcller\r\nEND:VCARD\r\n' >"$work/names.vcf"
+printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8:\xea\xb9\x80;\xeb\xaf\xbc\xec\xa7\x80\r\nEND:VCARD\r\n' >>"$work/names.vcf"
+run names import-vcard "Z:$work/names.vcf"
+check "the prefix the model has no field for is said" contains "$err" 'Dr. Zoë Müller: the name'\''s "Dr." (middle name, prefix or suffix) has no place on the handset'
+run names create phonebook FIRST_NAME=Grace LAST_NAME=Hopper
+run names export-vcard "Z:$work/names-out.vcf"
+check "a Latin name comes back given name first" grep -q $'^N:Müller;Zoë;;;\r$' "$work/names-out.vcf"
+check "with a blank" grep -q $'^FN:Zoë Müller\r$' "$work/names-out.vcf"
+check "so does a name made on the handset" grep -q $'^FN:Grace Hopper\r$' "$work/names-out.vcf"
+check "a Hangul name comes back family name first, no blank" grep -q $'^FN:김민지\r$' "$work/names-out.vcf"
+
+# A 1x1 bitmap, byte by byte: file header, info header, one pixel and its padding.
+printf 'BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0\4\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\0\0\xff\0' >"$work/face.bmp"
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Face;Ann;;;\r\nPHOTO;ENCODING=b;TYPE=BMP:%s\r\nEND:VCARD\r\n' "$(base64 -w0 "$work/face.bmp")" >"$work/photo.vcf"
+run pictures --model 211 import-vcard "Z:$work/photo.vcf"
+check "a picture imports into a model that keeps pictures" exits 0
+run pictures export-vcard "Z:$work/photo-out.vcf"
+check "and is exported inline" grep -q '^PHOTO;ENCODING=b;TYPE=BMP:' "$work/photo-out.vcf"
+sed -n '/^PHOTO/,/^[A-Z]/p' "$work/photo-out.vcf" | tr -d '\r' | sed '$d' | sed 's/^PHOTO[^:]*://; s/^ //' | tr -d '\n' | base64 -d >"$work/photo-out.bmp"
+check "with the same bytes" cmp -s "$work/face.bmp" "$work/photo-out.bmp"
+run nopictures import-vcard "Z:$work/photo.vcf"
+check "a model without pictures says it per contact" contains "$err" "Ann Face: its picture has no place on this model"
+check "which is a change" exits 4
+printf 'BEGIN:VCARD\r\nVERSION:4.0\r\nN:Broken;Bea;;;\r\nPHOTO:data:image/bmp;base64,%s\r\nEND:VCARD\r\n' "$(printf 'BM and no picture at all' | base64 -w0)" >"$work/broken-photo.vcf"
+run pictures import-vcard "Z:$work/broken-photo.vcf"
+check "a picture the handset cannot show is said" contains "$err" "Bea Broken: its picture was not kept: the handset cannot show it"
+check "and is a change" exits 4
+
+# A stray soft break before END:VCARD, a vCard inside a vCard, 2.1 folding.
+printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jane\r\nNOTE;ENCODING=QUOTED-PRINTABLE:caf=C3=A9=\r\nEND:VCARD\r\n' >"$work/hostile.vcf"
+printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nN:Outer;Olga\r\nAGENT:\r\nBEGIN:VCARD\r\nN:Agent;Al\r\nEND:VCARD\r\nTEL:5550199\r\nNOTE:two\r\n words\r\nEND:VCARD\r\n' >>"$work/hostile.vcf"
+run hostile import-vcard "Z:$work/hostile.vcf"
+check "two contacts, neither lost" contains "$out" "imported 2 of 2 contacts"
+run hostile list phonebook
+check "a stray soft break leaves the name" contains "$out" "DISPLAY_NAME: DoeJane"
+check "and does not take in the end of the vCard" contains "$out" "NOTES: café"
+check "the outer contact keeps what follows an inner vCard" contains "$out" "TEL_NUM_0: 5550199"
+check "a 2.1 folded line keeps its blank" contains "$out" "NOTES: two words"
+check "an agent's vCard is no contact" lacks "$out" "Agent"
+
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Esc\x1b[2Jape;Bel\x07l;;;\r\nORG:x\r\nEND:VCARD\r\n' >"$work/controls.vcf"
+run controls import-vcard "Z:$work/controls.vcf"
+check "control characters from the file are shown escaped" contains "$err" 'Bel\x07l Esc\x1B[2Jape: ORG has no place on the handset'
+check "never raw on stderr" bash -c '! LC_ALL=C grep -q "[[:cntrl:]]" <<<"$1"' _ "$err"
+check "nor on stdout" bash -c '! LC_ALL=C grep -q "[[:cntrl:]]" <<<"$1"' _ "$out"
+
+truncate -s 65M "$work/huge.vcf"
+run untouched import-vcard "Z:$work/huge.vcf"
+check "a file above the size limit is refused" contains "$err" "is larger than the 64 MB this command reads"
+check "as a file error" exits 3
+check "before the handset opens" test ! -e "$work/untouched"
+
+# "Al Smith 0101" fills none of its fields, so it is not a cut "Alice Smithson".
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Al;;;\r\nTEL:0101\r\nEND:VCARD\r\n' >"$work/al.vcf"
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smithson;Alice;;;\r\nTEL:01012345678\r\nEND:VCARD\r\n' >"$work/alice.vcf"
+run prefixes import-vcard "Z:$work/al.vcf"
+run prefixes import-vcard "Z:$work/alice.vcf"
+check "a longer name and number starting the same is another contact" contains "$out" "imported 1 of 1 contacts"
+
 finish
