@@ -111,13 +111,13 @@ check "a picture the handset cannot show is said" contains "$err" "Bea Broken: i
 check "and is a change" exits 4
 
 # A stray soft break before END:VCARD, a vCard inside a vCard, 2.1 folding.
-printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nN:Doe;Jane\r\nNOTE;ENCODING=QUOTED-PRINTABLE:caf=C3=A9=\r\nEND:VCARD\r\n' >"$work/hostile.vcf"
+printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Jane Doe\r\nNOTE;ENCODING=QUOTED-PRINTABLE:caf=C3=A9=\r\nEND:VCARD\r\n' >"$work/hostile.vcf"
 printf 'BEGIN:VCARD\r\nVERSION:2.1\r\nN:Outer;Olga\r\nAGENT:\r\nBEGIN:VCARD\r\nN:Agent;Al\r\nEND:VCARD\r\nTEL:5550199\r\nNOTE:two\r\n words\r\nEND:VCARD\r\n' >>"$work/hostile.vcf"
 run hostile import-vcard "Z:$work/hostile.vcf"
 check "two contacts, neither lost" contains "$out" "imported 2 of 2 contacts"
 run hostile list phonebook
-check "a stray soft break leaves the name" contains "$out" "DISPLAY_NAME: DoeJane"
-check "and does not take in the end of the vCard" contains "$out" "NOTES: café"
+check "a stray soft break leaves the name" contains "$out" "FIRST_NAME: Jane Doe"
+check "and does not take in the end of the vCard" lacks "$out" "END:VCARD"
 check "the outer contact keeps what follows an inner vCard" contains "$out" "TEL_NUM_0: 5550199"
 check "a 2.1 folded line keeps its blank" contains "$out" "NOTES: two words"
 check "an agent's vCard is no contact" lacks "$out" "Agent"
