@@ -39,25 +39,12 @@ int HexDigit(char c)
     return -1;
 }
 
-std::string QuotedPrintableDecoded(const std::string& text)
+// Quoted-printable ("=C3=A9") and URI ("%C3%A9") escapes: the marker and two hex digits.
+std::string HexEscapesDecoded(const std::string& text, char marker)
 {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::string PercentDecoded(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+        if (text[i] == marker && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
             out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
             i += 2;
         } else {
@@ -76,7 +63,7 @@ std::string DataUriBytes(const std::string& uri, std::string& bytes)
     std::string header = UpperAscii(uri.substr(5, comma - 5));
     bool base64 = header.size() >= 7 && header.compare(header.size() - 7, 7, ";BASE64") == 0;
     if (!base64) {
-        bytes = PercentDecoded(uri.substr(comma + 1));
+        bytes = HexEscapesDecoded(uri.substr(comma + 1), '%');
         return {};
     }
     return Base64Decoded(uri.substr(comma + 1), bytes) ? std::string() : "it is not base64";
@@ -85,7 +72,7 @@ std::string DataUriBytes(const std::string& uri, std::string& bytes)
 // "file:///C:/Pictures/face.jpg": a picture on this PC, read with the file.
 std::string FileUriBytes(const std::string& uri, std::string& bytes)
 {
-    std::string path = PercentDecoded(uri.substr(5));
+    std::string path = HexEscapesDecoded(uri.substr(5), '%');
     if (path.compare(0, 2, "//") == 0) {
         size_t slash = path.find('/', 2);
         std::string host = path.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
@@ -151,7 +138,10 @@ std::vector<VCardContact> VCardReader::Read(const std::string& bytes)
         }
         bool begins = line.name == "BEGIN" && UpperAscii(line.value) == "VCARD";
         if (agentDepth > 0 || (begins && agentFollows)) {
-            agentDepth += begins ? 1 : line.name == "END" ? -1 : 0;
+            if (begins)
+                ++agentDepth;
+            else if (line.name == "END")
+                --agentDepth;
             agentFollows = false;
             continue;
         }
@@ -235,7 +225,7 @@ bool VCardReader::DecodedValue(const ContentLine& line, VCardContact& contact, s
         contact.notes.push_back(line.name + " has no place on the handset");
         return false;
     }
-    std::string bytes = encoding == "QUOTED-PRINTABLE" ? QuotedPrintableDecoded(line.value) : line.value;
+    std::string bytes = encoding == "QUOTED-PRINTABLE" ? HexEscapesDecoded(line.value, '=') : line.value;
     std::string charset = line.Parameter("CHARSET");
     std::string problem;
     bool decoded = charset.empty() ? CharsetDecoder::DecodeUtf8(bytes, text)
