@@ -18,6 +18,9 @@ namespace {
 
 constexpr size_t kMostNumbers = 10;  // the phonebook's number columns
 constexpr size_t kMostEmails = 2;
+// The largest phonebook of any model takes 2000 contacts; a file of more is refused
+// before its contacts take up memory out of all proportion to the file.
+constexpr size_t kMostContacts = 10000;
 
 // Lines that say how the file was made, not what the person holds.
 const char* const kBookkeeping[] = {"VERSION", "PRODID", "REV", "UID", "SORT-STRING", "CLASS", "NAME",
@@ -146,6 +149,9 @@ std::vector<VCardContact> VCardReader::Read(const std::string& bytes)
             continue;
         }
         if (begins) {
+            if (contacts.size() == kMostContacts)
+                throw InputError("the file holds more than " + std::to_string(kMostContacts) +
+                                 " vCards, more than any handset's phonebook takes");
             contacts.emplace_back();
             contacts.back().lineNumber = line.lineNumber;
             open.push_back({contacts.size() - 1, {}, false});

@@ -131,6 +131,12 @@ TEST(VCardReader, RefusesFilesThatHoldNoVCard)
     EXPECT_THROW(VCardReader::Read(""), InputError);
     EXPECT_THROW(VCardReader::Read("FN:Ann\r\n"), InputError);
     EXPECT_THROW(VCardReader::Read(std::string("\x89PNG\r\n\x1A\n\0\0", 10)), InputError);
+    // More contacts than any phonebook takes would cost memory far beyond the file's size.
+    std::string card = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n", many;
+    for (int n = 0; n < 10000; ++n)
+        many += card;
+    EXPECT_EQ(VCardReader::Read(many).size(), 10000u);
+    EXPECT_THROW(VCardReader::Read(many + card), InputError);
 }
 
 TEST(VCardWriter, GivesAContactWithOnlyAFullNameAName)
