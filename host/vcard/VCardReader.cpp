@@ -86,6 +86,8 @@ std::string FileUriBytes(const std::string& uri, std::string& bytes)
     // "/C:/..." names a drive; the slash before it is the URI's.
     if (path.size() > 2 && path[0] == '/' && path[2] == ':')
         path.erase(0, 1);
+    if (path.size() > 1 && (path[0] == '/' || path[0] == '\\') && (path[1] == '/' || path[1] == '\\'))
+        return "the file is on another computer";
     try {
         bytes = ReadWhole(WidenUtf8(path), kMostInputFileBytes);
     } catch (const InputError& e) {
