@@ -29,13 +29,25 @@ ContentLineError::ContentLineError(size_t lineNumber, const std::string& what)
 {
 }
 
-ContentLineReader::ContentLineReader(const std::string& text) : m_text(text)
+ContentLineReader::ContentLineReader(const std::string& text)
 {
+    Start(text);
+}
+
+ContentLineReader::ContentLineReader(std::string&& text) : m_owned(std::move(text))
+{
+    Start(m_owned);
+}
+
+void ContentLineReader::Start(std::string_view text)
+{
+    m_text = text;
     if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         m_text.remove_prefix(3);
     } else if (m_text.compare(0, 2, "\xFF\xFE") == 0 || m_text.compare(0, 2, "\xFE\xFF") == 0) {
-        m_converted = Utf8OfUtf16(text, text[0] == '\xFE');
-        m_text = m_converted;
+        std::string converted = Utf8OfUtf16(std::string(text), text[0] == '\xFE');
+        m_owned = std::move(converted);
+        m_text = m_owned;
     }
 }
 

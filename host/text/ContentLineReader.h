@@ -27,7 +27,8 @@ public:
     // The file's bytes, which must outlive the reader; a UTF-8 byte-order mark is
     // skipped, UTF-16 text is read as UTF-8.
     explicit ContentLineReader(const std::string& text);
-    explicit ContentLineReader(std::string&& text) = delete;  // the text would not outlive it
+    // A text of its own, which the reader keeps.
+    explicit ContentLineReader(std::string&& text);
 
     // The next line; false at the end. Throws ContentLineError for a malformed line.
     bool Next(ContentLine& line);
@@ -46,7 +47,9 @@ private:
     bool Peek(std::string_view& line) const;
     void Advance();
 
-    std::string m_converted;  // the text as UTF-8 when the file was UTF-16
+    void Start(std::string_view text);
+
+    std::string m_owned;  // a text given to keep, or the text as UTF-8 when it was UTF-16
     std::string_view m_text;
     size_t m_at = 0;
     size_t m_number = 1;  // of the physical line at m_at
