@@ -6,6 +6,7 @@
 #include "ItemColumns.h"
 #include "OrganizerDifferences.h"
 #include "TableWalker.h"
+#include "UntrustedText.h"
 
 namespace kelvra::host {
 
@@ -54,7 +55,7 @@ std::vector<OrganizerEntry> OrganizerSync::Entries()
 void OrganizerSync::Say(const OrganizerEntry& entry, const std::string& line)
 {
     fflush(stdout);  // so that the lines keep their order on a terminal
-    fprintf(stderr, "%s: %s\n", NarrowUtf8(entry.label).c_str(), line.c_str());
+    fprintf(stderr, "%s: %s\n", Shown(NarrowUtf8(entry.label)).c_str(), Shown(line).c_str());
 }
 
 OrganizerEntry OrganizerSync::EntryOf(OrganizerKind kind, IItem* item)
@@ -130,7 +131,8 @@ OrganizerSync::Outcome OrganizerSync::ImportOne(const OrganizerEntry& entry, Org
         for (const std::string& line : differences)
             Say(entry, line);
         held.Add(static_cast<long>(suid), stored);
-        printf("created %s SUID %ld: %s\n", table.name, static_cast<long>(suid), NarrowUtf8(entry.label).c_str());
+        printf("created %s SUID %ld: %s\n", table.name, static_cast<long>(suid),
+               Shown(NarrowUtf8(entry.label)).c_str());
         fflush(stdout);
         return asGiven && differences.empty() ? Outcome::AsGiven : Outcome::Changed;
     } catch (const ComFailure& failure) {

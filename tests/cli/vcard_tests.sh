@@ -128,6 +128,11 @@ check "control characters from the file are shown escaped" contains "$err" 'Bel\
 check "never raw on stderr" bash -c '! LC_ALL=C grep -q "[[:cntrl:]]" <<<"$1"' _ "$err"
 check "nor on stdout" bash -c '! LC_ALL=C grep -q "[[:cntrl:]]" <<<"$1"' _ "$out"
 
+printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:Ring\x07ing\r\nDTSTART:20261208T093000\r\nATTENDEE:x\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n' >"$work/controls.ics"
+run controls import-ics "Z:$work/controls.ics"
+check "so are those of an iCalendar file" contains "$err" 'Ring\x07ing'
+check "never raw there either" bash -c '! LC_ALL=C grep -q "[[:cntrl:]]" <<<"$1$2"' _ "$err" "$out"
+
 truncate -s 65M "$work/huge.vcf"
 run untouched import-vcard "Z:$work/huge.vcf"
 check "a file above the size limit is refused" contains "$err" "is larger than the 64 MB this command reads"
