@@ -154,10 +154,11 @@ void Picture(const Columns& columns, std::string& out)
         return;
     std::string bytes = ReadWhole(path);
     std::string format = PictureFormatOf(bytes);
-    const char* type = format == "jpg" ? "JPEG" : format == "png" ? "PNG" : format == "gif" ? "GIF" : "BMP";
     ContentLine line;
     line.name = "PHOTO";
-    line.parameters = {{"ENCODING", {"b"}}, {"TYPE", {type}}};
+    line.parameters = {{"ENCODING", {"b"}}};
+    if (!format.empty())  // a picture of another format the handset showed goes untyped
+        line.parameters.push_back({"TYPE", {format == "jpg" ? "JPEG" : UpperAscii(format)}});
     line.value = Base64Encoded(bytes);
     out += ContentLineWriter::Line(line);
 }
