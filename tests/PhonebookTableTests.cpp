@@ -142,6 +142,30 @@ TEST(PhonebookTable, ListsGroupsAfterTheSkippedIndexZeroThenEntries)
     EXPECT_EQ(nullptr, none.Get());
 }
 
+TEST(PhonebookTable, ListsALoneGroupOnAHandsetWithoutTheGroupAtIndexZero)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    SUID suid = 0;
+    ComPtr<IItem> group = NewItem(phonebook.Get(), QELDT_GROUP);
+    SetColumn(group.Get(), L"NAME", L"Club");
+    ASSERT_EQ(S_OK, phonebook->CreateItem(group.Get(), &suid));
+    ASSERT_EQ(1, suid);
+
+    std::vector<ComPtr<IItem>> items = ListAll(phonebook.Get());
+    ASSERT_EQ(1u, items.size());
+    EXPECT_EQ(QELDT_GROUP, TypeOf(items[0].Get()));
+    EXPECT_EQ(L"Club", ColumnText(items[0].Get(), L"NAME"));
+    ASSERT_EQ(S_OK, phonebook->DeleteItem(items[0].Get()));
+    EXPECT_TRUE(ListAll(phonebook.Get()).empty());
+
+    // The "no group" record alone is still not listed.
+    RecordBuilder none;
+    none.U8(1).U8(0).Wide(L"", 21).Narrow("", 257).U16(0).Narrow("", 257).U16(0);
+    handset.Sim().PutRecord(2, 0, none.Bytes());
+    EXPECT_TRUE(ListAll(phonebook.Get()).empty());
+}
+
 TEST(PhonebookTable, TakesTheSmallestFreeIndexAndRefusesAFullStore)
 {
     Handset handset(202);

@@ -9,6 +9,7 @@
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
 #include "ModelCatalogue.h"
+#include "ModelProfileText.h"
 #include "TableWalker.h"
 
 namespace kelvra::host {
@@ -26,10 +27,16 @@ ComPtr<IItem> FindItem(IDataTable* table, QELDATATYPE kind, SUID suid)
 
 int Tables(SyncSession& session)
 {
+    // The component hands out a table for every kind it knows; whether the model keeps
+    // such records is the profile's to say.
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
     for (const wchar_t* const* name = SyncSession::Names(); *name; ++name) {
         NamedTable named;
         SyncSession::Lookup(*name, named);
-        printf("%-10s %s\n", NarrowUtf8(*name).c_str(), session.Table(named.id) ? "available" : "not offered");
+        std::string state = !session.Table(named.id)     ? "not offered"
+                            : !profile.KeepsTable(*name) ? "not kept by the " + profile.ModelName()
+                                                         : "available";
+        printf("%-10s %s\n", NarrowUtf8(*name).c_str(), state.c_str());
     }
     return kOk;
 }
@@ -47,21 +54,21 @@ int Count(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
     ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
-    bool phonebook = line.Word(1) == L"phonebook" || line.Word(1) == L"groups";
-    // The phonebook counts its contacts and groups together; the groups come first in
-    // its listing, so walking them gives the split.
-    size_t groups = phonebook ? TableWalker(table.Get()).Items(QELDT_GROUP, false).size() : 0;
-    if (kind == QELDT_GROUP) {
-        printf("%zu\n", groups);
-        return kOk;
+    size_t count = 0;
+    // The phonebook's own count takes in every group record, the handset's "no group"
+    // at index 0 too, and the MMS table counts its last listing: these count what a
+    // listing shows, so that count and list agree.
+    if (line.Word(1) == L"phonebook" || kind == QELDT_GROUP || kind == QELDT_MMS) {
+        count = TableWalker(table.Get()).Items(kind, false).size();
+    } else {
+        ULONG counted = 0;
+        CheckCall(table->GetItemCount(nullptr, 0, kind, &counted), "Counting the items");
+        count = counted;
     }
-    if (kind == QELDT_MMS) {  // the MMS table counts the messages of its last listing
-        printf("%zu\n", TableWalker(table.Get()).Items(kind, false).size());
-        return kOk;
-    }
-    ULONG count = 0;
-    CheckCall(table->GetItemCount(nullptr, 0, kind, &count), "Counting the items");
-    printf("%lu\n", static_cast<unsigned long>(count >= groups ? count - groups : 0));
+    if (line.json)
+        printf("{\"table\": %s, \"count\": %zu}\n", JsonString(line.Word(1)).c_str(), count);
+    else
+        printf("%zu\n", count);
     return kOk;
 }
 

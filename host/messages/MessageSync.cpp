@@ -152,7 +152,7 @@ void MessageSync::SendMms(const std::wstring& path)
     CheckCall(table->Execute(Bstr(L"").Get(), mms.Get(), unused.GetAddressOf()), "Sending the MMS");
 }
 
-void MessageSync::SeedDemo()
+void MessageSync::SeedSms()
 {
     ISimHandset* handset = m_session.Handset();
     struct Sms {
@@ -171,8 +171,12 @@ void MessageSync::SeedDemo()
     for (const Sms& sms : messages)
         CheckCall(handset->AddSms(sms.box, Bstr(sms.number).Get(), Bstr(sms.text).Get(), sms.time),
                   "Putting a demo SMS on the handset");
+}
+
+void MessageSync::SeedMms()
+{
     long id = 0;
-    CheckCall(handset->AddMms(kMmsInbox, Bstr(L"Cabin weekend").Get(), Bstr(L"010-2345-6789").Get(),
+    CheckCall(m_session.Handset()->AddMms(kMmsInbox, Bstr(L"Cabin weekend").Get(), Bstr(L"010-2345-6789").Get(),
                               Bstr(L"01012345678").Get(), DemoTimeWord(2026, 12, 5, 12, 30, 0),
                               Bstr(DemoMmsContentHex()).Get(), &id),
               "Putting a demo MMS on the handset");

@@ -20,8 +20,9 @@ public:
     size_t FetchMms(SUID suid, const std::wstring& path);
     // Sends the content of a PC file as a new MMS.
     void SendMms(const std::wstring& path);
-    // A few messages in several boxes and folders, for a new demo handset.
-    void SeedDemo();
+    // A few SMS in several boxes, and one MMS, for a new demo handset.
+    void SeedSms();
+    void SeedMms();
 
 private:
     ComPtr<IDataTable> Table(const wchar_t* name, QELDATATYPE& kind);

@@ -64,7 +64,8 @@ std::string ErrorInformation()
 
 }  // namespace
 
-ComFailure::ComFailure(HRESULT hr, const std::string& what) : std::runtime_error(what), m_hr(hr)
+ComFailure::ComFailure(HRESULT hr, const std::string& what, const std::string& reason)
+    : std::runtime_error(what), m_hr(hr), m_reason(reason)
 {
 }
 
@@ -78,7 +79,7 @@ void CheckCall(HRESULT hr, const char* what)
     std::string details = ErrorInformation();
     if (!details.empty())
         message += "\n  " + details;
-    throw ComFailure(hr, message);
+    throw ComFailure(hr, message, details);
 }
 
 }  // namespace kelvra::host

@@ -29,11 +29,14 @@ public:
 
 class ComFailure : public std::runtime_error {
 public:
-    ComFailure(HRESULT hr, const std::string& what);
+    ComFailure(HRESULT hr, const std::string& what, const std::string& reason = {});
     HRESULT Result() const { return m_hr; }
+    // The component's own reason, from its error information; empty when it gave none.
+    const std::string& Reason() const { return m_reason; }
 
 private:
     HRESULT m_hr;
+    std::string m_reason;
 };
 
 // Throws ComFailure with "<what>: 0x... <system meaning>; <error information>".

@@ -64,7 +64,7 @@ SyncSession::SyncSession(const SessionOptions& options)
     m_device = Create<IDeviceData>(L"Orvane.Syncora.QEL.DeviceDataKELVRA");
 
     CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
-    int model = AgreedModel(options);
+    int model = m_model = AgreedModel(options);
     // The simulated handset has two cards of 250 entries each, and keeps SMS per card.
     m_handset->SetCardInfo(13, 16, 250, 32);
     m_handset->SetCardInfo(14, 16, 250, 32);
