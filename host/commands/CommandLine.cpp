@@ -64,6 +64,8 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.card = ParseCard(value());
         } else if (word == L"--summary") {
             line.summary = true;
+        } else if (word == L"--cut") {
+            line.cut = true;
         } else if (word.size() > 1 && word[0] == L'-') {
             throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
         } else {

@@ -26,6 +26,7 @@ public:
     bool json = false;
     bool duplicates = false;
     bool summary = false;
+    bool cut = false;  // send-sms: send what fits of a text too long for one SMS
     bool help = false;
     int card = 0;  // 0 when not given
     std::vector<std::wstring> words;

@@ -30,8 +30,10 @@ const char kUsageText[] =
     "                                 unless --duplicates is given\n"
     "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
     "  import-ics FILE                creates the entries of an iCalendar file\n"
-    "  send-sms [--card 1|2] NUMBER TEXT\n"
-    "                                 sends an SMS through the handset (card 1 unless given)\n"
+    "  send-sms [--card 1|2] [--cut] NUMBER TEXT\n"
+    "                                 sends an SMS through the handset (card 1 unless given);\n"
+    "                                 a text longer than the model sends is refused, or with\n"
+    "                                 --cut sent as far as it fits\n"
     "  export-sms FILE                every stored SMS as JSON (folder, party, time, text)\n"
     "  fetch-mms SUID FILE            saves the content of an MMS (see list mms) to FILE\n"
     "  send-mms FILE                  sends the content of FILE as a new MMS\n"
@@ -128,6 +130,8 @@ const Command& CommandTable::Checked(const CommandLine& line)
         throw UsageError(NarrowUtf8(name) + " needs " + command->needs);
     if (line.card && name != L"send-sms")
         throw UsageError("--card goes with send-sms only");
+    if (line.cut && name != L"send-sms")
+        throw UsageError("--cut goes with send-sms only");
     NamedTable named;
     if (command->namesTable && !SyncSession::Lookup(line.Word(1), named))
         throw UsageError("unknown table \"" + NarrowUtf8(line.Word(1)) + "\"");

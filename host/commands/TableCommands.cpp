@@ -1,6 +1,7 @@
 #include "TableCommands.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "ComFailure.h"
 #include "DevInfSummary.h"
@@ -25,6 +26,45 @@ ComPtr<IItem> FindItem(IDataTable* table, QELDATATYPE kind, SUID suid)
     throw BadValue("there is no item with SUID " + std::to_string(suid));
 }
 
+// The table a command names, once it is sure the model keeps its records: the component
+// hands out a table for every kind it knows.
+ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    ComPtr<IDataTable> table = session.Table(name, kind);
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
+    if (!profile.KeepsTable(name))
+        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
+                       "; the tables command lists what it keeps");
+    return table;
+}
+
+// What a table that does not offer an operation offers instead: such a table answers
+// E_NOTIMPL, which says nothing to a person.
+std::string OtherUses(const std::wstring& table)
+{
+    if (table == L"sms")
+        return "its messages are listed and counted, and send-sms sends one";
+    if (table == L"mms")
+        return "its messages are listed and counted, fetch-mms saves one and send-mms sends one";
+    if (table == L"metadata")
+        return "devinf shows its DevInf document";
+    if (table == L"files")
+        return "ls, get, put, mkdir, rm, rmdir, mv and df work on the handset's files";
+    return "help lists the commands";
+}
+
+// Runs a table command, turning "not offered" into words.
+int Offered(const CommandLine& line, const char* operation, const std::function<int()>& work)
+{
+    try {
+        return work();
+    } catch (const ComFailure& failure) {
+        if (failure.Result() != E_NOTIMPL)
+            throw;
+        throw BadValue("the " + NarrowUtf8(line.Word(1)) + " table does not " + operation + "; " + OtherUses(line.Word(1)));
+    }
+}
+
 int Tables(SyncSession& session)
 {
     // The component hands out a table for every kind it knows; whether the model keeps
@@ -44,7 +84,7 @@ int Tables(SyncSession& session)
 int List(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
     fputs((line.json ? ItemsAsJson(items) : ItemsAsText(items)).c_str(), stdout);
     return kOk;
@@ -53,7 +93,7 @@ int List(SyncSession& session, const CommandLine& line)
 int Count(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     size_t count = 0;
     // The phonebook's own count takes in every group record, the handset's "no group"
     // at index 0 too, and the MMS table counts its last listing: these count what a
@@ -86,7 +126,7 @@ int DevInf(SyncSession& session, const CommandLine& line)
 int Create(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     std::vector<std::string> changes;
     SUID suid = CreateItem(table.Get(), kind, line.Rest(2), &changes, line.Word(1));
     printf("created SUID %ld\n", static_cast<long>(suid));
@@ -96,7 +136,7 @@ int Create(SyncSession& session, const CommandLine& line)
 int Update(SyncSession& session, const CommandLine& line, SUID suid)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     std::vector<std::wstring> assignments = line.Rest(3);
     ApplyAssignments(item.Get(), assignments);
@@ -137,7 +177,7 @@ size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
 int Delete(SyncSession& session, const CommandLine& line, SUID suid)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
     CheckCall(table->DeleteItem(item.Get()), "Deleting the item");
@@ -186,12 +226,12 @@ HandsetWork StartTables(const CommandLine&)
 
 HandsetWork StartList(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return List(session, line); };
+    return [&line](SyncSession& session) { return Offered(line, "list items", [&] { return List(session, line); }); };
 }
 
 HandsetWork StartCount(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return Count(session, line); };
+    return [&line](SyncSession& session) { return Offered(line, "count items", [&] { return Count(session, line); }); };
 }
 
 HandsetWork StartDevInf(const CommandLine& line)
@@ -201,19 +241,25 @@ HandsetWork StartDevInf(const CommandLine& line)
 
 HandsetWork StartCreate(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return Create(session, line); };
+    return [&line](SyncSession& session) {
+        return Offered(line, "create items", [&] { return Create(session, line); });
+    };
 }
 
 HandsetWork StartUpdate(const CommandLine& line)
 {
     SUID suid = ParseSuid(line.Word(2));
-    return [&line, suid](SyncSession& session) { return Update(session, line, suid); };
+    return [&line, suid](SyncSession& session) {
+        return Offered(line, "update items", [&] { return Update(session, line, suid); });
+    };
 }
 
 HandsetWork StartDelete(const CommandLine& line)
 {
     SUID suid = ParseSuid(line.Word(2));
-    return [&line, suid](SyncSession& session) { return Delete(session, line, suid); };
+    return [&line, suid](SyncSession& session) {
+        return Offered(line, "delete items", [&] { return Delete(session, line, suid); });
+    };
 }
 
 HandsetWork StartModels(const CommandLine&)

@@ -39,6 +39,11 @@ private:
     std::string m_reason;
 };
 
+// What an HRESULT means, in words: the system's text, or ours for the handset's codes.
+std::string MeaningOf(HRESULT hr);
+// Whether the system's own text says what the HRESULT means (a Win32 error, say).
+bool IsSystemResult(HRESULT hr);
+
 // Throws ComFailure with "<what>: 0x... <system meaning>; <error information>".
 void CheckCall(HRESULT hr, const char* what);
 
