@@ -23,6 +23,7 @@ public:
 
     SessionOptions session;
     bool modelGiven = false;
+    std::wstring modelText;  // --model as given: a number or a model's name
     bool json = false;
     bool duplicates = false;
     bool summary = false;

@@ -49,12 +49,16 @@ const char kUsageText[] =
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
     "tables: phonebook groups card card2 metadata calendar tasks memos sms mms\n"
+    "help COMMAND (or COMMAND --help): one command; help create TABLE: the columns it takes\n"
     "--handset: the folder where the simulated handset keeps its state\n"
-    "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
+    "--model: the built-in profile of the simulated model, by number or name\n"
+    "  (202 or KTM-A280; see models)\n"
     "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
     "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
     "  handset changed or left out data, as the lines on stderr say\n";
+
+const char kTableNames[] = "phonebook, groups, card, card2, metadata, calendar, tasks, memos, sms and mms";
 
 const wchar_t* const kFaults[] = {L"timeout", L"short-reply", L"wrong-code", L"garbage-length"};
 
@@ -103,27 +107,24 @@ void CheckFault(const std::wstring& fault)
     throw UsageError("unknown fault \"" + NarrowUtf8(fault) + "\"");
 }
 
-void CheckModel(int id)
+// The built-in model --model names by its number or its name (in any case).
+int CheckedModel(const std::wstring& given, int id)
 {
     std::string known;
     for (const BuiltInModel& model : ModelCatalogue::Load()) {
-        if (model.id == id)
-            return;
+        if (id ? model.id == id : _wcsicmp(model.name.c_str(), given.c_str()) == 0)
+            return model.id;
         known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
     }
-    throw BadValue("there is no built-in model " + std::to_string(id) + "; the models are " + known);
+    throw BadValue("there is no built-in model " + NarrowUtf8(given) + "; the models are " + known);
 }
 
 }  // namespace
 
-const Command& CommandTable::Checked(const CommandLine& line)
+const Command& CommandTable::Checked(CommandLine& line)
 {
     const std::wstring& name = line.Command();
-    const Command* command = nullptr;
-    for (const Command& candidate : kCommands) {
-        if (name == candidate.name)
-            command = &candidate;
-    }
+    const Command* command = Find(name);
     if (!command)
         throw UsageError("unknown command \"" + NarrowUtf8(name) + "\"");
     if (line.words.size() < 1 + command->arguments)
@@ -132,13 +133,33 @@ const Command& CommandTable::Checked(const CommandLine& line)
         throw UsageError("--card goes with send-sms only");
     if (line.cut && name != L"send-sms")
         throw UsageError("--cut goes with send-sms only");
-    NamedTable named;
-    if (command->namesTable && !SyncSession::Lookup(line.Word(1), named))
-        throw UsageError("unknown table \"" + NarrowUtf8(line.Word(1)) + "\"");
+    if (command->namesTable)
+        CheckTable(line.Word(1));
     CheckFault(line.session.fault);
-    if (line.modelGiven)
-        CheckModel(line.session.model);
+    ResolveModel(line);
     return *command;
+}
+
+void CommandTable::ResolveModel(CommandLine& line)
+{
+    if (line.modelGiven)
+        line.session.model = CheckedModel(line.modelText, line.session.model);
+}
+
+const Command* CommandTable::Find(const std::wstring& name)
+{
+    for (const Command& candidate : kCommands) {
+        if (name == candidate.name)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+void CommandTable::CheckTable(const std::wstring& name)
+{
+    NamedTable named;
+    if (!SyncSession::Lookup(name, named))
+        throw BadValue("unknown table \"" + NarrowUtf8(name) + "\"; the tables are " + kTableNames);
 }
 
 const char* CommandTable::Usage()

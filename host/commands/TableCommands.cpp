@@ -112,6 +112,24 @@ int Count(SyncSession& session, const CommandLine& line)
     return kOk;
 }
 
+// The stores the DevInf document leaves out, tasks and memos, with the limits the model's
+// profile gives them.
+std::vector<StoreLimits> StoresOnlyInTheProfile(const ModelProfileText& profile)
+{
+    auto characters = [&](const char* table, const char* field) {
+        return std::to_string(profile.Count(table, field));
+    };
+    std::vector<StoreLimits> stores;
+    if (profile.KeepsTable(L"tasks"))
+        stores.push_back({"TASK", profile.Value("Todo", "MaxRecordCount"),
+                          {{"SUBJECT", characters("DB_TABLE_5", "Field_Index_3"), ""},
+                           {"DETAIL", characters("DB_TABLE_5", "Field_Index_4"), ""}}});
+    if (profile.KeepsTable(L"memos"))
+        stores.push_back({"MEMO", profile.Value("Memo", "MaxRecordCount"),
+                          {{"DETAIL", characters("DB_TABLE_4", "Field_Index_2"), ""}}});
+    return stores;
+}
+
 int DevInf(SyncSession& session, const CommandLine& line)
 {
     ComPtr<IDataTable> metadata = session.Table(DTID_METADATA);
@@ -119,7 +137,15 @@ int DevInf(SyncSession& session, const CommandLine& line)
         throw ComFailure(E_NOTIMPL, "This model offers no metadata table, so no DevInf document");
     Bstr text;
     CheckCall(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out()), "Asking for the DevInf document");
-    fputs(line.summary ? DevInfSummary::Of(text.Str()).c_str() : NarrowUtf8(text.Str()).c_str(), stdout);
+    if (!line.summary) {
+        std::string document = line.json ? "{\"devinf\": " + JsonString(text.Str()) + "}\n" : NarrowUtf8(text.Str());
+        fputs(document.c_str(), stdout);
+        return kOk;
+    }
+    std::vector<StoreLimits> stores = DevInfSummary::Stores(text.Str());
+    for (StoreLimits& store : StoresOnlyInTheProfile(ModelProfileText::Of(session.Model())))
+        stores.push_back(std::move(store));
+    fputs((line.json ? DevInfSummary::Json(stores) : DevInfSummary::Text(stores)).c_str(), stdout);
     return kOk;
 }
 
@@ -262,10 +288,17 @@ HandsetWork StartDelete(const CommandLine& line)
     };
 }
 
-HandsetWork StartModels(const CommandLine&)
+HandsetWork StartModels(const CommandLine& line)
 {
-    for (const BuiltInModel& model : ModelCatalogue::Load())
-        printf("%d  %s\n", model.id, NarrowUtf8(model.name).c_str());
+    std::string json;
+    for (const BuiltInModel& model : ModelCatalogue::Load()) {
+        if (!line.json)
+            printf("%d  %s\n", model.id, NarrowUtf8(model.name).c_str());
+        json += std::string(json.empty() ? "[\n" : ",\n") + " {\"id\": " + std::to_string(model.id) +
+                ", \"name\": " + JsonString(model.name) + "}";
+    }
+    if (line.json)
+        fputs((json.empty() ? "[]\n" : json + "\n]\n").c_str(), stdout);
     return {};
 }
 

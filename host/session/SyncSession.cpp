@@ -139,7 +139,7 @@ ComPtr<IDataTable> SyncSession::Table(const std::wstring& name, QELDATATYPE& ite
 {
     NamedTable named;
     if (!Lookup(name, named))
-        throw UsageError("unknown table \"" + NarrowUtf8(name) + "\"; try the tables command");
+        throw BadValue("unknown table \"" + NarrowUtf8(name) + "\"; try the tables command");
     ComPtr<IDataTable> table = Table(named.id);
     if (!table)
         throw BadValue("this model offers no " + NarrowUtf8(name) + " table; the tables command lists those it has");

@@ -75,6 +75,14 @@ bool VCardImport::Run(const std::vector<VCardContact>& contacts)
 
 VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
 {
+    // A contact the handset holds already is left alone: nothing of what the handset
+    // would change in it is said, and it changes nothing.
+    if (!m_allowDuplicates && contact.problem.empty()) {
+        if (long suid = m_held.Find(contact.columns)) {
+            Say(contact, "not imported: the handset already holds it as SUID " + std::to_string(suid));
+            return Outcome::AlreadyHeld;
+        }
+    }
     for (const std::string& note : contact.notes)
         Say(contact, note);
     m_changed = m_changed || !contact.notes.empty();
@@ -82,12 +90,6 @@ VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
         Say(contact, "not imported: " + contact.problem);
         m_changed = true;
         return Outcome::NotImported;
-    }
-    if (!m_allowDuplicates) {
-        if (long suid = m_held.Find(contact.columns)) {
-            Say(contact, "not imported: the handset already holds it as SUID " + std::to_string(suid));
-            return Outcome::AlreadyHeld;
-        }
     }
     std::vector<std::string> notes;
     std::vector<std::wstring> assignments = Assignments(contact, notes);
