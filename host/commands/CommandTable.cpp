@@ -53,7 +53,8 @@ const char kUsageText[] =
     "--handset: the folder where the simulated handset keeps its state\n"
     "--model: the built-in profile of the simulated model, by number or name\n"
     "  (202 or KTM-A280; see models)\n"
-    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
+    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures;\n"
+    "  FAULT@N spoils only the reply after N others\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
     "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
     "  handset changed or left out data, as the lines on stderr say\n";
@@ -96,15 +97,20 @@ const Command kCommands[] = {
     {L"df", 0, "", false, StartDf},
 };
 
-void CheckFault(const std::wstring& fault)
+void CheckFault(const std::wstring& given)
 {
-    if (fault.empty())
+    if (given.empty())
         return;
+    size_t at = given.find(L'@');
+    std::wstring fault = given.substr(0, at);
+    bool counted = at == std::wstring::npos ||
+                   (at + 1 < given.size() && given.find_first_not_of(L"0123456789", at + 1) == std::wstring::npos &&
+                    given.size() - at <= 6);
     for (const wchar_t* known : kFaults) {
-        if (fault == known)
+        if (fault == known && counted)
             return;
     }
-    throw UsageError("unknown fault \"" + NarrowUtf8(fault) + "\"");
+    throw UsageError("unknown fault \"" + NarrowUtf8(given) + "\"");
 }
 
 // The built-in model --model names by its number or its name (in any case).

@@ -86,8 +86,12 @@ SyncSession::SyncSession(const SessionOptions& options)
     // Only a model the component could load is recorded, so a failed first run does
     // not tie the folder to a model that never worked.
     CheckCall(m_handset->put_Model(model), "Recording the handset's model");
-    if (!options.fault.empty())
-        m_handset->InjectFault(FaultNamed(options.fault), -1);
+    if (!options.fault.empty()) {
+        // "timeout" spoils every reply from now on, "timeout@3" the one after 3 others.
+        size_t at = options.fault.find(L'@');
+        long after = at == std::wstring::npos ? -1 : _wtol(options.fault.c_str() + at + 1);
+        m_handset->InjectFault(FaultNamed(options.fault.substr(0, at)), after);
+    }
 }
 
 SyncSession::~SyncSession()

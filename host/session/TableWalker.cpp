@@ -12,7 +12,9 @@ namespace {
 
 constexpr ULONG kProgressFrom = 5;  // shorter listings show no bar
 constexpr int kBarWidth = 30;
-constexpr HRESULT kTimedOut = static_cast<HRESULT>(0x8004000F);
+// The handset not answering: the agent's time-out, and the link's own.
+constexpr HRESULT kAgentTimedOut = static_cast<HRESULT>(0x8004000F);
+constexpr HRESULT kLinkTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 // How the component's error information says that it passed a record over.
 const char kPassedOverMark[] = " could not be read; the listing goes on with the next one";
 
@@ -80,7 +82,7 @@ ComPtr<IItem> TableWalker::Next(std::set<std::string>& passedThisListing)
             size_t mark = failure.Reason().find(kPassedOverMark);
             // A time-out is the handset no longer answering, not a damaged record; a record
             // named twice in one listing means the listing does not move on.
-            if (mark == std::string::npos || failure.Result() == kTimedOut)
+            if (mark == std::string::npos || failure.Result() == kAgentTimedOut || failure.Result() == kLinkTimedOut)
                 throw;
             std::string record = failure.Reason().substr(0, mark);
             if (!record.empty())
