@@ -230,8 +230,13 @@ void FileSync::FailedAt(const ComFailure& failure, const std::string& what, cons
         cause = failure.Reason();
         for (char& c : cause)
             c = c == '\\' ? '/' : c;
-        ReplaceAll(cause, profile.Value("ExternalRootPath", "Path"), "card:");
-        ReplaceAll(cause, profile.Value("PhoneRootPath", "Path"), "");
+        // A root may be given with or without its leading slash.
+        for (auto [root, shown] : {std::pair{profile.Value("ExternalRootPath", "Path"), "card:"},
+                                   std::pair{profile.Value("PhoneRootPath", "Path"), ""}}) {
+            root.erase(0, root.find_first_not_of('/'));
+            ReplaceAll(cause, "/" + root, shown);
+            ReplaceAll(cause, root, shown);
+        }
     }
     throw ComFailure(failure.Result(), what + " " + NarrowUtf8(place.Shown()) + " failed: " + cause, failure.Reason());
 }
