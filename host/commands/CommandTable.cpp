@@ -57,7 +57,9 @@ const char kUsageText[] =
     "  FAULT@N spoils only the reply after N others\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
     "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
-    "  handset changed or left out data, as the lines on stderr say\n";
+    "  handset changed or left out data, as the lines on stderr say; 5 done with every\n"
+    "  record the handset could give, but some it could not read were passed over\n"
+    "  (one line each on stderr; output and exports hold all the others)\n";
 
 const char kTableNames[] = "phonebook, groups, card, card2, metadata, calendar, tasks, memos, sms and mms";
 

@@ -10,6 +10,7 @@ for help in --help -h help; do
     check "$help exits 0" exits 0
     check "$help prints the usage" contains "$out" "usage: kelvra-sync"
     check "$help says the exit codes" contains "$out" "4 done, but the"
+    check "$help says the one for records passed over" contains "$out" "5 done with every"
 done
 check "help opens no handset" test ! -e "$work/unused"
 
