@@ -8,6 +8,7 @@
 #include "ExitCode.h"
 #include "ItemColumns.h"
 #include "ModelProfileText.h"
+#include "TableCommands.h"
 
 namespace kelvra::host {
 
@@ -87,10 +88,8 @@ int CommandHelp::Columns(const CommandLine& line, const std::wstring& name)
 {
     SyncSession session(line.session);
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(name, kind);
+    ComPtr<IDataTable> table = KeptTable(session, name, kind);
     ModelProfileText profile = ModelProfileText::Of(session.Model());
-    if (!profile.KeepsTable(name))
-        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name));
     ComPtr<IItem> item;
     if (FAILED(table->NewItem(kind, 0, 0, item.GetAddressOf())) || !item)
         throw BadValue("the " + NarrowUtf8(name) + " table makes no new items");

@@ -26,18 +26,6 @@ ComPtr<IItem> FindItem(IDataTable* table, QELDATATYPE kind, SUID suid)
     throw BadValue("there is no item with SUID " + std::to_string(suid));
 }
 
-// The table a command names, once it is sure the model keeps its records: the component
-// hands out a table for every kind it knows.
-ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
-{
-    ComPtr<IDataTable> table = session.Table(name, kind);
-    ModelProfileText profile = ModelProfileText::Of(session.Model());
-    if (!profile.KeepsTable(name))
-        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
-                       "; the tables command lists what it keeps");
-    return table;
-}
-
 // What a table that does not offer an operation offers instead: such a table answers
 // E_NOTIMPL, which says nothing to a person.
 std::string OtherUses(const std::wstring& table)
@@ -224,6 +212,16 @@ ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind, const std::wstring& t
 }
 
 }  // namespace
+
+ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    ComPtr<IDataTable> table = session.Table(name, kind);
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
+    if (!profile.KeepsTable(name))
+        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
+                       "; the tables command lists what it keeps");
+    return table;
+}
 
 SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments,
                 std::vector<std::string>* changes, const std::wstring& tableName)
