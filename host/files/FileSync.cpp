@@ -183,11 +183,19 @@ size_t FileSync::SeedDemo()
         {L"Cabin.bmp", DemoPicture(0x305080, 0x40A060), L"/Images"},
         {L"Doorbell.wav", DemoSound(), L"/Sounds"},
     };
+    // The files go under their own names, from a folder of this process's own: two
+    // handsets seeded at once must not take each other's files away.
+    struct SeedFolder {
+        std::wstring path;
+        ~SeedFolder() { RemoveDirectoryW(path.c_str()); }
+    } folder;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    folder.path = std::wstring(temp) + L"kelvra-seed-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.path.c_str(), nullptr);
     size_t put = 0;
     for (const DemoFile& file : files) {
-        std::wstring path = std::wstring(temp) + file.name;
+        std::wstring path = folder.path + L"\\" + file.name;
         WriteWhole(path, file.bytes);
         try {
             Put(path, HandsetPlace::Parse(file.folder));
