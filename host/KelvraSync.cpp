@@ -6,9 +6,11 @@
 #include <cstdio>
 
 #include "ComFailure.h"
+#include "CommandHelp.h"
 #include "CommandLine.h"
 #include "CommandTable.h"
 #include "ExitCode.h"
+#include "TableWalker.h"
 
 using namespace kelvra;
 using namespace kelvra::host;
@@ -17,13 +19,20 @@ namespace {
 
 // Everything that can be checked and read without the handset comes first, so that a
 // mistyped command or an unreadable file leaves the handset untouched.
-int Run(const CommandLine& line)
+int Run(CommandLine& line)
 {
+    if (line.help) {
+        CommandTable::ResolveModel(line);
+        return CommandHelp::Show(line);
+    }
     HandsetWork work = CommandTable::Checked(line).start(line);
     if (!work)
         return kOk;
     SyncSession session(line.session);
-    return work(session);
+    int code = work(session);
+    // Output that leaves out records must not look complete to a script; a failure
+    // (thrown, so never here) outranks it.
+    return TableWalker::PassedOver() && (code == kOk || code == kHandsetChanged) ? kPassedOver : code;
 }
 
 int Report(const char* message, int code, bool withUsage = false)
@@ -33,7 +42,7 @@ int Report(const char* message, int code, bool withUsage = false)
     return code;
 }
 
-int RunReporting(const CommandLine& line)
+int RunReporting(CommandLine& line)
 {
     try {
         return Run(line);
@@ -62,7 +71,8 @@ int wmain(int argc, wchar_t** argv)
     } catch (const BadValue& e) {
         return Report(e.what(), kUsage);
     }
-    if (line.help) {
+    // The whole usage needs nothing, not even COM.
+    if (line.help && line.words.size() <= (line.words.empty() || line.words[0] != L"help" ? 0u : 1u)) {
         fputs(CommandTable::Usage(), stdout);
         return kOk;
     }

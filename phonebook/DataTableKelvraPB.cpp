@@ -82,7 +82,9 @@ STDMETHODIMP CDataTableKelvraPB::ListItemsAllBegin()
             Platform::Current().Sleep(kListingPause);
             m_photoSupported = _wcsicmp(Ask(L"Phonebook.Photo").c_str(), L"true") == 0;
             LoadIndexLists();
-            m_groupsDone = !m_settings.groupSupport || m_groupCount <= 1;
+            // Not "one group or none": a handset without the "no group" record at index 0
+            // may hold a single group of its own, which NextGroup lists; index 0 it skips.
+            m_groupsDone = !m_settings.groupSupport || m_groupCount == 0;
         });
     });
 }

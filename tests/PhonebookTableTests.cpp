@@ -72,9 +72,10 @@ TEST_P(EveryModel, ContactsGroupsAndCardsRoundTrip)
     ASSERT_EQ(S_OK, phonebook->UpdateItem(ada.Get()));
 
     std::vector<ComPtr<IItem>> items = ListAll(phonebook.Get());
-    ASSERT_EQ(2u, items.size());  // a single group (count 1) is not listed
-    EXPECT_EQ(L"first programmer", ColumnText(items[0].Get(), L"NOTES"));
-    EXPECT_EQ(L"Grace", ColumnText(items[1].Get(), L"FIRST_NAME"));
+    ASSERT_EQ(3u, items.size());  // the single group first, then the entries
+    EXPECT_EQ(L"Friends", ColumnText(items[0].Get(), L"NAME"));
+    EXPECT_EQ(L"first programmer", ColumnText(items[1].Get(), L"NOTES"));
+    EXPECT_EQ(L"Grace", ColumnText(items[2].Get(), L"FIRST_NAME"));
     ULONG count = 0;
     ASSERT_EQ(S_OK, phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count));
     EXPECT_EQ(3u, count);
@@ -140,6 +141,30 @@ TEST(PhonebookTable, ListsGroupsAfterTheSkippedIndexZeroThenEntries)
     ComPtr<IItem> none;
     EXPECT_EQ(S_OK, phonebook->NextItem(none.GetAddressOf()));
     EXPECT_EQ(nullptr, none.Get());
+}
+
+TEST(PhonebookTable, ListsALoneGroupOnAHandsetWithoutTheGroupAtIndexZero)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    SUID suid = 0;
+    ComPtr<IItem> group = NewItem(phonebook.Get(), QELDT_GROUP);
+    SetColumn(group.Get(), L"NAME", L"Club");
+    ASSERT_EQ(S_OK, phonebook->CreateItem(group.Get(), &suid));
+    ASSERT_EQ(1, suid);
+
+    std::vector<ComPtr<IItem>> items = ListAll(phonebook.Get());
+    ASSERT_EQ(1u, items.size());
+    EXPECT_EQ(QELDT_GROUP, TypeOf(items[0].Get()));
+    EXPECT_EQ(L"Club", ColumnText(items[0].Get(), L"NAME"));
+    ASSERT_EQ(S_OK, phonebook->DeleteItem(items[0].Get()));
+    EXPECT_TRUE(ListAll(phonebook.Get()).empty());
+
+    // The "no group" record alone is still not listed.
+    RecordBuilder none;
+    none.U8(1).U8(0).Wide(L"", 21).Narrow("", 257).U16(0).Narrow("", 257).U16(0);
+    handset.Sim().PutRecord(2, 0, none.Bytes());
+    EXPECT_TRUE(ListAll(phonebook.Get()).empty());
 }
 
 TEST(PhonebookTable, TakesTheSmallestFreeIndexAndRefusesAFullStore)

@@ -18,11 +18,15 @@ std::wstring DefaultHandsetFolder()
     return std::wstring(path) + L"\\Kelvra Handset";
 }
 
+// A model's number, or 0 for a text that is no number (a model's name, which the command
+// table looks up).
 int ParseModel(const std::wstring& id)
 {
     wchar_t* end = nullptr;
     long model = wcstol(id.c_str(), &end, 10);
-    if (id.empty() || *end != L'\0' || model <= 0 || model > 0xFFFF)
+    if (id.empty() || *end != L'\0')
+        return 0;
+    if (model <= 0 || model > 0xFFFF)
         throw BadValue("\"" + NarrowUtf8(id) + "\" is not a model number; the models command lists them");
     return static_cast<int>(model);
 }
@@ -52,7 +56,8 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
         } else if (word == L"--handset") {
             line.session.handsetFolder = value();
         } else if (word == L"--model") {
-            line.session.model = ParseModel(value());
+            line.modelText = value();
+            line.session.model = ParseModel(line.modelText);
             line.modelGiven = true;
         } else if (word == L"--sim-fault") {
             line.session.fault = value();
@@ -64,6 +69,8 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.card = ParseCard(value());
         } else if (word == L"--summary") {
             line.summary = true;
+        } else if (word == L"--cut") {
+            line.cut = true;
         } else if (word.size() > 1 && word[0] == L'-') {
             throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
         } else {

@@ -23,9 +23,11 @@ public:
 
     SessionOptions session;
     bool modelGiven = false;
+    std::wstring modelText;  // --model as given: a number or a model's name
     bool json = false;
     bool duplicates = false;
     bool summary = false;
+    bool cut = false;  // send-sms: send what fits of a text too long for one SMS
     bool help = false;
     int card = 0;  // 0 when not given
     std::vector<std::wstring> words;

@@ -31,9 +31,12 @@ const char kUsageText[] =
     "                                 contacts the handset already holds are left out\n"
     "                                 unless --duplicates is given\n"
     "  export-ics FILE                the calendar, tasks and memos as iCalendar 2.0\n"
-    "  import-ics FILE                creates the entries of an iCalendar file\n"
-    "  send-sms [--card 1|2] NUMBER TEXT\n"
-    "                                 sends an SMS through the handset (card 1 unless given)\n"
+    "  import-ics [--duplicates] FILE creates the entries of an iCalendar file; entries the\n"
+    "                                 handset already holds are left out unless --duplicates\n"
+    "  send-sms [--card 1|2] [--cut] NUMBER TEXT\n"
+    "                                 sends an SMS through the handset (card 1 unless given);\n"
+    "                                 a text longer than the model sends is refused, or with\n"
+    "                                 --cut sent as far as it fits\n"
     "  export-sms FILE                every stored SMS as JSON (folder, party, time, text)\n"
     "  fetch-mms SUID FILE            saves the content of an MMS (see list mms) to FILE\n"
     "  send-mms FILE                  sends the content of FILE as a new MMS\n"
@@ -49,12 +52,19 @@ const char kUsageText[] =
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
     "tables: phonebook groups card card2 metadata calendar tasks memos sms mms\n"
+    "help COMMAND (or COMMAND --help): one command; help create TABLE: the columns it takes\n"
     "--handset: the folder where the simulated handset keeps its state\n"
-    "--model: the built-in profile of the simulated model (202 = KTM-A280; see models)\n"
-    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures\n"
+    "--model: the built-in profile of the simulated model, by number or name\n"
+    "  (202 or KTM-A280; see models)\n"
+    "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures;\n"
+    "  FAULT@N spoils only the reply after N others\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
     "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
-    "  handset changed or left out data, as the lines on stderr say\n";
+    "  handset changed or left out data, as the lines on stderr say; 5 done with every\n"
+    "  record the handset could give, but some it could not read were passed over\n"
+    "  (one line each on stderr; output and exports hold all the others)\n";
+
+const char kTableNames[] = "phonebook, groups, card, card2, metadata, calendar, tasks, memos, sms and mms";
 
 const wchar_t* const kFaults[] = {L"timeout", L"short-reply", L"wrong-code", L"garbage-length"};
 
@@ -92,51 +102,75 @@ const Command kCommands[] = {
     {L"df", 0, "", false, StartDf},
 };
 
-void CheckFault(const std::wstring& fault)
+void CheckFault(const std::wstring& given)
 {
-    if (fault.empty())
+    if (given.empty())
         return;
+    size_t at = given.find(L'@');
+    std::wstring fault = given.substr(0, at);
+    bool counted = at == std::wstring::npos ||
+                   (at + 1 < given.size() && given.find_first_not_of(L"0123456789", at + 1) == std::wstring::npos &&
+                    given.size() - at <= 6);
     for (const wchar_t* known : kFaults) {
-        if (fault == known)
+        if (fault == known && counted)
             return;
     }
-    throw UsageError("unknown fault \"" + NarrowUtf8(fault) + "\"");
+    throw UsageError("unknown fault \"" + NarrowUtf8(given) + "\"");
 }
 
-void CheckModel(int id)
+// The built-in model --model names by its number or its name (in any case).
+int CheckedModel(const std::wstring& given, int id)
 {
     std::string known;
     for (const BuiltInModel& model : ModelCatalogue::Load()) {
-        if (model.id == id)
-            return;
+        if (id ? model.id == id : _wcsicmp(model.name.c_str(), given.c_str()) == 0)
+            return model.id;
         known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
     }
-    throw BadValue("there is no built-in model " + std::to_string(id) + "; the models are " + known);
+    throw BadValue("there is no built-in model " + NarrowUtf8(given) + "; the models are " + known);
 }
 
 }  // namespace
 
-const Command& CommandTable::Checked(const CommandLine& line)
+const Command& CommandTable::Checked(CommandLine& line)
 {
     const std::wstring& name = line.Command();
-    const Command* command = nullptr;
-    for (const Command& candidate : kCommands) {
-        if (name == candidate.name)
-            command = &candidate;
-    }
+    const Command* command = Find(name);
     if (!command)
         throw UsageError("unknown command \"" + NarrowUtf8(name) + "\"");
     if (line.words.size() < 1 + command->arguments)
         throw UsageError(NarrowUtf8(name) + " needs " + command->needs);
     if (line.card && name != L"send-sms" && name != L"export-vcard" && name != L"import-vcard")
         throw UsageError("--card goes with send-sms, export-vcard and import-vcard only");
-    NamedTable named;
-    if (command->namesTable && !SyncSession::Lookup(line.Word(1), named))
-        throw UsageError("unknown table \"" + NarrowUtf8(line.Word(1)) + "\"");
+    if (line.cut && name != L"send-sms")
+        throw UsageError("--cut goes with send-sms only");
+    if (command->namesTable)
+        CheckTable(line.Word(1));
     CheckFault(line.session.fault);
-    if (line.modelGiven)
-        CheckModel(line.session.model);
+    ResolveModel(line);
     return *command;
+}
+
+void CommandTable::ResolveModel(CommandLine& line)
+{
+    if (line.modelGiven)
+        line.session.model = CheckedModel(line.modelText, line.session.model);
+}
+
+const Command* CommandTable::Find(const std::wstring& name)
+{
+    for (const Command& candidate : kCommands) {
+        if (name == candidate.name)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+void CommandTable::CheckTable(const std::wstring& name)
+{
+    NamedTable named;
+    if (!SyncSession::Lookup(name, named))
+        throw BadValue("unknown table \"" + NarrowUtf8(name) + "\"; the tables are " + kTableNames);
 }
 
 const char* CommandTable::Usage()

@@ -1,19 +1,32 @@
 #include "DemoSeed.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ComFailure.h"
 #include "ExitCode.h"
 #include "FileSync.h"
 #include "MessageSync.h"
+#include "ModelProfileText.h"
 #include "TableCommands.h"
 
 namespace kelvra::host {
 
 namespace {
 
+// What the seed made, and the tables it left out because the model keeps none of them.
+struct SeedReport {
+    std::string made;
+    std::vector<std::string> leftOut;
+
+    void Made(size_t count, const char* one, const char* many)
+    {
+        made += (made.empty() ? "" : ", ") + std::to_string(count) + " " + (count == 1 ? one : many);
+    }
+};
+
 // A few calendar entries, tasks and memos, in the tables whose records the model keeps.
-void SeedOrganizer(SyncSession& session)
+void SeedOrganizer(SyncSession& session, const ModelProfileText& profile, SeedReport& report)
 {
     struct Seed {
         const wchar_t* table;
@@ -36,33 +49,28 @@ void SeedOrganizer(SyncSession& session)
         NamedTable named;
         SyncSession::Lookup(seed.table, named);
         ComPtr<IDataTable> table = session.Table(named.id);
-        size_t made = 0;
-        try {
-            for (const auto& item : seed.items) {
-                if (table)
-                    CreateItem(table.Get(), seed.kind, item, nullptr, seed.table);
-                made += table ? 1 : 0;
-            }
-        } catch (const ComFailure&) {
-            // the model keeps no records of this kind
+        if (!table || !profile.KeepsTable(seed.table)) {
+            report.leftOut.push_back(seed.many);
+            continue;
         }
-        if (made)
-            printf(", %zu %s", made, made == 1 ? seed.one : seed.many);
+        for (const auto& item : seed.items)
+            CreateItem(table.Get(), seed.kind, item, nullptr, seed.table);
+        report.Made(seed.items.size(), seed.one, seed.many);
     }
 }
 
-int SeedDemo(SyncSession& session)
+void SeedPhonebook(SyncSession& session, const ModelProfileText& profile, SeedReport& report)
 {
     QELDATATYPE kind;
     ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
-    ULONG count = 0;
-    CheckCall(phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count), "Counting the phonebook");
-    if (count > 0) {
-        printf("the handset already holds %lu phonebook items; nothing seeded\n", static_cast<unsigned long>(count));
-        return kOk;
+    bool groups = profile.KeepsTable(L"groups");
+    if (groups) {
+        for (const wchar_t* group : {L"Family", L"Friends", L"Work"})
+            CreateItem(phonebook.Get(), QELDT_GROUP, {std::wstring(L"NAME=") + group});
+        report.Made(3, "group", "groups");
+    } else {
+        report.leftOut.push_back("groups");
     }
-    for (const wchar_t* group : {L"Family", L"Friends", L"Work"})
-        CreateItem(phonebook.Get(), QELDT_GROUP, {std::wstring(L"NAME=") + group});
     const std::vector<std::vector<std::wstring>> contacts = {
         {L"FIRST_NAME=Minji", L"LAST_NAME=Kim", L"TEL_NUM_0=010-2345-6789", L"TEL_TYPE_0=Mobile.Private",
          L"TEL_NUM_1=02-555-0134", L"TEL_TYPE_1=Landline.Private", L"EMAIL_ADDR_0=minji.kim@example.kr",
@@ -78,18 +86,70 @@ int SeedDemo(SyncSession& session)
         {L"FIRST_NAME=Dentist", L"TEL_NUM_0=02-3456-7890", L"TEL_TYPE_0=Landline.Business",
          L"NOTES=Dr. Choi, Tuesdays"},
     };
-    for (const auto& contact : contacts)
+    for (std::vector<std::wstring> contact : contacts) {
+        if (!groups)
+            contact.erase(std::remove_if(contact.begin(), contact.end(),
+                                         [](const std::wstring& a) { return a.rfind(L"GROUP_ID_", 0) == 0; }),
+                          contact.end());
         CreateItem(phonebook.Get(), QELDT_PHONEBOOK, contact);
+    }
+    report.Made(contacts.size(), "contact", "contacts");
+    if (!profile.KeepsTable(L"card")) {
+        report.leftOut.push_back("card entries");
+        return;
+    }
     ComPtr<IDataTable> card = session.Table(L"card", kind);
     for (const auto& entry : std::vector<std::vector<std::wstring>>{
              {L"DISPLAY_NAME=Mum", L"TEL_NUM_0=010-3333-4444"},
              {L"DISPLAY_NAME=Taxi", L"TEL_NUM_0=1588-0000"},
          })
         CreateItem(card.Get(), QELDT_PHONEBOOK_SIM, entry, nullptr, L"card");
-    printf("seeded the demo handset: 3 groups, %zu contacts, 2 card entries", contacts.size());
-    SeedOrganizer(session);
-    MessageSync(session).SeedDemo();
-    printf(", 5 SMS, 1 MMS, %zu pictures and sounds\n", FileSync(session).SeedDemo());
+    report.Made(2, "card entry", "card entries");
+}
+
+void SeedMessagesAndFiles(SyncSession& session, const ModelProfileText& profile, SeedReport& report)
+{
+    MessageSync messages(session);
+    if (profile.KeepsTable(L"sms")) {
+        messages.SeedSms();
+        report.Made(5, "SMS", "SMS");
+    } else {
+        report.leftOut.push_back("SMS");
+    }
+    if (profile.KeepsTable(L"mms")) {
+        messages.SeedMms();
+        report.Made(1, "MMS", "MMS");
+    } else {
+        report.leftOut.push_back("MMS");
+    }
+    if (profile.KeepsTable(L"files"))
+        report.Made(FileSync(session).SeedDemo(), "picture or sound", "pictures and sounds");
+    else
+        report.leftOut.push_back("pictures and sounds (no file memory)");
+}
+
+int SeedDemo(SyncSession& session)
+{
+    QELDATATYPE kind;
+    ComPtr<IDataTable> phonebook = session.Table(L"phonebook", kind);
+    ULONG count = 0;
+    CheckCall(phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count), "Counting the phonebook");
+    if (count > 0) {
+        printf("the handset already holds %lu phonebook items; nothing seeded\n", static_cast<unsigned long>(count));
+        return kOk;
+    }
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
+    SeedReport report;
+    SeedPhonebook(session, profile, report);
+    SeedOrganizer(session, profile, report);
+    SeedMessagesAndFiles(session, profile, report);
+    printf("seeded the demo handset: %s\n", report.made.c_str());
+    if (!report.leftOut.empty()) {
+        std::string list;
+        for (const std::string& what : report.leftOut)
+            list += (list.empty() ? "" : ", ") + what;
+        printf("left out, as the %s keeps none: %s\n", profile.ModelName().c_str(), list.c_str());
+    }
     return kOk;
 }
 

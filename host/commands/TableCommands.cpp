@@ -1,6 +1,7 @@
 #include "TableCommands.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "ComFailure.h"
 #include "DevInfSummary.h"
@@ -9,6 +10,7 @@
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
 #include "ModelCatalogue.h"
+#include "ModelProfileText.h"
 #include "NumberCheck.h"
 #include "TableWalker.h"
 
@@ -25,12 +27,45 @@ ComPtr<IItem> FindItem(IDataTable* table, QELDATATYPE kind, SUID suid)
     throw BadValue("there is no item with SUID " + std::to_string(suid));
 }
 
+// What a table that does not offer an operation offers instead: such a table answers
+// E_NOTIMPL, which says nothing to a person.
+std::string OtherUses(const std::wstring& table)
+{
+    if (table == L"sms")
+        return "its messages are listed and counted, and send-sms sends one";
+    if (table == L"mms")
+        return "its messages are listed and counted, fetch-mms saves one and send-mms sends one";
+    if (table == L"metadata")
+        return "devinf shows its DevInf document";
+    if (table == L"files")
+        return "ls, get, put, mkdir, rm, rmdir, mv and df work on the handset's files";
+    return "help lists the commands";
+}
+
+// Runs a table command, turning "not offered" into words.
+int Offered(const CommandLine& line, const char* operation, const std::function<int()>& work)
+{
+    try {
+        return work();
+    } catch (const ComFailure& failure) {
+        if (failure.Result() != E_NOTIMPL)
+            throw;
+        throw BadValue("the " + NarrowUtf8(line.Word(1)) + " table does not " + operation + "; " + OtherUses(line.Word(1)));
+    }
+}
+
 int Tables(SyncSession& session)
 {
+    // The component hands out a table for every kind it knows; whether the model keeps
+    // such records is the profile's to say.
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
     for (const wchar_t* const* name = SyncSession::Names(); *name; ++name) {
         NamedTable named;
         SyncSession::Lookup(*name, named);
-        printf("%-10s %s\n", NarrowUtf8(*name).c_str(), session.Table(named.id) ? "available" : "not offered");
+        std::string state = !session.Table(named.id)     ? "not offered"
+                            : !profile.KeepsTable(*name) ? "not kept by the " + profile.ModelName()
+                                                         : "available";
+        printf("%-10s %s\n", NarrowUtf8(*name).c_str(), state.c_str());
     }
     return kOk;
 }
@@ -38,7 +73,7 @@ int Tables(SyncSession& session)
 int List(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
     fputs((line.json ? ItemsAsJson(items) : ItemsAsText(items)).c_str(), stdout);
     return kOk;
@@ -47,23 +82,41 @@ int List(SyncSession& session, const CommandLine& line)
 int Count(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
-    bool phonebook = line.Word(1) == L"phonebook" || line.Word(1) == L"groups";
-    // The phonebook counts its contacts and groups together; the groups come first in
-    // its listing, so walking them gives the split.
-    size_t groups = phonebook ? TableWalker(table.Get()).Items(QELDT_GROUP, false).size() : 0;
-    if (kind == QELDT_GROUP) {
-        printf("%zu\n", groups);
-        return kOk;
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
+    size_t count = 0;
+    // The phonebook's own count takes in every group record, the handset's "no group"
+    // at index 0 too, and the MMS table counts its last listing: these count what a
+    // listing shows, so that count and list agree.
+    if (line.Word(1) == L"phonebook" || kind == QELDT_GROUP || kind == QELDT_MMS) {
+        count = TableWalker(table.Get()).Items(kind, false).size();
+    } else {
+        ULONG counted = 0;
+        CheckCall(table->GetItemCount(nullptr, 0, kind, &counted), "Counting the items");
+        count = counted;
     }
-    if (kind == QELDT_MMS) {  // the MMS table counts the messages of its last listing
-        printf("%zu\n", TableWalker(table.Get()).Items(kind, false).size());
-        return kOk;
-    }
-    ULONG count = 0;
-    CheckCall(table->GetItemCount(nullptr, 0, kind, &count), "Counting the items");
-    printf("%lu\n", static_cast<unsigned long>(count >= groups ? count - groups : 0));
+    if (line.json)
+        printf("{\"table\": %s, \"count\": %zu}\n", JsonString(line.Word(1)).c_str(), count);
+    else
+        printf("%zu\n", count);
     return kOk;
+}
+
+// The stores the DevInf document leaves out, tasks and memos, with the limits the model's
+// profile gives them.
+std::vector<StoreLimits> StoresOnlyInTheProfile(const ModelProfileText& profile)
+{
+    auto characters = [&](const char* table, const char* field) {
+        return std::to_string(profile.Count(table, field));
+    };
+    std::vector<StoreLimits> stores;
+    if (profile.KeepsTable(L"tasks"))
+        stores.push_back({"TASK", profile.Value("Todo", "MaxRecordCount"),
+                          {{"SUBJECT", characters("DB_TABLE_5", "Field_Index_3"), ""},
+                           {"DETAIL", characters("DB_TABLE_5", "Field_Index_4"), ""}}});
+    if (profile.KeepsTable(L"memos"))
+        stores.push_back({"MEMO", profile.Value("Memo", "MaxRecordCount"),
+                          {{"DETAIL", characters("DB_TABLE_4", "Field_Index_2"), ""}}});
+    return stores;
 }
 
 int DevInf(SyncSession& session, const CommandLine& line)
@@ -73,14 +126,22 @@ int DevInf(SyncSession& session, const CommandLine& line)
         throw ComFailure(E_NOTIMPL, "This model offers no metadata table, so no DevInf document");
     Bstr text;
     CheckCall(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out()), "Asking for the DevInf document");
-    fputs(line.summary ? DevInfSummary::Of(text.Str()).c_str() : NarrowUtf8(text.Str()).c_str(), stdout);
+    if (!line.summary) {
+        std::string document = line.json ? "{\"devinf\": " + JsonString(text.Str()) + "}\n" : NarrowUtf8(text.Str());
+        fputs(document.c_str(), stdout);
+        return kOk;
+    }
+    std::vector<StoreLimits> stores = DevInfSummary::Stores(text.Str());
+    for (StoreLimits& store : StoresOnlyInTheProfile(ModelProfileText::Of(session.Model())))
+        stores.push_back(std::move(store));
+    fputs((line.json ? DevInfSummary::Json(stores) : DevInfSummary::Text(stores)).c_str(), stdout);
     return kOk;
 }
 
 int Create(SyncSession& session, const CommandLine& line)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     std::vector<std::wstring> assignments = line.Rest(2);
     std::vector<std::string> changes = NumberCheck::Assignments(session, line.Word(1), assignments), stored;
     SUID suid = CreateItem(table.Get(), kind, assignments, &stored, line.Word(1));
@@ -92,7 +153,7 @@ int Create(SyncSession& session, const CommandLine& line)
 int Update(SyncSession& session, const CommandLine& line, SUID suid)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     std::vector<std::wstring> assignments = line.Rest(3);
     std::vector<std::string> changes = NumberCheck::Assignments(session, line.Word(1), assignments);
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
@@ -134,7 +195,7 @@ size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
 int Delete(SyncSession& session, const CommandLine& line, SUID suid)
 {
     QELDATATYPE kind;
-    ComPtr<IDataTable> table = session.Table(line.Word(1), kind);
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
     ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
     size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
     CheckCall(table->DeleteItem(item.Get()), "Deleting the item");
@@ -155,6 +216,16 @@ ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind, const std::wstring& t
 }
 
 }  // namespace
+
+ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    ComPtr<IDataTable> table = session.Table(name, kind);
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
+    if (!profile.KeepsTable(name))
+        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
+                       "; the tables command lists what it keeps");
+    return table;
+}
 
 SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments,
                 std::vector<std::string>* changes, const std::wstring& tableName)
@@ -183,12 +254,12 @@ HandsetWork StartTables(const CommandLine&)
 
 HandsetWork StartList(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return List(session, line); };
+    return [&line](SyncSession& session) { return Offered(line, "list items", [&] { return List(session, line); }); };
 }
 
 HandsetWork StartCount(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return Count(session, line); };
+    return [&line](SyncSession& session) { return Offered(line, "count items", [&] { return Count(session, line); }); };
 }
 
 HandsetWork StartDevInf(const CommandLine& line)
@@ -198,25 +269,38 @@ HandsetWork StartDevInf(const CommandLine& line)
 
 HandsetWork StartCreate(const CommandLine& line)
 {
-    return [&line](SyncSession& session) { return Create(session, line); };
+    return [&line](SyncSession& session) {
+        return Offered(line, "create items", [&] { return Create(session, line); });
+    };
 }
 
 HandsetWork StartUpdate(const CommandLine& line)
 {
     SUID suid = ParseSuid(line.Word(2));
-    return [&line, suid](SyncSession& session) { return Update(session, line, suid); };
+    return [&line, suid](SyncSession& session) {
+        return Offered(line, "update items", [&] { return Update(session, line, suid); });
+    };
 }
 
 HandsetWork StartDelete(const CommandLine& line)
 {
     SUID suid = ParseSuid(line.Word(2));
-    return [&line, suid](SyncSession& session) { return Delete(session, line, suid); };
+    return [&line, suid](SyncSession& session) {
+        return Offered(line, "delete items", [&] { return Delete(session, line, suid); });
+    };
 }
 
-HandsetWork StartModels(const CommandLine&)
+HandsetWork StartModels(const CommandLine& line)
 {
-    for (const BuiltInModel& model : ModelCatalogue::Load())
-        printf("%d  %s\n", model.id, NarrowUtf8(model.name).c_str());
+    std::string json;
+    for (const BuiltInModel& model : ModelCatalogue::Load()) {
+        if (!line.json)
+            printf("%d  %s\n", model.id, NarrowUtf8(model.name).c_str());
+        json += std::string(json.empty() ? "[\n" : ",\n") + " {\"id\": " + std::to_string(model.id) +
+                ", \"name\": " + JsonString(model.name) + "}";
+    }
+    if (line.json)
+        fputs((json.empty() ? "[]\n" : json + "\n]\n").c_str(), stdout);
     return {};
 }
 

@@ -18,6 +18,10 @@ HandsetWork StartUpdate(const CommandLine& line);
 HandsetWork StartDelete(const CommandLine& line);
 HandsetWork StartModels(const CommandLine& line);
 
+// The table a command names, once it is sure the model keeps its records: the component
+// hands out a table for every kind it knows. BadValue when the model keeps none.
+ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind);
+
 // Creates an item of the table from "COLUMN=VALUE" assignments; changes, when given,
 // receives what the handset stored differently from what was asked.
 SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments,

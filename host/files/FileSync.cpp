@@ -7,6 +7,7 @@
 #include "ComFailure.h"
 #include "CopyProgress.h"
 #include "ItemColumns.h"
+#include "ModelProfileText.h"
 #include "TableWalker.h"
 #include "WholeFile.h"
 
@@ -108,13 +109,12 @@ std::string Lines(std::vector<std::string> lines)
     return text;
 }
 
-// A failed copy: the cause a person needs, the cancel said as such.
-[[noreturn]] void CopyFailed(HRESULT hr, const char* what)
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
 {
-    if (CopyProgress::Cancelled())
-        throw ComFailure(hr, std::string(what) + " was cancelled; nothing was kept");
-    CheckCall(hr, what);
-    throw ComFailure(hr, what);
+    if (from.empty())
+        return;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
 }
 
 void PutLE(std::string& bytes, uint32_t value, int width)
@@ -183,11 +183,19 @@ size_t FileSync::SeedDemo()
         {L"Cabin.bmp", DemoPicture(0x305080, 0x40A060), L"/Images"},
         {L"Doorbell.wav", DemoSound(), L"/Sounds"},
     };
+    // The files go under their own names, from a folder of this process's own: two
+    // handsets seeded at once must not take each other's files away.
+    struct SeedFolder {
+        std::wstring path;
+        ~SeedFolder() { RemoveDirectoryW(path.c_str()); }
+    } folder;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    folder.path = std::wstring(temp) + L"kelvra-seed-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.path.c_str(), nullptr);
     size_t put = 0;
     for (const DemoFile& file : files) {
-        std::wstring path = std::wstring(temp) + file.name;
+        std::wstring path = folder.path + L"\\" + file.name;
         WriteWhole(path, file.bytes);
         try {
             Put(path, HandsetPlace::Parse(file.folder));
@@ -207,6 +215,40 @@ FileSync::FileSync(SyncSession& session) : m_session(session)
     m_table = session.Table(L"files", kind);
 }
 
+void FileSync::Check(HRESULT hr, const std::string& what, const HandsetPlace& place) const
+{
+    if (SUCCEEDED(hr))
+        return;
+    if (CopyProgress::Cancelled())
+        throw ComFailure(hr, what + " " + NarrowUtf8(place.Shown()) + " was cancelled; nothing was kept");
+    try {
+        CheckCall(hr, what.c_str());
+    } catch (const ComFailure& failure) {
+        FailedAt(failure, what, place);
+    }
+}
+
+void FileSync::FailedAt(const ComFailure& failure, const std::string& what, const HandsetPlace& place) const
+{
+    // The component names places by the handset's own paths ("tfs4/a/users/Images"); the
+    // person wrote "/Images", and reads that back, with the cause in words.
+    std::string cause = MeaningOf(failure.Result());
+    if (!IsSystemResult(failure.Result()) && !failure.Reason().empty()) {
+        ModelProfileText profile = ModelProfileText::Of(m_session.Model());
+        cause = failure.Reason();
+        for (char& c : cause)
+            c = c == '\\' ? '/' : c;
+        // A root may be given with or without its leading slash.
+        for (auto [root, shown] : {std::pair{profile.Value("ExternalRootPath", "Path"), "card:"},
+                                   std::pair{profile.Value("PhoneRootPath", "Path"), ""}}) {
+            root.erase(0, root.find_first_not_of('/'));
+            ReplaceAll(cause, "/" + root, shown);
+            ReplaceAll(cause, root, shown);
+        }
+    }
+    throw ComFailure(failure.Result(), what + " " + NarrowUtf8(place.Shown()) + " failed: " + cause, failure.Reason());
+}
+
 ComPtr<IItem> FileSync::NewItem(QELDATATYPE kind)
 {
     ComPtr<IItem> item;
@@ -221,7 +263,11 @@ std::vector<ComPtr<IItem>> FileSync::Children(const HandsetPlace& folder)
     ComPtr<IItem> listed = NewItem(QELDT_FOLDER);
     SetColumnText(listed.Get(), L"Reserved1", folder.TableFolder());
     SetColumnText(listed.Get(), L"FolderID", L"0");
-    return TableWalker(m_table.Get()).AllItems(listed.Get());
+    try {
+        return TableWalker(m_table.Get()).AllItems(listed.Get());
+    } catch (const ComFailure& failure) {
+        FailedAt(failure, "Listing", folder);
+    }
 }
 
 FileSync::Entry FileSync::Find(const HandsetPlace& place)
@@ -304,8 +350,7 @@ uint64_t FileSync::Get(const HandsetPlace& file, const std::wstring& pcPath)
         TransferWatch watch(m_session.Device());
         hr = item->ReadBlobTo(0, nullptr);
     }
-    if (FAILED(hr))
-        CopyFailed(hr, "Copying the file from the handset");
+    Check(hr, "Copying", file);
     return entry.size;
 }
 
@@ -326,8 +371,7 @@ uint64_t FileSync::Put(const std::wstring& pcPath, const HandsetPlace& folder)
         TransferWatch watch(m_session.Device());
         hr = item->WriteBlobFrom(0, nullptr);
     }
-    if (FAILED(hr))
-        CopyFailed(hr, "Copying the file to the handset");
+    Check(hr, "Copying " + NarrowUtf8(pcPath) + " into", folder);
     return size;
 }
 
@@ -339,7 +383,7 @@ void FileSync::MakeFolder(const HandsetPlace& folder)
     SetColumnText(item.Get(), L"Reserved1", folder.TableParent());
     SetColumnText(item.Get(), L"Name", folder.Name());
     SUID suid = 0;
-    CheckCall(m_table->CreateItem(item.Get(), &suid), "Making the folder");
+    Check(m_table->CreateItem(item.Get(), &suid), "Making the folder", folder);
 }
 
 void FileSync::RemoveFile(const HandsetPlace& file)
@@ -348,7 +392,7 @@ void FileSync::RemoveFile(const HandsetPlace& file)
     if (entry.folder)
         throw BadValue(NarrowUtf8(file.Shown()) + " is a folder; rmdir removes folders");
     SetColumnText(entry.item.Get(), L"Reserved1", file.TableParent());
-    CheckCall(m_table->DeleteItem(entry.item.Get()), "Deleting the file");
+    Check(m_table->DeleteItem(entry.item.Get()), "Deleting", file);
 }
 
 void FileSync::RemoveFolder(const HandsetPlace& folder)
@@ -359,7 +403,7 @@ void FileSync::RemoveFolder(const HandsetPlace& folder)
     if (!entry.folder)
         throw BadValue(NarrowUtf8(folder.Shown()) + " is a file; rm removes files");
     SetColumnText(entry.item.Get(), L"Reserved1", folder.TableParent());
-    CheckCall(m_table->DeleteItem(entry.item.Get()), "Removing the folder");
+    Check(m_table->DeleteItem(entry.item.Get()), "Removing the folder", folder);
 }
 
 void FileSync::Rename(const HandsetPlace& place, const std::wstring& newName)
@@ -373,7 +417,7 @@ void FileSync::Rename(const HandsetPlace& place, const std::wstring& newName)
     SetColumnText(entry.item.Get(), L"Reserved2", newName);
     if (!entry.folder)
         SetColumnText(entry.item.Get(), L"Reserved3", L"RENAME");
-    CheckCall(m_table->UpdateItem(entry.item.Get()), "Renaming");
+    Check(m_table->UpdateItem(entry.item.Get()), "Renaming", place);
 }
 
 std::string FileSync::MemoryFigures()

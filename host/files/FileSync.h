@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ComFailure.h"
 #include "HandsetPlace.h"
 #include "SyncSession.h"
 
@@ -42,6 +43,10 @@ private:
     Entry Find(const HandsetPlace& place);
     std::vector<ComPtr<IItem>> Children(const HandsetPlace& folder);
     ComPtr<IItem> NewItem(QELDATATYPE kind);
+    // Throws for a failed call on a place, naming the place as the person wrote it; a
+    // cancelled copy is said as such.
+    void Check(HRESULT hr, const std::string& what, const HandsetPlace& place) const;
+    [[noreturn]] void FailedAt(const ComFailure& failure, const std::string& what, const HandsetPlace& place) const;
     // A file item naming a handset file for a copy.
     ComPtr<IItem> FileItem(const HandsetPlace& file, uint64_t size, const std::wstring& pcPath);
 

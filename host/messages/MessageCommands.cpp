@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "ComFailure.h"
 #include "ExitCode.h"
 #include "MessageSync.h"
 #include "WholeFile.h"
@@ -10,10 +11,16 @@ namespace kelvra::host {
 
 HandsetWork StartSendSms(const CommandLine& line)
 {
+    if (line.Word(1).find_first_not_of(L" \t") == std::wstring::npos)
+        throw BadValue("send-sms has no receiver: the NUMBER is empty");
     return [&line](SyncSession& session) {
         int card = line.card ? line.card : 1;
-        MessageSync(session).SendSms(line.Word(1), line.Word(2), card);
-        printf("sent the SMS to %s from card %d\n", NarrowUtf8(line.Word(1)).c_str(), card);
+        const std::wstring& text = line.Word(2);
+        size_t sent = MessageSync(session).SendSms(line.Word(1), text, card, line.cut);
+        printf("sent the SMS to %s from card %d", NarrowUtf8(line.Word(1)).c_str(), card);
+        if (sent < text.size())
+            printf(", cut to its first %zu of %zu characters", sent, text.size());
+        printf("\n");
         return kOk;
     };
 }

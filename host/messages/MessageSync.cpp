@@ -6,6 +6,7 @@
 #include "ComFailure.h"
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
+#include "ModelProfileText.h"
 #include "TableWalker.h"
 #include "WholeFile.h"
 
@@ -21,6 +22,9 @@ constexpr long kCard2Inbox = 19;
 constexpr long kMmsInbox = 1;
 // The demo's model counts SMS times 8:02:08 behind its local clock, MMS times not.
 constexpr long kSmsClockLag = 28928;
+// A send the handset did not confirm, and the reply code it refuses a send with.
+constexpr HRESULT kSendNotConfirmed = static_cast<HRESULT>(0x80049E44);
+const char kRefusalReply[] = "reply code 0x4172";
 
 Variant ColumnValue(IItem* item, const wchar_t* name)
 {
@@ -85,6 +89,22 @@ std::wstring DemoMmsContentHex()
 
 }  // namespace
 
+size_t CharactersWithin(const std::wstring& text, size_t bytes)
+{
+    size_t used = 0;
+    size_t chars = 0;
+    while (chars < text.size()) {
+        wchar_t c = text[chars];
+        bool pair = c >= 0xD800 && c <= 0xDBFF && chars + 1 < text.size();
+        size_t size = pair ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (used + size > bytes)
+            break;
+        used += size;
+        chars += pair ? 2 : 1;
+    }
+    return chars;
+}
+
 std::string IsoTimeWithOffset(DATE date, LONG biasMinutes)
 {
     SYSTEMTIME time = {};
@@ -102,16 +122,54 @@ ComPtr<IDataTable> MessageSync::Table(const wchar_t* name, QELDATATYPE& kind)
     return m_session.Table(name, kind);
 }
 
-void MessageSync::SendSms(const std::wstring& number, const std::wstring& text, int card)
+size_t MessageSync::SendSms(const std::wstring& number, const std::wstring& text, int card, bool cut)
 {
+    size_t chars = SmsFits(text, cut);
     QELDATATYPE kind;
     ComPtr<IDataTable> table = Table(L"sms", kind);
     ComPtr<IItem> sms = NewItem(table.Get(), kind);
     SetColumnText(sms.Get(), L"RECEIVER", number);
-    SetColumnText(sms.Get(), L"CONTENT", text);
+    SetColumnText(sms.Get(), L"CONTENT", text.substr(0, chars));
     SetColumnText(sms.Get(), L"SEND_STATE", card == 2 ? L"Sending_SIM2" : L"Sending_SIM1");
     ComPtr<IItem> unused;
-    CheckCall(table->Execute(Bstr(L"").Get(), sms.Get(), unused.GetAddressOf()), "Sending the SMS");
+    try {
+        CheckCall(table->Execute(Bstr(L"").Get(), sms.Get(), unused.GetAddressOf()), "Sending the SMS");
+    } catch (const ComFailure& failure) {
+        if (failure.Result() != kSendNotConfirmed)
+            throw;
+        std::string why = failure.Reason();
+        size_t cause = why.find(": ");
+        if (why.rfind("The handset did not send the message", 0) == 0 && cause != std::string::npos)
+            why.erase(0, cause + 2);
+        if (why.find(kRefusalReply) != std::string::npos)
+            throw ComFailure(failure.Result(), "the handset refused the SMS; nothing was sent\n  " + why, failure.Reason());
+        // The request went out and no answer the handset gives for a refusal came back:
+        // the message may well be on its way, whatever the component concludes.
+        throw ComFailure(failure.Result(),
+                         "the handset did not confirm the SMS, so it may have been sent all the same; look in card " +
+                             std::to_string(card) + "'s sent box (kelvra-sync list sms) before sending it again\n  " +
+                             why,
+                         failure.Reason());
+    }
+    return chars;
+}
+
+size_t MessageSync::SmsFits(const std::wstring& text, bool cut) const
+{
+    // The send request's text field, terminator included, in the handset's encoding.
+    ModelProfileText profile = ModelProfileText::Of(m_session.Model());
+    long field = profile.Count("DB_TABLE_13", "Field_Index_3");
+    if (field <= 1)
+        return text.size();
+    size_t limit = static_cast<size_t>(field - 1);
+    size_t chars = CharactersWithin(text, limit);
+    if (chars < text.size() && !cut) {
+        throw BadValue("the text is " + std::to_string(NarrowUtf8(text).size()) + " bytes as the handset encodes it (UTF-8); the " +
+                       profile.ModelName() + " sends at most " + std::to_string(limit) +
+                       " in one SMS (as many Latin letters, a third as many Korean characters); shorten it, or give --cut to send its first " +
+                       std::to_string(chars) + " characters");
+    }
+    return chars;
 }
 
 size_t MessageSync::ExportSms(const std::wstring& path)
@@ -152,7 +210,7 @@ void MessageSync::SendMms(const std::wstring& path)
     CheckCall(table->Execute(Bstr(L"").Get(), mms.Get(), unused.GetAddressOf()), "Sending the MMS");
 }
 
-void MessageSync::SeedDemo()
+void MessageSync::SeedSms()
 {
     ISimHandset* handset = m_session.Handset();
     struct Sms {
@@ -171,8 +229,12 @@ void MessageSync::SeedDemo()
     for (const Sms& sms : messages)
         CheckCall(handset->AddSms(sms.box, Bstr(sms.number).Get(), Bstr(sms.text).Get(), sms.time),
                   "Putting a demo SMS on the handset");
+}
+
+void MessageSync::SeedMms()
+{
     long id = 0;
-    CheckCall(handset->AddMms(kMmsInbox, Bstr(L"Cabin weekend").Get(), Bstr(L"010-2345-6789").Get(),
+    CheckCall(m_session.Handset()->AddMms(kMmsInbox, Bstr(L"Cabin weekend").Get(), Bstr(L"010-2345-6789").Get(),
                               Bstr(L"01012345678").Get(), DemoTimeWord(2026, 12, 5, 12, 30, 0),
                               Bstr(DemoMmsContentHex()).Get(), &id),
               "Putting a demo MMS on the handset");

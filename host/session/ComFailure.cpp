@@ -11,7 +11,7 @@ namespace kelvra::host {
 
 namespace {
 
-std::string SystemMeaning(HRESULT hr)
+std::string SystemText(HRESULT hr)
 {
     wchar_t* text = nullptr;
     DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -21,16 +21,6 @@ std::string SystemMeaning(HRESULT hr)
     LocalFree(text);
     while (!meaning.empty() && (meaning.back() == L'\n' || meaning.back() == L'\r' || meaning.back() == L'.'))
         meaning.pop_back();
-    if (meaning.empty()) {
-        switch (static_cast<unsigned long>(hr)) {
-        case 0x80040001: return "the handset answered with an unexpected reply";
-        case 0x8004000C: return "the handset's store is full";
-        case 0x8004000F: return "the device agent timed out";
-        case 0x80042EF4: return "the handset refused the privacy password";
-        case 0x80049E44: return "the handset did not confirm the send";
-        default: return "no description";
-        }
-    }
     return NarrowUtf8(meaning);
 }
 
@@ -64,7 +54,28 @@ std::string ErrorInformation()
 
 }  // namespace
 
-ComFailure::ComFailure(HRESULT hr, const std::string& what) : std::runtime_error(what), m_hr(hr)
+bool IsSystemResult(HRESULT hr)
+{
+    return !SystemText(hr).empty();
+}
+
+std::string MeaningOf(HRESULT hr)
+{
+    std::string meaning = SystemText(hr);
+    if (!meaning.empty())
+        return meaning;
+    switch (static_cast<unsigned long>(hr)) {
+    case 0x80040001: return "the handset answered with an unexpected reply";
+    case 0x8004000C: return "the handset's store is full";
+    case 0x8004000F: return "the device agent timed out";
+    case 0x80042EF4: return "the handset refused the privacy password";
+    case 0x80049E44: return "the handset did not confirm the send";
+    default: return "no description";
+    }
+}
+
+ComFailure::ComFailure(HRESULT hr, const std::string& what, const std::string& reason)
+    : std::runtime_error(what), m_hr(hr), m_reason(reason)
 {
 }
 
@@ -74,11 +85,11 @@ void CheckCall(HRESULT hr, const char* what)
         return;
     char code[16];
     snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(hr));
-    std::string message = std::string(what) + " failed: " + code + " " + SystemMeaning(hr);
+    std::string message = std::string(what) + " failed: " + code + " " + MeaningOf(hr);
     std::string details = ErrorInformation();
     if (!details.empty())
         message += "\n  " + details;
-    throw ComFailure(hr, message);
+    throw ComFailure(hr, message, details);
 }
 
 }  // namespace kelvra::host

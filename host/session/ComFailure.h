@@ -29,12 +29,20 @@ public:
 
 class ComFailure : public std::runtime_error {
 public:
-    ComFailure(HRESULT hr, const std::string& what);
+    ComFailure(HRESULT hr, const std::string& what, const std::string& reason = {});
     HRESULT Result() const { return m_hr; }
+    // The component's own reason, from its error information; empty when it gave none.
+    const std::string& Reason() const { return m_reason; }
 
 private:
     HRESULT m_hr;
+    std::string m_reason;
 };
+
+// What an HRESULT means, in words: the system's text, or ours for the handset's codes.
+std::string MeaningOf(HRESULT hr);
+// Whether the system's own text says what the HRESULT means (a Win32 error, say).
+bool IsSystemResult(HRESULT hr);
 
 // Throws ComFailure with "<what>: 0x... <system meaning>; <error information>".
 void CheckCall(HRESULT hr, const char* what);

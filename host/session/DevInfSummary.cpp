@@ -4,8 +4,20 @@
 #include <set>
 
 #include "ComTypes.h"
+#include "ItemPrinter.h"
 
 namespace kelvra::host {
+
+namespace {
+
+// A limit as a JSON value: a number when it is one, else a string.
+std::string JsonValue(const std::string& text)
+{
+    bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    return number ? text : JsonString(WidenUtf8(text));
+}
+
+}  // namespace
 
 std::wstring DevInfSummary::Element(const std::wstring& text, const std::wstring& tag, size_t from)
 {
@@ -18,11 +30,9 @@ std::wstring DevInfSummary::Element(const std::wstring& text, const std::wstring
     return end == std::wstring::npos ? std::wstring() : text.substr(start, end - start);
 }
 
-std::string DevInfSummary::Store(const std::wstring& store)
+StoreLimits DevInfSummary::Store(const std::wstring& store)
 {
-    std::string out = NarrowUtf8(Element(store, L"SourceRef"));
-    std::wstring most = Element(store, L"MaxMem");
-    out += most.empty() ? "\n" : ": up to " + NarrowUtf8(most) + " items\n";
+    StoreLimits limits{NarrowUtf8(Element(store, L"SourceRef")), NarrowUtf8(Element(store, L"MaxMem")), {}};
     std::set<std::wstring> seen;  // a store with several content types names a property more than once
     for (size_t at = store.find(L"<Property>"); at != std::wstring::npos; at = store.find(L"<Property>", at + 1)) {
         std::wstring property = store.substr(at, store.find(L"</Property>", at) - at);
@@ -31,23 +41,56 @@ std::string DevInfSummary::Store(const std::wstring& store)
         std::wstring value = Element(property, L"MaxValue");
         if (name.empty() || (size.empty() && value.empty()) || !seen.insert(name).second)
             continue;
-        std::string limit = size.empty() ? "at most " + NarrowUtf8(value) : NarrowUtf8(size) + " characters";
-        std::string padded = NarrowUtf8(name);
-        padded.resize(std::max<size_t>(padded.size() + 1, 20), ' ');
-        out += "  " + padded + limit + "\n";
+        limits.properties.push_back({NarrowUtf8(name), NarrowUtf8(size), NarrowUtf8(value)});
+    }
+    return limits;
+}
+
+std::vector<StoreLimits> DevInfSummary::Stores(const std::wstring& document)
+{
+    std::vector<StoreLimits> stores;
+    for (size_t at = document.find(L"<DataStore>"); at != std::wstring::npos;
+         at = document.find(L"<DataStore>", at + 1)) {
+        size_t end = document.find(L"</DataStore>", at);
+        stores.push_back(Store(document.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at)));
+    }
+    return stores;
+}
+
+std::string DevInfSummary::Text(const std::vector<StoreLimits>& stores)
+{
+    std::string out;
+    for (const StoreLimits& store : stores) {
+        out += store.name + (store.maxItems.empty() ? "\n" : ": up to " + store.maxItems + " items\n");
+        for (const PropertyLimit& property : store.properties) {
+            std::string padded = property.name;
+            padded.resize(std::max<size_t>(padded.size() + 1, 20), ' ');
+            out += "  " + padded +
+                   (property.maxSize.empty() ? "at most " + property.maxValue : property.maxSize + " characters") + "\n";
+        }
     }
     return out;
 }
 
-std::string DevInfSummary::Of(const std::wstring& document)
+std::string DevInfSummary::Json(const std::vector<StoreLimits>& stores)
 {
-    std::string out;
-    for (size_t at = document.find(L"<DataStore>"); at != std::wstring::npos;
-         at = document.find(L"<DataStore>", at + 1)) {
-        size_t end = document.find(L"</DataStore>", at);
-        out += Store(document.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at));
+    std::string out = "[";
+    for (size_t i = 0; i < stores.size(); ++i) {
+        const StoreLimits& store = stores[i];
+        out += std::string(i ? ",\n" : "\n") + " {\"store\": " + JsonString(WidenUtf8(store.name));
+        if (!store.maxItems.empty())
+            out += ", \"maxItems\": " + JsonValue(store.maxItems);
+        out += ", \"properties\": [";
+        for (size_t p = 0; p < store.properties.size(); ++p) {
+            const PropertyLimit& property = store.properties[p];
+            out += std::string(p ? ", " : "") + "{\"name\": " + JsonString(WidenUtf8(property.name)) + ", " +
+                   (property.maxSize.empty() ? "\"maxValue\": " + JsonValue(property.maxValue)
+                                             : "\"maxSize\": " + JsonValue(property.maxSize)) +
+                   "}";
+        }
+        out += "]}";
     }
-    return out;
+    return out + (stores.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace kelvra::host

@@ -76,9 +76,10 @@ std::vector<BuiltInModel> ModelCatalogue::Load()
         const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
         if (!bytes)
             continue;
-        std::wstring name = ModelNameIn(std::string(bytes, SizeofResource(owner.module, resource)));
+        std::string profile(bytes, SizeofResource(owner.module, resource));
+        std::wstring name = ModelNameIn(profile);
         if (!name.empty())
-            models.push_back({id, name});
+            models.push_back({id, name, std::move(profile)});
     }
     return models;
 }

@@ -10,6 +10,7 @@ namespace kelvra::host {
 struct BuiltInModel {
     int id;            // the profile's resource number, as --model takes it
     std::wstring name;  // "KTM-A280"
+    std::string profile;  // the INI text
 };
 
 class ModelCatalogue {

@@ -66,7 +66,7 @@ SyncSession::SyncSession(const SessionOptions& options)
     m_device = Create<IDeviceData>(L"Orvane.Syncora.QEL.DeviceDataKELVRA");
 
     CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
-    int model = AgreedModel(options);
+    int model = m_model = AgreedModel(options);
     // The simulated handset has two cards of 250 entries each, and keeps SMS per card.
     for (long cardKind : {13, 14})
         m_handset->SetCardInfo(cardKind, kSimulatedCard.nameChars, kSimulatedCard.entries, kSimulatedCard.numberDigits);
@@ -90,8 +90,12 @@ SyncSession::SyncSession(const SessionOptions& options)
     // Only a model the component could load is recorded, so a failed first run does
     // not tie the folder to a model that never worked.
     CheckCall(m_handset->put_Model(model), "Recording the handset's model");
-    if (!options.fault.empty())
-        m_handset->InjectFault(FaultNamed(options.fault), -1);
+    if (!options.fault.empty()) {
+        // "timeout" spoils every reply from now on, "timeout@3" the one after 3 others.
+        size_t at = options.fault.find(L'@');
+        long after = at == std::wstring::npos ? -1 : _wtol(options.fault.c_str() + at + 1);
+        m_handset->InjectFault(FaultNamed(options.fault.substr(0, at)), after);
+    }
 }
 
 SyncSession::~SyncSession()
@@ -143,7 +147,7 @@ ComPtr<IDataTable> SyncSession::Table(const std::wstring& name, QELDATATYPE& ite
 {
     NamedTable named;
     if (!Lookup(name, named))
-        throw UsageError("unknown table \"" + NarrowUtf8(name) + "\"; try the tables command");
+        throw BadValue("unknown table \"" + NarrowUtf8(name) + "\"; try the tables command");
     ComPtr<IDataTable> table = Table(named.id);
     if (!table)
         throw BadValue("this model offers no " + NarrowUtf8(name) + " table; the tables command lists those it has");

@@ -38,6 +38,8 @@ public:
     ComPtr<IDataTable> Table(const std::wstring& name, QELDATATYPE& itemType);
     ComPtr<IDataTable> Table(DATATABLE_SUID id);
     ISimHandset* Handset() const { return m_handset.Get(); }
+    // The built-in model the session runs as.
+    int Model() const { return m_model; }
     IDeviceData* Device() const { return m_device.Get(); }
 
     // The names a person may use, with what they stand for.
@@ -52,6 +54,7 @@ private:
     ComPtr<IDeviceData> m_device;
     ComPtr<ISimHandset> m_handset;
     ComPtr<ISimModelDatabase> m_models;
+    int m_model = kDefaultModel;
 };
 
 }  // namespace kelvra::host

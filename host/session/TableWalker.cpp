@@ -1,5 +1,6 @@
 #include "TableWalker.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "ComFailure.h"
@@ -11,6 +12,11 @@ namespace {
 
 constexpr ULONG kProgressFrom = 5;  // shorter listings show no bar
 constexpr int kBarWidth = 30;
+// The handset not answering: the agent's time-out, and the link's own.
+constexpr HRESULT kAgentTimedOut = static_cast<HRESULT>(0x8004000F);
+constexpr HRESULT kLinkTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+// How the component's error information says that it passed a record over.
+const char kPassedOverMark[] = " could not be read; the listing goes on with the next one";
 
 // A bar is for a person watching; in a file or a pipe it is only noise.
 bool ErrorStreamIsTerminal()
@@ -33,9 +39,9 @@ std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgres
     bool drawing = showProgress && total >= kProgressFrom;
 
     size_t seen = 0;
+    std::set<std::string> passed;
     for (;;) {
-        ComPtr<IItem> item;
-        CheckCall(m_table->NextItem(item.GetAddressOf()), "Reading the next item");
+        ComPtr<IItem> item = Next(passed);
         if (!item)
             break;
         ++seen;
@@ -58,15 +64,45 @@ std::vector<ComPtr<IItem>> TableWalker::AllItems(IItem* parent)
 {
     CheckCall(parent ? m_table->ListChildItemsBegin(parent) : m_table->ListItemsAllBegin(), "Starting the listing");
     std::vector<ComPtr<IItem>> items;
-    for (;;) {
-        ComPtr<IItem> item;
-        CheckCall(m_table->NextItem(item.GetAddressOf()), "Reading the next item");
-        if (!item)
-            break;
+    std::set<std::string> passed;
+    while (ComPtr<IItem> item = Next(passed))
         items.push_back(item);
-    }
     m_table->ListItemsEnd();
     return items;
+}
+
+ComPtr<IItem> TableWalker::Next(std::set<std::string>& passedThisListing)
+{
+    for (;;) {
+        ComPtr<IItem> item;
+        try {
+            CheckCall(m_table->NextItem(item.GetAddressOf()), "Reading the next item");
+            return item;
+        } catch (const ComFailure& failure) {
+            size_t mark = failure.Reason().find(kPassedOverMark);
+            // A time-out is the handset no longer answering, not a damaged record; a record
+            // named twice in one listing means the listing does not move on.
+            if (mark == std::string::npos || failure.Result() == kAgentTimedOut || failure.Result() == kLinkTimedOut)
+                throw;
+            std::string record = failure.Reason().substr(0, mark);
+            if (!record.empty())
+                record[0] = static_cast<char>(tolower(static_cast<unsigned char>(record[0])));
+            if (!passedThisListing.insert(record).second)
+                throw;
+            if (PassedOverRecords().insert(record).second) {
+                std::string why = failure.Reason().substr(mark + sizeof(kPassedOverMark) - 1);
+                fflush(stdout);
+                fprintf(stderr, "kelvra-sync: passed over %s, which could not be read%s\n", record.c_str(),
+                        why.c_str());
+            }
+        }
+    }
+}
+
+std::set<std::string>& TableWalker::PassedOverRecords()
+{
+    static std::set<std::string> records;
+    return records;
 }
 
 void TableWalker::DrawProgress(size_t done, ULONG total) const

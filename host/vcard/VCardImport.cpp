@@ -81,22 +81,24 @@ bool VCardImport::Run(const std::vector<VCardContact>& contacts)
 
 VCardImport::Outcome VCardImport::ImportOne(const VCardContact& contact)
 {
-    for (const std::string& note : contact.notes)
-        Say(contact, note);
-    m_changed = m_changed || !contact.notes.empty();
     std::vector<std::string> notes;
     std::string problem = contact.problem;
     ContactColumns columns = problem.empty() ? Columns(contact, notes, problem) : ContactColumns();
-    if (!problem.empty()) {
-        Say(contact, "not imported: " + problem);
-        m_changed = true;
-        return Outcome::NotImported;
-    }
-    if (!m_allowDuplicates) {
+    // A contact the handset holds already is left alone: nothing of what the handset
+    // would change in it is said, and it changes nothing.
+    if (!m_allowDuplicates && problem.empty()) {
         if (long suid = m_held.Find(Card() ? CardEntry::AsContact(columns) : columns)) {
             Say(contact, "not imported: the handset already holds it as SUID " + std::to_string(suid));
             return Outcome::AlreadyHeld;
         }
+    }
+    for (const std::string& note : contact.notes)
+        Say(contact, note);
+    m_changed = m_changed || !contact.notes.empty();
+    if (!problem.empty()) {
+        Say(contact, "not imported: " + problem);
+        m_changed = true;
+        return Outcome::NotImported;
     }
     std::vector<std::wstring> assignments = Assignments(columns, notes);
     ComPtr<IItem> item;

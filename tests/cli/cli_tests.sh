@@ -10,6 +10,7 @@ for help in --help -h help; do
     check "$help exits 0" exits 0
     check "$help prints the usage" contains "$out" "usage: kelvra-sync"
     check "$help says the exit codes" contains "$out" "4 done, but the"
+    check "$help says the one for records passed over" contains "$out" "5 done with every"
 done
 check "help opens no handset" test ! -e "$work/unused"
 
@@ -95,5 +96,63 @@ check "a handset that times out fails with exit code 2" exits 2
 check "with the HRESULT and the reason" contains "$err" "0x800705B4"
 check "the reason in words" contains "$err" "The handset did not answer within"
 check "no source file in what a person reads" lacks "$err" ".cpp"
+
+# ---- One command's help, and the columns a table takes ----------------------------------
+run unused help import-vcard
+check "help COMMAND shows that command" contains "$out" "import-vcard [--duplicates] FILE"
+check "with its description" contains "$out" "unless --duplicates is given"
+check "and no other" lacks "$out" "export-ics"
+run unused rmdir --help
+check "COMMAND --help too, for a command that shares its line" contains "$out" "mkdir PATH | rmdir PATH | rm PATH"
+check "and no other" lacks "$out" "ls [PATH]"
+check "neither opens a handset" test ! -e "$work/unused"
+run unused help nosuchcommand
+check "help for an unknown command is a usage error" exits 1
+run columns --model KTM-A290 help create tasks
+check "help create TABLE lists a new item's columns" grep -qE "^  SUBJECT +text" <<<"$out"
+check "with what each takes" grep -qE "^  START_DATE +date" <<<"$out"
+check "but not the SUID the handset gives" lacks "$out" "  SUID"
+run unused help create nosuchtable
+check "an unknown table is refused" exits 1
+check "in one line" test "$(wc -l <<<"$err")" -eq 1
+run phone list nosuchtable
+check "also for a command" test "$(wc -l <<<"$err")" -eq 1
+
+# ---- Models by name, what they keep, and JSON -------------------------------------------
+run small --model KTM-A110 seed-demo
+check "--model takes a model's name" exits 0
+check "seed-demo seeds what a model without file memory keeps" contains "$out" "2 memos, 5 SMS"
+check "and says what it left out" contains "$out" "left out, as the KTM-A110 keeps none: tasks, MMS, pictures and sounds"
+run small --model 218 tables
+check "tables says which tables the model does not keep" contains "$out" "files      not kept by the KTM-A110"
+check "tasks among them" contains "$out" "tasks      not kept by the KTM-A110"
+check "and which it keeps" contains "$out" "memos      available"
+run small --model ktm-a280 count phonebook
+check "a name names the same model as its number" contains "$err" "made as model 218"
+run phone create tasks SUBJECT=x
+check "a table the model does not keep is said in words" contains "$err" "the KTM-A280 keeps no tasks"
+check "as a bad value" exits 1
+run phone create sms CONTENT=x
+check "an operation a table does not offer is said in words" contains "$err" "the sms table does not create items; "
+check "without a code" lacks "$err" "0x8"
+run columns devinf --summary
+check "the summary has the task store the DevInf document lacks" contains "$out" "TASK: up to 100 items"
+check "and the memo store" contains "$out" "MEMO: up to 100 items"
+run phone --json count phonebook
+check "count --json" test "$out" = '{"table": "phonebook", "count": 5}'
+run unused --json models
+check "models --json" contains "$out" '{"id": 218, "name": "KTM-A110"}'
+run phone --json devinf --summary
+check "devinf --summary --json" contains "$out" '{"store": "PHONEBOOK", "maxItems": 1000, "properties": [{"name": "FIRST_NAME", "maxSize": 24}'
+run phone --json devinf
+check "devinf --json holds the document as a string" contains "$out" '{"devinf": "<?xml version=\"1.0\"'
+
+# ---- Duplicates --------------------------------------------------------------------------
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Hopper;Grace;;;\r\nFN:Grace Hopper\r\nTEL;TYPE=CELL:555-0199\r\nTITLE:Rear Admiral\r\nEND:VCARD\r\n' >"$work/grace.vcf"
+run dup import-vcard "Z:$work/grace.vcf"
+check "a property with no place on the model is said" contains "$err" "TITLE has no place on the handset"
+run dup import-vcard "Z:$work/grace.vcf"
+check "a contact skipped as a duplicate says only that" test "$err" = "Grace Hopper: not imported: the handset already holds it as SUID 1"
+check "and changes nothing" exits 0
 
 finish

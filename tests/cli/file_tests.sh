@@ -70,6 +70,14 @@ check "the phone memory's use" grep -qE "^phone memory  .* used of 64.0 MB, .* f
 check "and the card's" grep -qE "^memory card   .* used of 256.0 MB, .* free$" <<<"$out"
 
 # ---- What the host refuses ---------------------------------------------------------------
+run a290 mkdir /Images
+check "a failure names the place as the person wrote it" contains "$err" "Making the folder /Images failed"
+check "not as the handset keeps it" lacks "$err" "tfs4"
+run a290 mkdir card:/Music/a/b
+check "on the card too" contains "$err" "Making the folder card:/Music/a/b failed"
+run a290 ls card:/Nowhere
+check "a folder that is not there" contains "$err" "Listing card:/Nowhere failed"
+check "with no handset path in it" lacks "$err" "mvfs"
 run a290 get /Images/missing.jpg "Z:$work/missing.jpg"
 check "a missing handset file is said" contains "$err" "the handset has nothing at /Images/missing.jpg"
 check "and no PC file is made" test ! -e "$work/missing.jpg"

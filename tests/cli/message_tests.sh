@@ -31,14 +31,39 @@ check "so is the one from card 2" contains "$out" "RECEIVER: 010-7777-8888"
 run demo count sms
 check "and both are counted" test "$out" = 7
 run demo send-sms "" "Nobody to send to"
-check "a send the handset refuses fails" exits 2
-check "and says so" contains "$err" "Sending the SMS failed"
+check "a send without a receiver is refused" exits 1
+check "saying the receiver is missing" contains "$err" "send-sms has no receiver"
+long=$(printf 'x%.0s' {1..420})
+run demo send-sms 010-5555-1234 "$long"
+check "a text longer than one SMS is refused" exits 1
+check "naming the model's limit" contains "$err" "the KTM-A280 sends at most 254"
+check "and how to send it cut" contains "$err" "--cut"
+korean=$(printf '회%.0s' {1..200})
+run demo send-sms 010-5555-1234 "$korean"
+check "so is a Korean text past the limit, which UTF-8 takes three bytes a character of" exits 1
 run demo count sms
-check "and stores nothing" test "$out" = 7
+check "and nothing is sent" test "$out" = 7
+run demo send-sms --cut 010-5555-1234 "$korean"
+check "--cut sends what fits" contains "$out" "cut to its first 84 of 200 characters"
+run demo send-sms --cut 010-5555-1234 "$long"
+check "of a Latin text too" contains "$out" "cut to its first 254 of 420 characters"
+run demo list sms
+check "the cut text is stored as sent" grep -qx "  CONTENT: ${long:0:254}" <<<"$out"
+run demo send-sms "$(printf '회%.0s' {1..84})" "$(printf '회%.0s' {1..84})"
+check "a text that just fits is sent whole" exits 0
+run demo --sim-fault timeout send-sms 010-5555-1234 "Did it go?"
+check "a send whose confirmation is lost fails" exits 2
+check "saying it may have been sent" contains "$err" "may have been sent all the same"
+check "and where to look" contains "$err" "card 1's sent box"
+check "not that it was not sent" lacks "$err" "did not send the message"
+run demo --sim-fault wrong-code send-sms --card 2 010-5555-1234 "Did it go?"
+check "so does a garbled confirmation" contains "$err" "card 2's sent box"
+run demo count sms
+check "the count knows what was sent" test "$out" = 12
 
 run demo export-sms "Z:$work/sms.json"
-check "the export says how many" contains "$out" "exported 7 SMS"
-check "one object per message" test "$(grep -c '"folder"' "$work/sms.json")" -eq 7
+check "the export says how many" contains "$out" "exported 12 SMS"
+check "one object per message" test "$(grep -c '"folder"' "$work/sms.json")" -eq 12
 check "with folder and party" grep -qF '{"folder": "Inbox", "party": "010-2345-6789", ' "$work/sms.json"
 check "and its time with the offset" grep -qE '"time": "2026-12-04T09:15:00[+-][0-9]{2}:[0-9]{2}"' "$work/sms.json"
 
