@@ -22,7 +22,9 @@ const std::wstring& HandsetStore::PreparedFolder(const std::wstring& folder)
     DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw StateError(HRESULT_FROM_WIN32(ERROR_DIRECTORY), folder + L" is a file, not a handset folder");
-    if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(folder.c_str(), nullptr))
+    // Another run started at the same time may make the folder first.
+    if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(folder.c_str(), nullptr) &&
+        ::GetLastError() != ERROR_ALREADY_EXISTS)
         ThrowLastError(L"Cannot make the handset folder " + folder);
     return folder;
 }
