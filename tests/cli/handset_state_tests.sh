@@ -44,15 +44,18 @@ write_contacts() {  # write_contacts FILE COUNT PREFIX
 }
 
 # Of two runs at once, one that did not get the folder must fail saying why and report
-# nothing created; one that did must report all it was given. Adds what landed to $landed.
-landed_or_refused() {  # landed_or_refused NAME CODE OUT ERR COUNT
-    if [ "$2" -eq 0 ]; then
-        check "$1 reports all it was given" grep -Eq "imported $5 (of $5 )?contacts|created SUID" "$3"
-        landed=$((landed + $5))
+# nothing created; one that did must report all it was given. Waits for the run, whose
+# output is in $work/RUN.out and .err, and adds what it stored to $landed.
+landed_or_refused() {  # landed_or_refused NAME PID RUN COUNT
+    wait "$2"
+    local code=$? out=$work/$3.out err=$work/$3.err
+    if [ "$code" -eq 0 ]; then
+        check "$1 reports all it was given" grep -Eq "imported $4 (of $4 )?contacts|created SUID" "$out"
+        landed=$((landed + $4))
     else
-        check "$1 that could not run says the handset is in use" grep -q "in use by another program" "$4" ||
-            sed 's/^/    /' "$4"
-        check "$1 that could not run reports nothing created" test "$(reported "$3" | wc -l)" -eq 0
+        check "$1 that could not run says the handset is in use" grep -q "in use by another program" "$err" ||
+            sed 's/^/    /' "$err"
+        check "$1 that could not run reports nothing created" test "$(reported "$out" | wc -l)" -eq 0
     fi
 }
 
@@ -75,9 +78,6 @@ resume_import() {  # succeeds when the paused import then imports all its contac
     wait "$paused" && grep -Eq "imported 100 (of 100 )?contacts" "$work/paused.out"
 }
 
-mkdir -p "$other"
-WINEPREFIX=$other wineserver -p </dev/null >/dev/null 2>&1
-WINEPREFIX=$other wine regsvr32 /s "${dlls[@]/#/Z:}" >/dev/null 2>&1
 write_contacts "$work/a.vcf" 100 A
 write_contacts "$work/b.vcf" 100 B
 
@@ -122,18 +122,14 @@ check "and counts them" test "$(sync "$killed" count phonebook | tr -d '\r')" -e
 # Wine shows processes of another prefix a lock on the Linux file only; without one both
 # runs would write the folder, and the last to end would drop what the other saved.
 at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
-    local both=$work/both-$1 first second first_code second_code
+    local both=$work/both-$1 first second
     wine "$exe" --handset "Z:$both" import-vcard "Z:$work/a.vcf" >"$work/a.out" 2>"$work/a.err" &
     first=$!
     in_prefix "$2" wine "$exe" --handset "Z:$both" import-vcard "Z:$work/b.vcf" >"$work/b.out" 2>"$work/b.err" &
     second=$!
-    wait "$first"
-    first_code=$?
-    wait "$second"
-    second_code=$?
     landed=0
-    landed_or_refused "$1: import a" "$first_code" "$work/a.out" "$work/a.err" 100
-    landed_or_refused "$1: import b" "$second_code" "$work/b.out" "$work/b.err" 100
+    landed_or_refused "$1: import a" "$first" a 100
+    landed_or_refused "$1: import b" "$second" b 100
     check "$1: at least one of two imports at once runs" test "$landed" -gt 0
     check "$1: no contact reported imported is lost" test "$(counted "$both")" -eq "$landed"
 
@@ -160,6 +156,9 @@ at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
     check "$1: and all that both reported is kept" test "$(counted "$busy")" -eq 201
 }
 at_once "one prefix" ""
+mkdir -p "$other"
+WINEPREFIX=$other wineserver -p60 </dev/null >/dev/null 2>&1
+WINEPREFIX=$other wine regsvr32 /s "${dlls[@]/#/Z:}" >/dev/null 2>&1
 at_once "two prefixes" "$other"
 
 # ---- Two ./kelvra sync at once -----------------------------------------------------------
@@ -180,14 +179,10 @@ if [ "$exe" -ef "$(dirname "$kelvra")/build/host/kelvra-sync.exe" ]; then
     until pgrep -P "$second" -f 'kelvra-sync\.exe' >/dev/null || ! kill -0 "$second" 2>/dev/null; do sleep 0.1; done
     sleep 1
     kill -CONT $held
-    wait "$first"
-    first_code=$?
-    wait "$second"
-    second_code=$?
     landed=0
-    landed_or_refused "./kelvra sync import" "$first_code" "$work/first.out" "$work/first.err" 100
-    landed_or_refused "./kelvra sync create at the same time" "$second_code" "$work/second.out" "$work/second.err" 1
-    check "./kelvra sync: the import runs" test "$first_code" -eq 0
+    landed_or_refused "./kelvra sync import" "$first" first 100
+    landed_or_refused "./kelvra sync create at the same time" "$second" second 1
+    check "./kelvra sync: the import runs" grep -Eq "imported 100 (of 100 )?contacts" "$work/first.out"
     check "./kelvra sync: all that both reported is kept" test "$(counted "$scripted")" -eq "$landed"
 else
     echo "two ./kelvra sync at once left out: $exe is not the one ./kelvra builds"
