@@ -98,7 +98,9 @@ void HandsetStore::TakeBack(const HandsetContents& current) noexcept
     LARGE_INTEGER answered;
     answered.QuadPart = static_cast<LONGLONG>(m_journalBytes);
     if (SetFilePointerEx(m_journal.Get(), answered, nullptr, FILE_BEGIN) && SetEndOfFile(m_journal.Get())) {
-        StateFile::flush(m_journal.Get());  // a disk that failed the line may fail this too; the cut holds in any case
+        // A disk that failed the line may fail this flush too; later openings see the
+        // cut all the same.
+        StateFile::flush(m_journal.Get());
         return;
     }
     // A journal that cannot be cut is left behind as an older generation.
