@@ -77,6 +77,16 @@ resume_import() {  # succeeds when the paused import then imports all its contac
     kill -CONT "$paused"
     wait "$paused" && grep -Eq "imported 100 (of 100 )?contacts" "$work/paused.out"
 }
+sync_started_by() {  # sync_started_by PID: the kelvra-sync process PID started, while it runs
+    local parent=$1 stat fields
+    for stat in /proc/[0-9]*/stat; do
+        read -r fields <"$stat" 2>/dev/null || continue
+        fields=${fields##*) }  # the state, then the parent
+        fields=${fields#* }
+        [ "${fields%% *}" = "$parent" ] || continue
+        grep -qa 'kelvra-sync\.exe' "${stat%stat}cmdline" 2>/dev/null && basename "${stat%/stat}"
+    done
+}
 
 write_contacts "$work/a.vcf" 100 A
 write_contacts "$work/b.vcf" 100 B
@@ -172,11 +182,11 @@ if [ "$exe" -ef "$(dirname "$kelvra")/build/host/kelvra-sync.exe" ]; then
     "$kelvra" sync --handset "Z:$scripted" import-vcard "Z:$work/first.vcf" >"$work/first.out" 2>"$work/first.err" &
     first=$!
     while kill -0 "$first" 2>/dev/null && [ "$(reported "$work/first.out" | wc -l)" -lt 1 ]; do sleep 0.02; done
-    held=$(pgrep -P "$first" -f 'kelvra-sync\.exe')
+    held=$(sync_started_by "$first")
     kill -STOP $held
     "$kelvra" sync --handset "Z:$scripted" create phonebook FIRST_NAME=Second >"$work/second.out" 2>"$work/second.err" &
     second=$!
-    until pgrep -P "$second" -f 'kelvra-sync\.exe' >/dev/null || ! kill -0 "$second" 2>/dev/null; do sleep 0.1; done
+    until [ -n "$(sync_started_by "$second")" ] || ! kill -0 "$second" 2>/dev/null; do sleep 0.1; done
     sleep 1
     kill -CONT $held
     landed=0
