@@ -1,7 +1,7 @@
 // The simulated handset's folder: the state file and journal it reads (built here by
-// hand), what it refuses as damaged, how much it writes, the lock, and a failure to save
-// as the component sees it. tests/cli/handset_state_tests.sh drives the same folder
-// through kelvra-sync.
+// hand), what it refuses as damaged, how much it writes, the lock, a failure to save as
+// the component sees it, and what a kill after one leaves. tests/cli/handset_state_tests.sh
+// drives the same folder through kelvra-sync.
 #include <gtest/gtest.h>
 
 #include <chrono>
