@@ -22,7 +22,9 @@ const std::wstring& HandsetStore::PreparedFolder(const std::wstring& folder)
     DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw StateError(HRESULT_FROM_WIN32(ERROR_DIRECTORY), folder + L" is a file, not a handset folder");
-    if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(folder.c_str(), nullptr))
+    // Another run started at the same time may make the folder first.
+    if (attributes == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(folder.c_str(), nullptr) &&
+        ::GetLastError() != ERROR_ALREADY_EXISTS)
         ThrowLastError(L"Cannot make the handset folder " + folder);
     return folder;
 }
@@ -62,7 +64,13 @@ void HandsetStore::StartJournal(const HandsetContents& current)
     if (!m_journal)
         ThrowLastError(L"Cannot save the handset: cannot make " + m_journalPath);
     std::string header = StateCodec::JournalHeader(m_generation);
-    StateFile::WriteDurably(m_journal.Get(), header, m_journalPath);
+    try {
+        StateFile::WriteDurably(m_journal.Get(), header, m_journalPath);
+    } catch (...) {
+        // Without its header no line may follow; the next change makes the journal anew.
+        m_journal.Close();
+        throw;
+    }
     m_journalBytes = header.size();
     m_bytesWritten += header.size();
 }
@@ -74,17 +82,37 @@ void HandsetStore::Save(const std::string& line, const HandsetContents& current)
     try {
         StateFile::WriteDurably(m_journal.Get(), line, m_journalPath);
     } catch (...) {
-        // Whatever part of the line reached the file ends without a line break and is
-        // not taken as a change. The next change folds this journal away first, so the
-        // state file then holds exactly the changes that were answered as done.
-        m_journal.Close();
-        m_leftoverJournal = true;
-        m_changed = true;
+        TakeBack(current);
         throw;
     }
     m_journalBytes += line.size();
     m_bytesWritten += line.size();
     m_changed = true;
+}
+
+void HandsetStore::TakeBack(const HandsetContents& current) noexcept
+{
+    // A line whose flush failed may still be whole in the file, where the next opening
+    // would replay a change answered as failed. Cutting the journal back to the changes
+    // answered as done takes it out for any later opening, a kill's included.
+    LARGE_INTEGER answered;
+    answered.QuadPart = static_cast<LONGLONG>(m_journalBytes);
+    if (SetFilePointerEx(m_journal.Get(), answered, nullptr, FILE_BEGIN) && SetEndOfFile(m_journal.Get())) {
+        // A disk that failed the line may fail this flush too; later openings see the
+        // cut all the same.
+        StateFile::flush(m_journal.Get());
+        return;
+    }
+    // A journal that cannot be cut is left behind as an older generation.
+    m_journal.Close();
+    try {
+        Fold(current);
+    } catch (...) {
+        // Nothing more can be done now: the next change, or the end of the session,
+        // folds the journal away before anything else is written.
+        m_leftoverJournal = true;
+        m_changed = true;
+    }
 }
 
 void HandsetStore::FoldIfLarge(const HandsetContents& current)

@@ -1,8 +1,9 @@
 // Keeps the simulated handset's contents in a folder, safe against killed processes
 // and against a second process: the folder is locked while the store is open, each
-// change is appended to a journal and flushed before it is answered, and the journal is
-// folded into the state file (replaced atomically) when it grows large and when the
-// store closes after changes. Reading the handset writes nothing.
+// change is appended to a journal and flushed before it is answered (and taken out
+// again when that fails), and the journal is folded into the state file (replaced
+// atomically) when it grows large and when the store closes after changes. Reading the
+// handset writes nothing.
 #pragma once
 
 #include <windows.h>
@@ -43,6 +44,8 @@ private:
     static const std::wstring& PreparedFolder(const std::wstring& folder);
     void Load(HandsetContents& contents);
     void StartJournal(const HandsetContents& current);
+    // Removes from the journal a line whose save failed.
+    void TakeBack(const HandsetContents& current) noexcept;
     void Fold(const HandsetContents& current);
 
     std::wstring m_statePath;

@@ -44,7 +44,7 @@ void StateFile::WriteDurably(HANDLE file, const std::string& bytes, const std::w
             ThrowLastError(L"Cannot write " + path);
         done += written;
     }
-    if (!FlushFileBuffers(file))
+    if (!flush(file))
         ThrowLastError(L"Cannot flush " + path + L" to the disk");
 }
 

@@ -22,6 +22,10 @@ public:
     // Writes all bytes to an open file and waits until they are on the disk; throws
     // StateError naming the path.
     static void WriteDurably(HANDLE file, const std::string& bytes, const std::wstring& path);
+
+    // The call that makes the bytes durable; tests put a failing one here to play a disk
+    // that takes the bytes but cannot keep them.
+    static inline BOOL(WINAPI* flush)(HANDLE file) = ::FlushFileBuffers;
 };
 
 }  // namespace kelvra::sim

@@ -1,7 +1,7 @@
 // The simulated handset's folder: the state file and journal it reads (built here by
-// hand), what it refuses as damaged, how much it writes, the lock, and a failure to save
-// as the component sees it. tests/cli/handset_state_tests.sh drives the same folder
-// through kelvra-sync.
+// hand), what it refuses as damaged, how much it writes, the lock, a failure to save as
+// the component sees it, and what a kill after one leaves. tests/cli/handset_state_tests.sh
+// drives the same folder through kelvra-sync.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +12,7 @@
 
 #include "PhonebookTestSupport.h"
 #include "StateError.h"
+#include "StateFile.h"
 
 using namespace kelvra;
 using kelvra::testing::MakeTempFolder;
@@ -85,6 +86,38 @@ double StateBytesForContacts(int count)
     double bytes = 0;
     handset.connection->get_StateBytesWritten(&bytes);
     return bytes;
+}
+
+// A disk that takes the bytes of a change but cannot make them durable.
+struct FailingFlushes {
+    FailingFlushes()
+    {
+        sim::StateFile::flush = [](HANDLE) -> BOOL {
+            SetLastError(ERROR_IO_DEVICE);
+            return FALSE;
+        };
+    }
+    ~FailingFlushes() { sim::StateFile::flush = ::FlushFileBuffers; }
+};
+
+// The records 1/1 ... 1/4 that the files of a folder give a handset opened on them
+// anew, as "1 3". The files are copied first, as a kill of the process that holds the
+// folder would leave them.
+std::string RecordsAfterAKill(const std::wstring& folder)
+{
+    std::wstring copy = MakeTempFolder(L"killed");
+    for (const wchar_t* name : {L"\\handset.txt", L"\\handset.journal"}) {
+        if (Exists(folder + name))
+            WriteText(copy + name, ReadText(folder + name));
+    }
+    Sim sim;
+    EXPECT_EQ(S_OK, sim.Open(copy));
+    std::string held;
+    for (uint32_t index = 1; index <= 4; ++index) {
+        if (sim.Handset().FindRecord(1, index))
+            held += (held.empty() ? "" : " ") + std::to_string(index);
+    }
+    return held;
 }
 
 }  // namespace
@@ -233,6 +266,30 @@ TEST(HandsetState, AChangeThatCannotBeSavedFailsTheCreate)
     Sim reopened;
     ASSERT_EQ(S_OK, reopened.Open(folder));
     EXPECT_EQ(1u, reopened.Handset().RecordCount(1));
+}
+
+TEST(HandsetState, AChangeWhoseSaveFailedIsNotReplayedByALaterOpening)
+{
+    std::wstring folder = MakeTempFolder(L"unflushed");
+    Sim sim;
+    ASSERT_EQ(S_OK, sim.Open(folder));
+    {
+        // The session's first change fails with the journal's header...
+        FailingFlushes disk;
+        EXPECT_THROW(sim.Handset().PutRecord(1, 1, "lost"), sim::StateError);
+    }
+    sim.Handset().PutRecord(1, 2, "saved");
+    {
+        // ... and a later one with its own line, which reached the file whole.
+        FailingFlushes disk;
+        EXPECT_THROW(sim.Handset().PutRecord(1, 3, "lost"), sim::StateError);
+    }
+    EXPECT_EQ(nullptr, sim.Handset().FindRecord(1, 3));
+    EXPECT_EQ("2", RecordsAfterAKill(folder));
+    sim.Handset().PutRecord(1, 4, "saved");
+    EXPECT_EQ("2 4", RecordsAfterAKill(folder));
+    sim.Handset().ReleaseState();
+    EXPECT_EQ("2 4", RecordsAfterAKill(folder));
 }
 
 TEST(HandsetState, StateBytesWrittenGrowLinearlyWithTheContactsCreated)

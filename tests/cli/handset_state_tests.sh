@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # The simulated handset's folder as kelvra-sync uses it: runs killed in the middle of an
-# import, two imports at once, folders that cannot hold a handset, damaged state files,
-# read-only commands, and the model the folder was made as. Needs the registered servers.
+# import, two runs at once (from one Wine prefix, from two, and through ./kelvra sync),
+# folders that cannot hold a handset, damaged state files, read-only commands, and the
+# model the folder was made as. Needs the registered servers; the component's and the
+# simulator's DLLs follow the exe, to be registered in a second prefix.
 set -u
 exe=$1
+dlls=("${@:2}")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A second Wine prefix with a server of its own, which only this test uses and stops.
+other=$work/other-prefix
+trap 'WINEPREFIX=$other wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
 passed=0
 failed=0
 
@@ -17,11 +23,17 @@ sync() {  # sync FOLDER ARGS...: stdout to stdout, stderr to $work/stderr
 check() {  # check NAME CONDITION...
     local name=$1
     shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; return 1; fi
 }
 contains() { grep -qF -- "$2" <<<"$1"; }
 suids() { sync "$1" list phonebook | tr -d '\r' | sed -n 's/^SUID //p' | sort -u; }
 reported() { tr -d '\r' <"$1" | sed -n 's/^created SUID \([0-9]*\).*/\1/p' | sort -u; }
+counted() { sync "$1" count phonebook | tr -d '\r'; }
+in_prefix() {  # in_prefix PREFIX COMMAND...: the command in that Wine prefix, "" for this one
+    local prefix=$1
+    shift
+    if [ -n "$prefix" ]; then WINEPREFIX=$prefix "$@"; else "$@"; fi
+}
 
 write_contacts() {  # write_contacts FILE COUNT PREFIX
     local i
@@ -30,6 +42,52 @@ write_contacts() {  # write_contacts FILE COUNT PREFIX
             "$3" "$i" "$i" "$i"
     done >"$1"
 }
+
+# Of two runs at once, one that did not get the folder must fail saying why and report
+# nothing created; one that did must report all it was given. Waits for the run, whose
+# output is in $work/RUN.out and .err, and adds what it stored to $landed.
+landed_or_refused() {  # landed_or_refused NAME PID RUN COUNT
+    wait "$2"
+    local code=$? out=$work/$3.out err=$work/$3.err
+    if [ "$code" -eq 0 ]; then
+        check "$1 reports all it was given" grep -Eq "imported $4 (of $4 )?contacts|created SUID" "$out"
+        landed=$((landed + $4))
+    else
+        check "$1 that could not run says the handset is in use" grep -q "in use by another program" "$err" ||
+            sed 's/^/    /' "$err"
+        check "$1 that could not run reports nothing created" test "$(reported "$out" | wc -l)" -eq 0
+    fi
+}
+
+# An import stopped once it has reported a contact holds the folder until resume_import
+# lets it finish; its process is $paused. It is long enough to be caught running and
+# short enough to end soon after.
+pauses=0
+pause_import() {  # pause_import FOLDER
+    pauses=$((pauses + 1))
+    write_contacts "$work/paused.vcf" 100 "Paused$pauses-"
+    wine "$exe" --handset "Z:$1" import-vcard "Z:$work/paused.vcf" >"$work/paused.out" 2>&1 &
+    paused=$!
+    while kill -0 "$paused" 2>/dev/null && [ "$(reported "$work/paused.out" | wc -l)" -lt 1 ]; do
+        sleep 0.02
+    done
+    kill -STOP "$paused"
+}
+resume_import() {  # succeeds when the paused import then imports all its contacts
+    kill -CONT "$paused"
+    wait "$paused" && grep -Eq "imported 100 (of 100 )?contacts" "$work/paused.out"
+}
+sync_started_by() {  # sync_started_by PID: the kelvra-sync process PID started, while it runs
+    local parent=$1 stat fields
+    for stat in /proc/[0-9]*/stat; do
+        read -r fields <"$stat" 2>/dev/null || continue
+        fields=${fields##*) }  # the state, then the parent
+        fields=${fields#* }
+        [ "${fields%% *}" = "$parent" ] || continue
+        grep -qa 'kelvra-sync\.exe' "${stat%stat}cmdline" 2>/dev/null && basename "${stat%/stat}"
+    done
+}
+
 write_contacts "$work/a.vcf" 100 A
 write_contacts "$work/b.vcf" 100 B
 
@@ -70,54 +128,75 @@ check "after the kills the handset still takes contacts" \
     contains "$(sync "$killed" create phonebook FIRST_NAME=After)" "created SUID"
 check "and counts them" test "$(sync "$killed" count phonebook | tr -d '\r')" -eq $((held + 1))
 
-# ---- Two imports into one folder at once --------------------------------------------
-both=$work/both
-wine "$exe" --handset "Z:$both" import-vcard "Z:$work/a.vcf" >"$work/a.out" 2>"$work/a.err" &
-first=$!
-wine "$exe" --handset "Z:$both" import-vcard "Z:$work/b.vcf" >"$work/b.out" 2>"$work/b.err" &
-second=$!
-wait "$first"
-first_code=$?
-wait "$second"
-second_code=$?
-imported=0
-for run in a b; do
-    code=$([ "$run" = a ] && echo "$first_code" || echo "$second_code")
-    if [ "$code" -eq 0 ]; then
-        check "import $run reports all its contacts" grep -Eq "imported 100 (of 100 )?contacts" "$work/$run.out"
-        imported=$((imported + 100))
-    else
-        check "import $run that could not run says the handset is in use" grep -q "in use by another program" "$work/$run.err" ||
-            sed 's/^/    /' "$work/$run.err"
-        check "and reports nothing created" test "$(reported "$work/$run.out" | wc -l)" -eq 0
-    fi
-done
-check "at least one of two imports at once runs" test "$imported" -gt 0
-check "no contact reported imported is lost" test "$(sync "$both" count phonebook | tr -d '\r')" -eq "$imported"
+# ---- Two runs on one folder at once, from one Wine prefix and from two ------------------
+# Wine shows processes of another prefix a lock on the Linux file only; without one both
+# runs would write the folder, and the last to end would drop what the other saved.
+at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
+    local both=$work/both-$1 first second
+    wine "$exe" --handset "Z:$both" import-vcard "Z:$work/a.vcf" >"$work/a.out" 2>"$work/a.err" &
+    first=$!
+    in_prefix "$2" wine "$exe" --handset "Z:$both" import-vcard "Z:$work/b.vcf" >"$work/b.out" 2>"$work/b.err" &
+    second=$!
+    landed=0
+    landed_or_refused "$1: import a" "$first" a 100
+    landed_or_refused "$1: import b" "$second" b 100
+    check "$1: at least one of two imports at once runs" test "$landed" -gt 0
+    check "$1: no contact reported imported is lost" test "$(counted "$both")" -eq "$landed"
 
-# ---- A folder in use: a run waits a few seconds for it, then gives up clearly ------------
-hold_lock() {  # hold_lock FOLDER SECONDS: another program keeps the folder's lock file open
-    local lock="Z:${1//\//\\}\\handset.lock"
-    (sleep "$2" | wine cmd /c "echo held>$lock& more >>$lock") >/dev/null 2>&1 &
-    holder=$!
-    for _ in $(seq 200); do grep -q held "$1/handset.lock" 2>/dev/null && break; sleep 0.05; done
-    sleep 0.5  # between the echo and the append the file is briefly closed
+    # A run on a folder in use waits a few seconds for it, then gives up clearly.
+    local busy=$work/busy-$1 start out code
+    pause_import "$busy"
+    start=$SECONDS
+    out=$(in_prefix "$2" wine "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Busy 2>"$work/stderr")
+    code=$?
+    check "$1: a run on a folder in use fails" test "$code" -eq 2
+    check "$1: after waiting a few seconds" test $((SECONDS - start)) -ge 4
+    check "$1: saying the handset is in use" grep -q "in use by another program" "$work/stderr"
+    check "$1: and creating nothing" test -z "$out"
+    check "$1: the run that held the folder goes on" resume_import
+
+    # One that finds it in use for a moment waits for it.
+    pause_import "$busy"
+    in_prefix "$2" wine "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Patient >"$work/patient.out" 2>&1 &
+    second=$!
+    sleep 1.5
+    check "$1: the run that held the folder a moment finishes" resume_import
+    wait "$second"
+    check "$1: a run on a folder in use for a moment waits for it" grep -q "created SUID" "$work/patient.out"
+    check "$1: and all that both reported is kept" test "$(counted "$busy")" -eq 201
 }
-busy=$work/busy
-sync "$busy" count phonebook >/dev/null
-hold_lock "$busy" 8
-start=$SECONDS
-out=$(sync "$busy" create phonebook FIRST_NAME=Busy)
-code=$?
-check "a run on a folder in use fails" test "$code" -eq 2
-check "after waiting a few seconds" test $((SECONDS - start)) -ge 4
-check "saying the handset is in use" grep -q "in use by another program" "$work/stderr"
-check "and creating nothing" test -z "$out"
-wait "$holder"
-hold_lock "$busy" 2
-check "a run on a folder in use for a moment waits for it" \
-    contains "$(sync "$busy" create phonebook FIRST_NAME=Patient)" "created SUID 1"
-wait "$holder"
+at_once "one prefix" ""
+mkdir -p "$other"
+WINEPREFIX=$other wineserver -p60 </dev/null >/dev/null 2>&1
+WINEPREFIX=$other wine regsvr32 /s "${dlls[@]/#/Z:}" >/dev/null 2>&1
+at_once "two prefixes" "$other"
+
+# ---- Two ./kelvra sync at once -----------------------------------------------------------
+# The script starts a Wine server when none runs; a run that ends must not stop it under
+# another. The first run's kelvra-sync is held while the second starts and waits for
+# the folder. Only where the script builds the exe under test.
+kelvra=$(cd "$here/../.." && pwd)/kelvra
+if [ "$exe" -ef "$(dirname "$kelvra")/build/host/kelvra-sync.exe" ]; then
+    scripted=$work/scripted
+    write_contacts "$work/first.vcf" 100 First
+    "$kelvra" sync --handset "Z:$scripted" import-vcard "Z:$work/first.vcf" >"$work/first.out" 2>"$work/first.err" &
+    first=$!
+    while kill -0 "$first" 2>/dev/null && [ "$(reported "$work/first.out" | wc -l)" -lt 1 ]; do sleep 0.02; done
+    held=$(sync_started_by "$first")
+    kill -STOP $held
+    "$kelvra" sync --handset "Z:$scripted" create phonebook FIRST_NAME=Second >"$work/second.out" 2>"$work/second.err" &
+    second=$!
+    until [ -n "$(sync_started_by "$second")" ] || ! kill -0 "$second" 2>/dev/null; do sleep 0.1; done
+    sleep 1
+    kill -CONT $held
+    landed=0
+    landed_or_refused "./kelvra sync import" "$first" first 100
+    landed_or_refused "./kelvra sync create at the same time" "$second" second 1
+    check "./kelvra sync: the import runs" grep -Eq "imported 100 (of 100 )?contacts" "$work/first.out"
+    check "./kelvra sync: all that both reported is kept" test "$(counted "$scripted")" -eq "$landed"
+else
+    echo "two ./kelvra sync at once left out: $exe is not the one ./kelvra builds"
+fi
 
 # ---- Folders that cannot hold a handset ------------------------------------------------
 unusable() {  # unusable NAME FOLDER MESSAGE
