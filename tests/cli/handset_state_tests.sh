@@ -176,7 +176,7 @@ at_once "two prefixes" "$other"
 # another. The first run's kelvra-sync is held while the second starts and waits for
 # the folder. Only where the script builds the exe under test.
 kelvra=$(cd "$here/../.." && pwd)/kelvra
-if [ "$exe" -ef "$(dirname "$kelvra")/build/host/kelvra-sync.exe" ]; then
+if [ "$exe" -ef "$(dirname "$kelvra")/build/kelvra-sync.exe" ]; then
     scripted=$work/scripted
     write_contacts "$work/first.vcf" 100 First
     "$kelvra" sync --handset "Z:$scripted" import-vcard "Z:$work/first.vcf" >"$work/first.out" 2>"$work/first.err" &
