@@ -5,6 +5,7 @@
 #include "ComModule.h"
 #include "Errors.h"
 #include "ModelName.h"
+#include "ProfileFileLock.h"
 #include "Platform.h"
 #include "ProfileKeyCatalogue.h"
 
@@ -71,6 +72,7 @@ std::wstring AskModelDatabase(IModelDatabase* models, const wchar_t* key)
 LONG ProfileLoader::Load()
 {
     std::wstring path = ProfileFilePath();
+    ProfileFileLock onlyLoad(path);
     if (Ask(L"PhoneInfo.FromRes") == L"true") {
         m_profile.resourceId = ParseDecimal(Ask(L"PhoneInfo.ResID"));
         WriteResourceProfile(m_profile.resourceId, path);

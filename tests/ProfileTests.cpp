@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <atomic>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DeviceDataKELVRA.h"
+#include "ProfileFileLock.h"
 #include "ProfileLoader.h"
 #include "SimConnection.h"
 #include "SimModelDatabase.h"
@@ -473,6 +476,33 @@ TEST(Profile, WritesTheProfileFileUnderTheApplicationDataFolder)
     EXPECT_EQ(kelvra::testing::Services().appData + L"\\Orvane\\Tarn\\PhoneInfo.ini", profile.path);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(profile.path.c_str()));
     EXPECT_EQ(0, session.handset->State().mode);
+}
+
+// Every program of the user writes the profile to one path; a load waits while another
+// program's load holds it, so that it never reads the other model's keys.
+TEST(Profile, ALoadWaitsWhileAnotherProgramsLoadHoldsTheProfile)
+{
+    Session session;
+    std::wstring path = ProfileLoader::ProfileFilePath();
+    HANDLE other = CreateFileW(ProfileFileLock::LockPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    OVERLAPPED firstByte = {};
+    ASSERT_TRUE(LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &firstByte));
+
+    std::atomic<bool> loaded{false};
+    std::thread loading([&] {
+        session.LoadBuiltIn(202);
+        loaded = true;
+    });
+    Sleep(500);
+    EXPECT_FALSE(loaded);
+    // The other program writes its model's profile while it holds the file.
+    std::ofstream(std::string(path.begin(), path.end()), std::ios::trunc) << "[Phone Base Info]\nPhoneModel=KTM-A110\n";
+    UnlockFileEx(other, 0, 1, 0, &firstByte);
+    CloseHandle(other);
+    loading.join();
+    EXPECT_EQ(L"KTM-A280", session.device->Model().phoneModel);
 }
 
 TEST(Profile, GroupSupportNeedsExactlyTrue)

@@ -99,7 +99,7 @@ check "no source file in what a person reads" lacks "$err" ".cpp"
 
 # ---- One command's help, and the columns a table takes ----------------------------------
 run unused help import-vcard
-check "help COMMAND shows that command" contains "$out" "import-vcard [--duplicates] FILE"
+check "help COMMAND shows that command" contains "$out" "import-vcard [--duplicates] [--card 1|2] FILE"
 check "with its description" contains "$out" "unless --duplicates is given"
 check "and no other" lacks "$out" "export-ics"
 run unused rmdir --help
