@@ -18,6 +18,18 @@ std::string Shown(const HandsetPlace& place)
     return NarrowUtf8(place.Shown());
 }
 
+// A command that does one thing to the place its first word names, then says so.
+HandsetWork PlaceWork(const CommandLine& line, void (FileSync::*action)(const HandsetPlace&), const char* done)
+{
+    HandsetPlace place = HandsetPlace::Parse(line.Word(1));
+    return [place, action, done](SyncSession& session) {
+        FileSync files(session);
+        (files.*action)(place);
+        printf("%s %s\n", done, Shown(place).c_str());
+        return kOk;
+    };
+}
+
 }  // namespace
 
 HandsetWork StartLs(const CommandLine& line)
@@ -61,32 +73,17 @@ HandsetWork StartPut(const CommandLine& line)
 
 HandsetWork StartMakeFolder(const CommandLine& line)
 {
-    HandsetPlace folder = HandsetPlace::Parse(line.Word(1));
-    return [folder](SyncSession& session) {
-        FileSync(session).MakeFolder(folder);
-        printf("made %s\n", Shown(folder).c_str());
-        return kOk;
-    };
+    return PlaceWork(line, &FileSync::MakeFolder, "made");
 }
 
 HandsetWork StartRemoveFile(const CommandLine& line)
 {
-    HandsetPlace file = HandsetPlace::Parse(line.Word(1));
-    return [file](SyncSession& session) {
-        FileSync(session).RemoveFile(file);
-        printf("removed %s\n", Shown(file).c_str());
-        return kOk;
-    };
+    return PlaceWork(line, &FileSync::RemoveFile, "removed");
 }
 
 HandsetWork StartRemoveFolder(const CommandLine& line)
 {
-    HandsetPlace folder = HandsetPlace::Parse(line.Word(1));
-    return [folder](SyncSession& session) {
-        FileSync(session).RemoveFolder(folder);
-        printf("removed %s\n", Shown(folder).c_str());
-        return kOk;
-    };
+    return PlaceWork(line, &FileSync::RemoveFolder, "removed");
 }
 
 HandsetWork StartRename(const CommandLine& line)
