@@ -121,12 +121,19 @@ HRESULT UnregisterTypeLibrary(const ServerDescription& server)
                               &registered) == TYPE_E_LIBNOTREGISTERED)
         return S_OK;
     SysFreeString(registered);
+    // The library is registered for the platform it was built for, as RegisterTypeLib
+    // takes it from the library itself.
+#ifdef _WIN64
+    constexpr SYSKIND platform = SYS_WIN64;
+#else
+    constexpr SYSKIND platform = SYS_WIN32;
+#endif
     using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     UnregisterFn unregisterFn = g_perUser ? OleAutomationEntry<UnregisterFn>("UnRegisterTypeLibForUser") : nullptr;
     if (!unregisterFn)
         unregisterFn = UnRegisterTypeLib;
     HRESULT hr = unregisterFn(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
-                              SYS_WIN64);
+                              platform);
     return hr == TYPE_E_REGISTRYACCESS ? S_OK : hr;  // already gone
 }
 

@@ -213,7 +213,11 @@ void ExpectRegistered(const Classes& classes, const Component& component)
     EXPECT_EQ(L"Apartment", classes.Value(kClassKey + L"\\InprocServer32", L"ThreadingModel"));
 
     // The type library embedded in the DLL, and the dual interfaces it describes.
+#ifdef _WIN64
     auto library = classes.Value(kTypeLibKey + L"\\1.0\\0\\win64");
+#else
+    auto library = classes.Value(kTypeLibKey + L"\\1.0\\0\\win32");
+#endif
     ASSERT_TRUE(library.has_value());
     EXPECT_TRUE(SamePath(component.Path(), *library)) << *library;
     auto helpFolder = classes.Value(kTypeLibKey + L"\\1.0\\HELPDIR");
