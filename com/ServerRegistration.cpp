@@ -4,6 +4,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <cwchar>
 #include <string>
 
 #include "TypeLibrary.h"
@@ -112,21 +113,44 @@ HRESULT RegisterTypeLibrary(const ServerDescription& server)
     return registerFn(library.Get(), path.data(), helpFolder.data());
 }
 
+// The library is registered for the platform it was built for, as RegisterTypeLib takes
+// it from the library itself. The 32-bit and the 64-bit build share the library's key,
+// each with a platform key of its own.
+#ifdef _WIN64
+constexpr SYSKIND kPlatform = SYS_WIN64;
+constexpr const wchar_t* kPlatformKey = L"win64";
+#else
+constexpr SYSKIND kPlatform = SYS_WIN32;
+constexpr const wchar_t* kPlatformKey = L"win32";
+#endif
+
+bool TypeLibraryRegisteredForPlatform(const ServerDescription& server)
+{
+    wchar_t library[39] = L"";
+    StringFromGUID2(*server.typeLibrary, library, 39);
+    wchar_t path[128];
+    swprintf(path, 128, L"TypeLib\\%ls\\%x.%x\\0\\%ls", library, server.typeLibraryMajor, server.typeLibraryMinor,
+             kPlatformKey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 HRESULT UnregisterTypeLibrary(const ServerDescription& server)
 {
     // Nothing to remove is no failure. Windows answers TYPE_E_REGISTRYACCESS for a library
-    // that is not registered, Wine E_INVALIDARG: ask first.
-    BSTR registered = nullptr;
-    if (QueryPathOfRegTypeLib(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
-                              &registered) == TYPE_E_LIBNOTREGISTERED)
+    // that is not registered, Wine E_INVALIDARG: ask first, for this platform, as the other
+    // build's registration may be there.
+    if (!TypeLibraryRegisteredForPlatform(server))
         return S_OK;
-    SysFreeString(registered);
     using UnregisterFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     UnregisterFn unregisterFn = g_perUser ? OleAutomationEntry<UnregisterFn>("UnRegisterTypeLibForUser") : nullptr;
     if (!unregisterFn)
         unregisterFn = UnRegisterTypeLib;
     HRESULT hr = unregisterFn(*server.typeLibrary, server.typeLibraryMajor, server.typeLibraryMinor, LOCALE_NEUTRAL,
-                              SYS_WIN64);
+                              kPlatform);
     return hr == TYPE_E_REGISTRYACCESS ? S_OK : hr;  // already gone
 }
 

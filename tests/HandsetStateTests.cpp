@@ -88,15 +88,15 @@ double StateBytesForContacts(int count)
     return bytes;
 }
 
+BOOL WINAPI FailFlush(HANDLE)
+{
+    SetLastError(ERROR_IO_DEVICE);
+    return FALSE;
+}
+
 // A disk that takes the bytes of a change but cannot make them durable.
 struct FailingFlushes {
-    FailingFlushes()
-    {
-        sim::StateFile::flush = [](HANDLE) -> BOOL {
-            SetLastError(ERROR_IO_DEVICE);
-            return FALSE;
-        };
-    }
+    FailingFlushes() { sim::StateFile::flush = FailFlush; }
     ~FailingFlushes() { sim::StateFile::flush = ::FlushFileBuffers; }
 };
 

@@ -37,6 +37,12 @@ const std::wstring kClsid = Text(CLSID_DeviceDataKELVRA);
 const std::wstring kLibId = Text(LIBID_QELKELVRALib);
 const std::wstring kClassKey = L"CLSID\\" + kClsid;
 const std::wstring kTypeLibKey = L"TypeLib\\" + kLibId;
+// The 32-bit and the 64-bit build share the library's key, each with its platform's key.
+#ifdef _WIN64
+const std::wstring kPlatformTypeLibKey = kTypeLibKey + L"\\1.0\\0\\win64";
+#else
+const std::wstring kPlatformTypeLibKey = kTypeLibKey + L"\\1.0\\0\\win32";
+#endif
 const std::wstring kInterfaceKey = L"Interface\\" + Text(IID_IDeviceData);
 
 bool SamePath(const std::wstring& a, const std::wstring& b)
@@ -213,7 +219,7 @@ void ExpectRegistered(const Classes& classes, const Component& component)
     EXPECT_EQ(L"Apartment", classes.Value(kClassKey + L"\\InprocServer32", L"ThreadingModel"));
 
     // The type library embedded in the DLL, and the dual interfaces it describes.
-    auto library = classes.Value(kTypeLibKey + L"\\1.0\\0\\win64");
+    auto library = classes.Value(kPlatformTypeLibKey);
     ASSERT_TRUE(library.has_value());
     EXPECT_TRUE(SamePath(component.Path(), *library)) << *library;
     auto helpFolder = classes.Value(kTypeLibKey + L"\\1.0\\HELPDIR");
@@ -229,7 +235,7 @@ void ExpectUnregistered(const Classes& classes)
     EXPECT_FALSE(classes.Has(kProgId));
     EXPECT_FALSE(classes.Has(kVersionedProgId));
     EXPECT_FALSE(classes.Has(kClassKey));
-    EXPECT_FALSE(classes.Has(kTypeLibKey));
+    EXPECT_FALSE(classes.Has(kPlatformTypeLibKey));
     EXPECT_FALSE(classes.Has(kInterfaceKey));
 }
 

@@ -66,7 +66,7 @@ std::optional<DATE> ICalendarClock::Local(const std::string& value, const std::s
     bool utc = false;
     std::optional<DATE> wall = WallDateFromText(value, utc);
     if (!wall) {
-        problem = "\"" + Printable(value) + "\" is no date the handset can read";
+        problem = std::string(1, '"').append(Printable(value)).append("\" is no date the handset can read");
         return std::nullopt;
     }
     if (utc)

@@ -339,8 +339,9 @@ void ICalendarReader::FinishKind(OrganizerEntry& entry, const Pending& pending) 
 void ICalendarReader::FinishTimes(OrganizerEntry& entry, const Pending& pending) const
 {
     std::string zone = pending.start ? pending.start->Parameter("TZID") : std::string();
-    std::optional<DATE> start =
-        pending.start ? Time(*pending.start, pending.start->value, entry, zone) : std::nullopt;
+    std::optional<DATE> start;
+    if (pending.start)
+        start = Time(*pending.start, pending.start->value, entry, zone);
     if (start) {
         std::wstring column = entry.kind == OrganizerKind::Memo ? L"CREATE_DATE" : L"START_DATE";
         entry.SetDate(column, *start);

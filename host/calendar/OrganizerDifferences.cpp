@@ -13,7 +13,9 @@ namespace {
 
 std::string Quoted(const std::wstring& text)
 {
-    return "\"" + NarrowUtf8(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += NarrowUtf8(text);
+    return quoted += '"';
 }
 
 bool StartsWith(const std::wstring& text, const wchar_t* start)

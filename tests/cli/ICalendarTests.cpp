@@ -195,8 +195,9 @@ TEST(ICalendar, ReadsBackWhatItWrote)
             if (column == L"SUID")
                 continue;  // a new handset gives its own
             EXPECT_EQ(written[i].Text(column), read[i].Text(column)) << NarrowUtf8(column);
-            if (value.Type() == VT_DATE)
+            if (value.Type() == VT_DATE) {
                 EXPECT_DOUBLE_EQ(value.Get().date, read[i].Date(column)) << NarrowUtf8(column);
+            }
         }
     }
 }

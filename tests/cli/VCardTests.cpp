@@ -99,7 +99,7 @@ TEST(VCardReader, SaysWhatHasNoColumnAtAll)
 {
     std::string body = "N:Doe;Jane;Q.;Dr.;\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\n";
     for (int n = 0; n < 11; ++n)
-        body += "TEL:55500" + std::to_string(10 + n) + "\r\n";
+        body.append("TEL:55500").append(std::to_string(10 + n)).append("\r\n");
     body += "EMAIL:a@x\r\nEMAIL:b@x\r\nEMAIL:c@x\r\nADR:box 7;;street;;;;\r\nADR:;;second;;;;\r\n";
     VCardContact contact = One(body);
     EXPECT_TRUE(Says(contact, "the name's \"Q.\" (middle name, prefix or suffix) has no place on the handset"));

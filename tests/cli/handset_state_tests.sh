@@ -5,6 +5,10 @@
 # model the folder was made as. Needs the registered servers; the component's and the
 # simulator's DLLs follow the exe, to be registered in a second prefix.
 set -u
+# KELVRA_WINE is the Wine loader of the exe's bitness: with 32-bit Wine installed, `wine`
+# starts a 64-bit program as the child of a 32-bit start.exe, which is not the process
+# this test stops and kills.
+wine=${KELVRA_WINE:-wine}
 exe=$1
 dlls=("${@:2}")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -18,7 +22,7 @@ failed=0
 sync() {  # sync FOLDER ARGS...: stdout to stdout, stderr to $work/stderr
     local folder=$1
     shift
-    wine "$exe" --handset "Z:$folder" "$@" 2>"$work/stderr"
+    "$wine" "$exe" --handset "Z:$folder" "$@" 2>"$work/stderr"
 }
 check() {  # check NAME CONDITION...
     local name=$1
@@ -66,7 +70,7 @@ pauses=0
 pause_import() {  # pause_import FOLDER
     pauses=$((pauses + 1))
     write_contacts "$work/paused.vcf" 100 "Paused$pauses-"
-    wine "$exe" --handset "Z:$1" import-vcard "Z:$work/paused.vcf" >"$work/paused.out" 2>&1 &
+    "$wine" "$exe" --handset "Z:$1" import-vcard "Z:$work/paused.vcf" >"$work/paused.out" 2>&1 &
     paused=$!
     while kill -0 "$paused" 2>/dev/null && [ "$(reported "$work/paused.out" | wc -l)" -lt 1 ]; do
         sleep 0.02
@@ -103,7 +107,7 @@ kill_points=
 : >"$work/all-reported"
 for wanted in 0 1 17 60 95 140 190 235; do
     write_contacts "$work/round.vcf" 300 "R$wanted-"
-    wine "$exe" --handset "Z:$killed" import-vcard "Z:$work/round.vcf" >"$work/import.out" 2>/dev/null &
+    "$wine" "$exe" --handset "Z:$killed" import-vcard "Z:$work/round.vcf" >"$work/import.out" 2>/dev/null &
     pid=$!
     while kill -0 "$pid" 2>/dev/null && [ "$(reported "$work/import.out" | wc -l)" -lt "$wanted" ]; do
         sleep 0.02
@@ -133,9 +137,9 @@ check "and counts them" test "$(sync "$killed" count phonebook | tr -d '\r')" -e
 # runs would write the folder, and the last to end would drop what the other saved.
 at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
     local both=$work/both-$1 first second
-    wine "$exe" --handset "Z:$both" import-vcard "Z:$work/a.vcf" >"$work/a.out" 2>"$work/a.err" &
+    "$wine" "$exe" --handset "Z:$both" import-vcard "Z:$work/a.vcf" >"$work/a.out" 2>"$work/a.err" &
     first=$!
-    in_prefix "$2" wine "$exe" --handset "Z:$both" import-vcard "Z:$work/b.vcf" >"$work/b.out" 2>"$work/b.err" &
+    in_prefix "$2" "$wine" "$exe" --handset "Z:$both" import-vcard "Z:$work/b.vcf" >"$work/b.out" 2>"$work/b.err" &
     second=$!
     landed=0
     landed_or_refused "$1: import a" "$first" a 100
@@ -147,7 +151,7 @@ at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
     local busy=$work/busy-$1 start out code
     pause_import "$busy"
     start=$SECONDS
-    out=$(in_prefix "$2" wine "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Busy 2>"$work/stderr")
+    out=$(in_prefix "$2" "$wine" "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Busy 2>"$work/stderr")
     code=$?
     check "$1: a run on a folder in use fails" test "$code" -eq 2
     check "$1: after waiting a few seconds" test $((SECONDS - start)) -ge 4
@@ -157,7 +161,7 @@ at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
 
     # One that finds it in use for a moment waits for it.
     pause_import "$busy"
-    in_prefix "$2" wine "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Patient >"$work/patient.out" 2>&1 &
+    in_prefix "$2" "$wine" "$exe" --handset "Z:$busy" create phonebook FIRST_NAME=Patient >"$work/patient.out" 2>&1 &
     second=$!
     sleep 1.5
     check "$1: the run that held the folder a moment finishes" resume_import
@@ -168,7 +172,7 @@ at_once() {  # at_once NAME PREFIX-OF-THE-SECOND-RUN
 at_once "one prefix" ""
 mkdir -p "$other"
 WINEPREFIX=$other wineserver -p60 </dev/null >/dev/null 2>&1
-WINEPREFIX=$other wine regsvr32 /s "${dlls[@]/#/Z:}" >/dev/null 2>&1
+WINEPREFIX=$other "$wine" regsvr32 /s "${dlls[@]/#/Z:}" >/dev/null 2>&1
 at_once "two prefixes" "$other"
 
 # ---- Two ./kelvra sync at once -----------------------------------------------------------
