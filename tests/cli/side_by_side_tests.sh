@@ -10,18 +10,8 @@ sync32=$1
 dlls32=("$2" "$3")
 dlls64=("$4" "$5")
 wine64=$6
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/testlib.sh"
 script=Z:$here/../scripts/handset_contacts.js
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
 names_file() { grep -qiF -- "Z:${2//\//\\}" <<<"$1"; }  # names_file TEXT UNIX-PATH
 server_in_view() {  # server_in_view 32|64: the component's InprocServer32 in that registry view
     wine reg query 'HKLM\Software\Classes\CLSID\{4A77337A-0774-4916-A285-357D631C7F65}\InprocServer32' \
@@ -48,5 +38,4 @@ check "both list the same contacts" test "$(grep '^contact:' <<<"$from32")" = "$
 if [ "$failed" -ne 0 ]; then
     printf '32-bit cscript:\n%s\n64-bit cscript:\n%s\n' "$from32" "$from64"
 fi
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
