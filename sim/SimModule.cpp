@@ -4,6 +4,7 @@
 
 #include "ClassFactory.h"
 #include "KelvraSim.h"
+#include "SerialConnection.h"
 #include "SimConnection.h"
 #include "SimErrorReporter.h"
 #include "SimModelDatabase.h"
@@ -17,6 +18,7 @@ const ClassEntry kObjectMap[] = {
     {&CLSID_SimConnection, &SimConnection::Create, IDR_SIMCONNECTION},
     {&CLSID_SimModelDatabase, &SimModelDatabase::Create, IDR_SIMMODELDATABASE},
     {&CLSID_ErrorReporter, &SimErrorReporter::Create, IDR_SIMERRORREPORTER},
+    {&CLSID_SerialConnection, &serial::SerialConnection::Create, IDR_SERIALCONNECTION},
 };
 
 const ServerDescription kServer = {
