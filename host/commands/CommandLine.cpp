@@ -18,17 +18,13 @@ std::wstring DefaultHandsetFolder()
     return std::wstring(path) + L"\\Kelvra Handset";
 }
 
-// A model's number, or 0 for a text that is no number (a model's name, which the command
-// table looks up).
-int ParseModel(const std::wstring& id)
+long ParseBaudRate(const std::wstring& text)
 {
     wchar_t* end = nullptr;
-    long model = wcstol(id.c_str(), &end, 10);
-    if (id.empty() || *end != L'\0')
-        return 0;
-    if (model <= 0 || model > 0xFFFF)
-        throw BadValue("\"" + NarrowUtf8(id) + "\" is not a model number; the models command lists them");
-    return static_cast<int>(model);
+    long rate = wcstol(text.c_str(), &end, 10);
+    if (text.empty() || *end != L'\0' || rate < 50 || rate > 4000000)
+        throw BadValue("--baud takes a baud rate such as 115200, not \"" + NarrowUtf8(text) + "\"");
+    return rate;
 }
 
 int ParseCard(const std::wstring& card)
@@ -59,6 +55,10 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.modelText = value();
             line.session.model = ParseModel(line.modelText);
             line.modelGiven = true;
+        } else if (word == L"--port") {
+            line.session.port = value();
+        } else if (word == L"--baud") {
+            line.session.baudRate = ParseBaudRate(value());
         } else if (word == L"--sim-fault") {
             line.session.fault = value();
         } else if (word == L"--json") {
@@ -82,6 +82,17 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
     if (line.words.empty() && !line.help)
         throw UsageError("no command given");
     return line;
+}
+
+int CommandLine::ParseModel(const std::wstring& id)
+{
+    wchar_t* end = nullptr;
+    long model = wcstol(id.c_str(), &end, 10);
+    if (id.empty() || *end != L'\0')
+        return 0;
+    if (model <= 0 || model > 0xFFFF)
+        throw BadValue("\"" + NarrowUtf8(id) + "\" is not a model number; the models command lists them");
+    return static_cast<int>(model);
 }
 
 std::vector<std::wstring> CommandLine::Rest(size_t from) const

@@ -14,6 +14,9 @@ public:
     // Throws UsageError for an option it does not know or one without its value, and
     // BadValue for a value that does not fit.
     static CommandLine Parse(int argc, wchar_t** argv);
+    // A model's number, or 0 for a text that is no number (a model's name, which the
+    // command table looks up); BadValue for a number no model can have.
+    static int ParseModel(const std::wstring& id);
 
     // The command's word at index (0 is the command); the command table made sure it is there.
     const std::wstring& Word(size_t index) const { return words.at(index); }

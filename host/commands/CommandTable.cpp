@@ -15,6 +15,7 @@ namespace {
 
 const char kUsageText[] =
     "usage: kelvra-sync [--handset FOLDER] [--model ID] [--sim-fault FAULT] [--json] COMMAND ...\n"
+    "       kelvra-sync --port COMn [--baud N] --model ID [--json] COMMAND ...\n"
     "commands:\n"
     "  tables                         the tables of the connected model\n"
     "  list TABLE                     the items of a table (--json for JSON)\n"
@@ -56,6 +57,8 @@ const char kUsageText[] =
     "--handset: the folder where the simulated handset keeps its state\n"
     "--model: the built-in profile of the simulated model, by number or name\n"
     "  (202 or KTM-A280; see models)\n"
+    "--port: a serial port with the handset on it (8N1, --baud 115200 unless given),\n"
+    "  instead of the simulated handset; it carries packets, not files\n"
     "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures;\n"
     "  FAULT@N spoils only the reply after N others\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
@@ -102,6 +105,34 @@ const Command kCommands[] = {
     {L"df", 0, "", false, StartDf},
 };
 
+const wchar_t* const kFileCommands[] = {L"ls", L"get", L"put", L"mkdir", L"rm", L"rmdir", L"mv", L"df"};
+
+bool CarriesFiles(const CommandLine& line, const Command& command)
+{
+    for (const wchar_t* name : kFileCommands) {
+        if (line.Command() == name)
+            return true;
+    }
+    return command.namesTable && line.Word(1) == L"files";
+}
+
+// What a serial port cannot carry: files, and the simulator's own doings.
+void CheckSerialLink(const CommandLine& line, const Command& command)
+{
+    if (line.session.port.empty()) {
+        if (line.session.baudRate)
+            throw UsageError("--baud goes with --port only");
+        return;
+    }
+    const std::wstring& name = line.Command();
+    if (CarriesFiles(line, command))
+        throw BadValue(NarrowUtf8(name) + " needs a link that carries files; the serial link carries only packets");
+    if (name == L"seed-demo")
+        throw BadValue("seed-demo fills the simulated handset; it cannot fill a handset on a serial port");
+    if (!line.session.fault.empty())
+        throw UsageError("--sim-fault goes with the simulated handset only, not with --port");
+}
+
 void CheckFault(const std::wstring& given)
 {
     if (given.empty())
@@ -116,18 +147,6 @@ void CheckFault(const std::wstring& given)
             return;
     }
     throw UsageError("unknown fault \"" + NarrowUtf8(given) + "\"");
-}
-
-// The built-in model --model names by its number or its name (in any case).
-int CheckedModel(const std::wstring& given, int id)
-{
-    std::string known;
-    for (const BuiltInModel& model : ModelCatalogue::Load()) {
-        if (id ? model.id == id : _wcsicmp(model.name.c_str(), given.c_str()) == 0)
-            return model.id;
-        known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
-    }
-    throw BadValue("there is no built-in model " + NarrowUtf8(given) + "; the models are " + known);
 }
 
 }  // namespace
@@ -147,8 +166,20 @@ const Command& CommandTable::Checked(CommandLine& line)
     if (command->namesTable)
         CheckTable(line.Word(1));
     CheckFault(line.session.fault);
+    CheckSerialLink(line, *command);
     ResolveModel(line);
     return *command;
+}
+
+int CommandTable::CheckedModel(const std::wstring& given, int id)
+{
+    std::string known;
+    for (const BuiltInModel& model : ModelCatalogue::Load()) {
+        if (id ? model.id == id : _wcsicmp(model.name.c_str(), given.c_str()) == 0)
+            return model.id;
+        known += (known.empty() ? "" : ", ") + std::to_string(model.id) + " (" + NarrowUtf8(model.name) + ")";
+    }
+    throw BadValue("there is no built-in model " + NarrowUtf8(given) + "; the models are " + known);
 }
 
 void CommandTable::ResolveModel(CommandLine& line)

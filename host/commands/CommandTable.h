@@ -14,6 +14,9 @@ public:
     static const char* Usage();
     // A model --model gives by its name becomes its number; BadValue for no built-in model.
     static void ResolveModel(CommandLine& line);
+    // The built-in model named by given: its number id (when not 0) or its name (in any
+    // case); BadValue, listing the models, for none.
+    static int CheckedModel(const std::wstring& given, int id);
     // The command of that name; null for none.
     static const Command* Find(const std::wstring& name);
     // Throws BadValue, in one line, for a name that is no table.

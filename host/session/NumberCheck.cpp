@@ -24,10 +24,8 @@ size_t NumberCheck::PhonebookNumberChars(SyncSession& session)
 
 std::wstring NumberCheck::ModelName(SyncSession& session)
 {
-    long id = 0;
-    CheckCall(session.Handset()->get_Model(&id), "Reading the handset's model");
     for (const BuiltInModel& model : ModelCatalogue::Load()) {
-        if (model.id == id)
+        if (model.id == session.Model())
             return model.name;
     }
     return {};

@@ -2,7 +2,7 @@
 
 #include "ComFailure.h"
 #include "PhonebookCapabilities.h"
-#include "SimulatedCard.h"
+#include "ProgIdObject.h"
 
 namespace kelvra::host {
 
@@ -30,72 +30,51 @@ const TableName kTables[] = {
 const wchar_t* const kNames[] = {L"phonebook", L"groups", L"card",     L"card2", L"calendar", L"tasks",
                                  L"memos",     L"sms",    L"mms",    L"files", L"metadata", nullptr};
 
-template <class Interface>
-ComPtr<Interface> Create(const wchar_t* progId)
-{
-    CLSID clsid;
-    std::string what = "Finding " + NarrowUtf8(progId) + " (is it registered?)";
-    CheckCall(CLSIDFromProgID(progId, &clsid), what.c_str());
-    ComPtr<Interface> object;
-    what = "Creating " + NarrowUtf8(progId);
-    CheckCall(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Interface),
-                               reinterpret_cast<void**>(object.GetAddressOf())),
-              what.c_str());
-    return object;
-}
-
-SIMFAULT FaultNamed(const std::wstring& name)
-{
-    if (name == L"timeout")
-        return SIMFAULT_TIMEOUT;
-    if (name == L"short-reply")
-        return SIMFAULT_SHORT_REPLY;
-    if (name == L"wrong-code")
-        return SIMFAULT_WRONG_REPLY_CODE;
-    if (name == L"garbage-length")
-        return SIMFAULT_GARBAGE_LENGTH;
-    throw UsageError("unknown fault \"" + NarrowUtf8(name) + "\" (timeout, short-reply, wrong-code, garbage-length)");
-}
-
 }  // namespace
 
 SyncSession::SyncSession(const SessionOptions& options)
 {
-    m_handset = Create<ISimHandset>(L"Kelvra.SimConnection");
-    m_models = Create<ISimModelDatabase>(L"Kelvra.SimModelDatabase");
-    m_device = Create<IDeviceData>(L"Orvane.Syncora.QEL.DeviceDataKELVRA");
-
-    CheckCall(m_handset->KeepStateIn(Bstr(options.handsetFolder).Get()), "Opening the simulated handset");
-    int model = m_model = AgreedModel(options);
-    // The simulated handset has two cards of 250 entries each, and keeps SMS per card.
-    for (long cardKind : {13, 14})
-        m_handset->SetCardInfo(cardKind, kSimulatedCard.nameChars, kSimulatedCard.entries, kSimulatedCard.numberDigits);
-    m_handset->SetRecordSize(13, 150);
-    m_handset->SetRecordSize(14, 150);
-    m_handset->put_DualCard(VARIANT_TRUE);
+    ComPtr<IUnknown> connection = Connect(options);
+    m_models = CreateByProgId<ISimModelDatabase>(L"Kelvra.SimModelDatabase");
+    m_device = CreateByProgId<IDeviceData>(L"Orvane.Syncora.QEL.DeviceDataKELVRA");
     const std::pair<const wchar_t*, std::wstring> answers[] = {
         {L"PhoneInfo.FromRes", L"true"},
-        {L"PhoneInfo.ResID", std::to_wstring(model)},
+        {L"PhoneInfo.ResID", std::to_wstring(m_model)},
         {L"Datastore.Phonebook.PB_GROUP", L"true"},
         {L"SMS.DualCard", L"true"},
     };
     for (const auto& [key, value] : answers)
         m_models->SetValue(Bstr(key).Get(), Bstr(value).Get());
 
-    CheckCall(m_device->SetConneciton(m_handset.Get(), m_models.Get()), "Connecting to the handset");
+    CheckCall(m_device->SetConneciton(connection.Get(), m_models.Get()), "Connecting to the handset");
     CheckCall(m_device->ListDataTable(), "Listing the data tables");
     // Asked when the phonebook is listed: pictures where the model's DevInf has a place.
     bool pictures = PhonebookCapabilities::Of(*this).keepsPictures;
     m_models->SetValue(Bstr(L"Phonebook.Photo").Get(), Bstr(pictures ? L"true" : L"false").Get());
-    // Only a model the component could load is recorded, so a failed first run does
-    // not tie the folder to a model that never worked.
-    CheckCall(m_handset->put_Model(model), "Recording the handset's model");
-    if (!options.fault.empty()) {
-        // "timeout" spoils every reply from now on, "timeout@3" the one after 3 others.
-        size_t at = options.fault.find(L'@');
-        long after = at == std::wstring::npos ? -1 : _wtol(options.fault.c_str() + at + 1);
-        m_handset->InjectFault(FaultNamed(options.fault.substr(0, at)), after);
+    if (m_simulated) {
+        // Only a model the component could load is recorded, so a failed first run does
+        // not tie the folder to a model that never worked.
+        m_simulated->RecordModel();
+        if (!options.fault.empty())
+            m_simulated->InjectFault(options.fault);
     }
+}
+
+ComPtr<IUnknown> SyncSession::Connect(const SessionOptions& options)
+{
+    if (options.port.empty()) {
+        m_simulated.emplace(options.handsetFolder, options.model);
+        m_model = m_simulated->Model();
+        return m_simulated->Control();
+    }
+    // The serial link cannot read the handset's own profile: a record layout guessed
+    // wrong would write another model's bytes into the phone.
+    if (!options.model)
+        throw UsageError("--port needs --model: the model of the handset on the port");
+    m_model = options.model;
+    m_serial = CreateByProgId<ISerialLink>(L"Kelvra.SerialConnection");
+    CheckCall(m_serial->Open(Bstr(options.port).Get(), options.baudRate), "Opening the serial port");
+    return m_serial;
 }
 
 SyncSession::~SyncSession()
@@ -104,20 +83,9 @@ SyncSession::~SyncSession()
     // explicitly, so that its state is saved even if a reference to it outlives us.
     m_device.Reset();
     m_models.Reset();
-    if (m_handset)
-        m_handset->ReleaseState();
-}
-
-int SyncSession::AgreedModel(const SessionOptions& options)
-{
-    long recorded = 0;
-    CheckCall(m_handset->get_Model(&recorded), "Reading the handset's model");
-    if (recorded && options.model && recorded != options.model) {
-        throw BadValue("the handset in " + NarrowUtf8(options.handsetFolder) + " was made as model " +
-                         std::to_string(recorded) + " and cannot be opened as model " +
-                         std::to_string(options.model) + "; leave out --model to use it");
-    }
-    return static_cast<int>(recorded ? recorded : options.model ? options.model : kDefaultModel);
+    m_simulated.reset();
+    if (m_serial)
+        m_serial->Close();
 }
 
 bool SyncSession::Lookup(const std::wstring& name, NamedTable& table)

@@ -87,7 +87,7 @@ if [ "$(added "$work/installed")" != "$(added "$work/self-registered")" ]; then
     diff <(added "$work/self-registered") <(added "$work/installed") | head -20
 fi
 check "the 64-bit files are installed" test -f "$unix64/LUMOQELKELVRA.dll" -a -f "$unix64/KelvraSim.dll" \
-    -a -f "$unix64/kelvra-sync.exe" -a -f "$unix64/README.md"
+    -a -f "$unix64/kelvra-sync.exe" -a -f "$unix64/kelvra-handset.exe" -a -f "$unix64/README.md"
 check "the 32-bit files are installed" test -f "$unix32/LUMOQELKELVRA.dll" -a -f "$unix32/KelvraSim.dll"
 check "the 64-bit component is created by its class" test "$(create 64)" = created
 check "the 32-bit component is created by its class" test "$(create 32)" = created
