@@ -33,11 +33,14 @@ HRESULT SerialPort::Open(const std::wstring& name, DWORD baudRate)
     std::wstring bare = WithoutDevicePrefix(name);
     if (bare.empty() || bare.find_first_of(L"\\/") != std::wstring::npos)
         return Fail(E_INVALIDARG, L"\"" + name + L"\" is not the name of a serial port (such as COM5)");
+    if (HRESULT hr = Claim(bare); FAILED(hr))
+        return hr;
     m_handle = kelvra::sim::FileHandle(CreateFileW((std::wstring(kDevicePrefix) + bare).c_str(),
                                                    GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                                                    nullptr));
     if (!m_handle) {
         DWORD error = GetLastError();
+        Unclaim();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return Fail(HRESULT_FROM_WIN32(error), L"There is no serial port " + bare);
         if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
@@ -48,14 +51,41 @@ HRESULT SerialPort::Open(const std::wstring& name, DWORD baudRate)
     m_name = bare;
     HRESULT hr = Configure(baudRate ? baudRate : kDefaultBaudRate);
     if (FAILED(hr))
-        m_handle.Close();
+        Close();
     return hr;
 }
 
 void SerialPort::Close()
 {
     m_handle.Close();
+    Unclaim();
     m_name.clear();
+}
+
+HRESULT SerialPort::Claim(const std::wstring& name)
+{
+    std::wstring upper = name;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    m_claim = CreateMutexW(nullptr, FALSE, (L"Local\\KelvraSerialPort-" + upper).c_str());
+    if (!m_claim)
+        return FailWithLastError(L"The serial port " + name + L" could not be claimed");
+    // A claim its holder left without letting go (a killed program) is free again.
+    DWORD waited = WaitForSingleObject(m_claim, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        return S_OK;
+    CloseHandle(m_claim);
+    m_claim = nullptr;
+    return Fail(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION),
+                L"The serial port " + name + L" is in use by another program");
+}
+
+void SerialPort::Unclaim()
+{
+    if (!m_claim)
+        return;
+    ReleaseMutex(m_claim);
+    CloseHandle(m_claim);
+    m_claim = nullptr;
 }
 
 HRESULT SerialPort::Configure(DWORD baudRate)

@@ -13,11 +13,16 @@ namespace kelvra::serial {
 
 class SerialPort {
 public:
+    SerialPort() = default;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
     static constexpr DWORD kDefaultBaudRate = 115200;
 
     // name is "COM5" or "\\.\COM5"; a baud rate of 0 is the default one.
     HRESULT Open(const std::wstring& name, DWORD baudRate);
     void Close();
+    ~SerialPort() { Close(); }
     bool IsOpen() const { return static_cast<bool>(m_handle); }
     // The name the port was opened by, without the device prefix.
     const std::wstring& Name() const { return m_name; }
@@ -36,8 +41,13 @@ private:
     HRESULT Configure(DWORD baudRate);
     HRESULT SetTimeouts(DWORD readMs, DWORD writeMs);
     HRESULT NotOpen() const;
+    // Claims the port among the programs of this machine: Windows gives a COM port to
+    // one opener only, but not every system that runs us does.
+    HRESULT Claim(const std::wstring& name);
+    void Unclaim();
 
     kelvra::sim::FileHandle m_handle;
+    HANDLE m_claim = nullptr;
     std::wstring m_name;
     DWORD m_baudRate = kDefaultBaudRate;
 };

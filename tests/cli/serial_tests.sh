@@ -162,11 +162,46 @@ code=$?
 check "a port that does not exist fails the command" exits 2
 check "and says so" contains "$out" "There is no serial port COM29"
 
+# A port another program holds.
+start_handset line202
+out=$(wine "$exe" --port "$phone_port" --model 202 count phonebook 2>&1)
+code=$?
+check "a port in use fails the command" exits 2
+check "and says so" contains "$out" "The serial port $phone_port is in use by another program"
+
+# How fast a listing goes through the line (a figure, not a check).
+started=$(date +%s%N)
+over_line 202 list phonebook
+line_ms=$((($(date +%s%N) - started) / 1000000))
+started=$(date +%s%N)
+run line202 list phonebook >/dev/null 2>&1
+stop_handset
+run line202 list phonebook
+simulator_ms=$((($(date +%s%N) - started) / 1000000))
+contacts=$(grep -c '^SUID ' <<<"$out")
+echo "listing $contacts contacts took $line_ms ms through the line, $simulator_ms ms through the simulator"
+
 # Nobody at the other end: the command fails within its time-outs.
 over_line 202 list phonebook
 check "a silent line fails the command" exits 2
 check "within its time-outs" within_timeouts
 check "saying that nothing came" contains "$err" "Nothing came on $host_port"
+
+# A handset that floods the line with bytes: the command fails within its time-outs, and
+# once the flood ends the next command gets its own answers.
+head -c 20000000 /dev/urandom >"$work/flood"
+cat "$work/flood" >"$work/phone-tty" &
+flood=$!
+over_line 202 count phonebook
+check "a flooded line fails the command" exits 2
+check "within its time-outs" within_timeouts
+kill "$flood" 2>/dev/null
+wait "$flood" 2>/dev/null
+start_line
+start_handset line202
+over_line 202 count phonebook
+check "after the flood the line works again" exits 0
+stop_handset
 
 # A handset killed in the middle of a listing, then in the middle of an import.
 contacts_file "$work/many.vcf" 1 40
@@ -203,5 +238,16 @@ check "the restarted handset keeps the contacts written before the kill" test "$
 stop_handset
 after=$(saved killed)
 check "and every record from before the import" test -z "$(LC_ALL=C comm -23 <(echo "$before") <(echo "$after"))"
+
+# The cable pulled in the middle of a listing: the line itself goes away.
+start_handset killed
+in_background 202 list phonebook
+wait_for_request 0x4120 10
+stop_line
+finished
+check "a listing whose line goes away fails" exits 2
+check "within its time-outs" within_timeouts
+check "saying what the line did" contains "$err" "$host_port"
+stop_handset
 
 finish

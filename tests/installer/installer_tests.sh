@@ -39,6 +39,9 @@ registry() {
 }
 # What a registry snapshot holds beyond the first one, but for Windows Installer's own books.
 added() { LC_ALL=C comm -13 "$work/clean" "$1" | grep -v '\\Installer[]\\]\|CurrentVersion\\Uninstall\\'; }
+# The same, but for the empty keys Windows Installer keeps once it has installed anything:
+# a value, even of its own books, must not outlive the product.
+left_behind() { LC_ALL=C comm -13 "$work/clean" "$1" | grep -v '^HK[A-Z]*[0-9]* \[[^]]*\\Installer\(\\[^]]*\)\?\]$'; }
 contacts() {  # contacts 32|64: what that bitness's cscript lists of the demo handset
     local loader=wine
     [ "$1" = 64 ] && loader=$wine64
@@ -51,10 +54,14 @@ create() {  # create 32|64: creating the component by its class in that bitness'
     "$loader" "$folder/tests/create_component.exe" 2>&1 | tr -d '\r'
 }
 nothing_added() { [ -z "$(added "$1")" ]; }
+nothing_left_behind() { [ -z "$(left_behind "$1")" ]; }
+rows() { msiinfo export "$package" "$1" 2>/dev/null | tail -n +4; }  # rows TABLE: its rows, if any
 msiexec() { wine msiexec "$@" /qn; }
 
-check "the package registers by registry entries, not by self-registration" \
-    test -z "$(msiinfo export "$package" SelfReg 2>/dev/null | tail -n +4)"
+check "the package is a Windows Installer database" msiinfo tables "$package"
+check "it runs no program of its own, regsvr32 included" test -z "$(rows CustomAction)$(rows SelfReg)"
+check "it holds the registration of both bitnesses as registry entries" \
+    test "$(rows Registry | grep -c 'CLSID\\{4A77337A-0774-4916-A285-357D631C7F65}\\InprocServer32\s\s\[#Component')" = 2
 
 # The script hosts register their own libraries when they first run: before the snapshot
 # that the package's entries are told from.
@@ -105,12 +112,12 @@ check "the 64-bit cscript lists the demo contacts through the installed servers"
 check "the 64-bit cscript runs as a 64-bit process" contains "$from64" "host: 64-bit"
 
 # A repair puts back a lost file and a lost registry key. (Wine's msiexec does not repair
-# with /f; the properties are what /fa and /fmu stand for.)
+# with /f; the properties are what /fvamus stands for.)
 rm "$unix32/LUMOQELKELVRA.dll"
 "$wine64" reg delete 'HKLM\Software\Classes\CLSID\{4A77337A-0774-4916-A285-357D631C7F65}\InprocServer32' \
     /f /reg:64 >/dev/null 2>&1
 check "the damage shows" test "$(create 64)" != created
-msiexec /i "Z:$package" REINSTALL=ALL REINSTALLMODE=amus
+msiexec /i "Z:$package" REINSTALL=ALL REINSTALLMODE=vamus
 code=$?
 check "the package repairs" exits 0
 check "the repair puts back the lost file" test -f "$unix32/LUMOQELKELVRA.dll"
@@ -122,8 +129,8 @@ msiexec /x "Z:$package"
 code=$?
 check "the package uninstalls" exits 0
 registry >"$work/uninstalled"
-check "no registry entry of ours remains" nothing_added "$work/uninstalled"
-added "$work/uninstalled" | head -10
+check "no registry entry of ours remains" nothing_left_behind "$work/uninstalled"
+left_behind "$work/uninstalled" | head -10
 check "no installed file or folder remains" test ! -e "$drive_c/Program Files/Orvane" \
     -a ! -e "$drive_c/Program Files (x86)/Orvane"
 check "the 64-bit component is no longer registered" test "$(create 64)" = 0x80040154
