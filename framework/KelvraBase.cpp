@@ -13,11 +13,14 @@ namespace kelvra {
 namespace {
 
 constexpr size_t kHeaderSize = 6;
+constexpr uint16_t kReplyCodeBits = 0x000F;
 // Empty reads in a row after which the agent is taken to have timed out.
 constexpr int kMostEmptyReads = 3;
-// Leftovers of a failed reply are read in pieces of this size, each waited for this long.
+// Leftovers of a failed reply are read in pieces of this size, each waited for this long,
+// for this long at most in all: a line that floods never stops on its own.
 constexpr long kDiscardChunk = 4096;
 constexpr long kDiscardTimeout = 100;
+constexpr ULONGLONG kDiscardDeadlineMs = 2000;
 
 std::wstring Hex(unsigned value)
 {
@@ -73,7 +76,8 @@ void CKelvraBase::DiscardPending() noexcept
     GetErrorInfo(0, failure.GetAddressOf());
     try {
         size_t discarded = 0;
-        while (discarded < kLargestReply) {
+        ULONGLONG deadline = GetTickCount64() + kDiscardDeadlineMs;
+        while (discarded < kLargestReply && GetTickCount64() < deadline) {
             ByteArray chunk;
             if (FAILED(m_agent->ReadStream(kDiscardChunk, kDiscardTimeout, chunk.Out())) || chunk.Size() == 0)
                 break;
@@ -91,7 +95,7 @@ uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, D
     ByteArray packet(request.data(), request.size());
     Check(m_agent->WriteStream(packet.Get(), static_cast<long>(request.size())), m_agent.Get());
     try {
-        return ReadReply(payload, timeoutMs);
+        return ReadReply(ByteReader(request).ReadU16LE(), payload, timeoutMs);
     } catch (...) {
         // What is left of a reply that could not be taken would be read as the answer
         // to the next request, and every later one would be off by one.
@@ -100,13 +104,18 @@ uint16_t CKelvraBase::Transact(std::string_view request, std::string& payload, D
     }
 }
 
-uint16_t CKelvraBase::ReadReply(std::string& payload, DWORD timeoutMs)
+uint16_t CKelvraBase::ReadReply(uint16_t command, std::string& payload, DWORD timeoutMs)
 {
     std::string header;
     ReadExactly(kHeaderSize, timeoutMs, header);
     ByteReader reader(header);
     uint16_t replyCode = reader.ReadU16LE();
     uint32_t length = reader.ReadU32LE();
+    // A reply's code differs from its request's in the lowest four bits at most. Any
+    // other header is no reply to this request, and reading the payload it announces
+    // could take a flood of bytes for minutes.
+    if ((replyCode & ~kReplyCodeBits) != (command & ~kReplyCodeBits))
+        ThrowWrongReply(command, replyCode);
     if (length > kLargestReply)
         ThrowTamError(kTamWrongReply, L"The handset's reply announces " + std::to_wstring(length) +
                                            L" bytes, more than any reply can hold");

@@ -73,14 +73,16 @@ public:
     ITAMAgent* Agent() const { return m_agent.Get(); }
 
 protected:
-    // The reply code and payload of one request, read whole whatever its code.
+    // The reply code and payload of one request, read whole when its code differs from
+    // the request's in the lowest four bits at most.
     uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
 
 private:
-    // The reply header and payload, after the request went out.
-    uint16_t ReadReply(std::string& payload, DWORD timeoutMs);
+    // The reply header and payload, after the request went out. A header whose code
+    // belongs to some other request is no reply to this one: its payload is not read.
+    uint16_t ReadReply(uint16_t command, std::string& payload, DWORD timeoutMs);
     // Reads away what the link still holds of a reply that failed, so that the next
-    // request gets its own answer.
+    // request gets its own answer; a link that goes on sending is left after a while.
     void DiscardPending() noexcept;
     // Reads exactly count bytes from the stream.
     void ReadExactly(size_t count, DWORD timeoutMs, std::string& bytes);

@@ -21,10 +21,13 @@ namespace {
 
 const char kUsageText[] =
     "usage: kelvra-handset --port COMn --handset FOLDER [--model ID] [--baud N] [--log]\n"
+    "                      [--stop-at CODE:N]\n"
     "  serves the simulated handset kept in FOLDER (made as model ID, 202 unless given,\n"
     "  when it is new) on a serial port, 8N1 at 115200 baud unless --baud is given,\n"
     "  until it is stopped (Ctrl-C); every change is saved before the handset answers;\n"
-    "  --log prints a line for each request it takes\n";
+    "  --log prints a line for each request it takes; --stop-at 0x4130:5 ends the program\n"
+    "  as a pulled plug would once it has taken (and saved) the 5th request 0x4130, before\n"
+    "  it answers, to try what a host does when the handset goes away\n";
 
 struct Options {
     std::wstring port;
@@ -32,7 +35,20 @@ struct Options {
     std::wstring model;
     long baudRate = 0;
     bool log = false;
+    StopPoint stop;
 };
+
+StopPoint ParseStopPoint(const std::wstring& text)
+{
+    wchar_t* end = nullptr;
+    StopPoint stop;
+    stop.code = static_cast<uint16_t>(wcstoul(text.c_str(), &end, 16));
+    if (*end == L':')
+        stop.count = wcstol(end + 1, &end, 10);
+    if (text.empty() || *end != L'\0' || stop.count <= 0)
+        throw BadValue("--stop-at takes a request code and a count, such as 0x4130:5");
+    return stop;
+}
 
 Options Parse(int argc, wchar_t** argv)
 {
@@ -53,14 +69,14 @@ Options Parse(int argc, wchar_t** argv)
         else if (word == L"--model")
             options.model = value;
         else if (word == L"--baud")
-            options.baudRate = _wtol(value.c_str());
+            options.baudRate = CommandLine::ParseBaudRate(value);
+        else if (word == L"--stop-at")
+            options.stop = ParseStopPoint(value);
         else
             throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
     }
     if (options.port.empty() || options.folder.empty())
         throw UsageError("--port and --handset are needed");
-    if (options.baudRate < 0)
-        throw BadValue("--baud takes a baud rate such as 115200");
     return options;
 }
 
@@ -87,9 +103,9 @@ int Serve(const Options& options)
     printf("kelvra-handset: serving the handset in %s (model %d) on %s\n", NarrowUtf8(options.folder).c_str(),
            handset.Model(), NarrowUtf8(port.Name()).c_str());
     fflush(stdout);
-    HandsetOnPort server(port, agent);
-    if (options.log)
-        server.LogRequestsOf(handset.Control());
+    HandsetOnPort server(port, agent, handset.Control());
+    server.SetLogging(options.log);
+    server.StopAt(options.stop);
     server.Serve();
 }
 

@@ -43,8 +43,13 @@ HRESULT SerialPort::Open(const std::wstring& name, DWORD baudRate)
         Unclaim();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return Fail(HRESULT_FROM_WIN32(error), L"There is no serial port " + bare);
-        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+        if (error == ERROR_SHARING_VIOLATION)
             return Fail(HRESULT_FROM_WIN32(error), L"The serial port " + bare + L" is in use by another program");
+        if (error == ERROR_ACCESS_DENIED) {
+            return Fail(HRESULT_FROM_WIN32(error), L"The serial port " + bare +
+                                                       L" is in use by another program, or this user may not use "
+                                                       L"it (under Wine: may the user open its tty?)");
+        }
         SetLastError(error);
         return FailWithLastError(L"The serial port " + bare + L" could not be opened");
     }

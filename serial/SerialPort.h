@@ -42,7 +42,9 @@ private:
     HRESULT SetTimeouts(DWORD readMs, DWORD writeMs);
     HRESULT NotOpen() const;
     // Claims the port among the programs of this machine: Windows gives a COM port to
-    // one opener only, but not every system that runs us does.
+    // one opener only, but not every system that runs us does. The claim is a mutex,
+    // which belongs to the thread that opened the port: the apartment the port's objects
+    // live in, which also closes it.
     HRESULT Claim(const std::wstring& name);
     void Unclaim();
 

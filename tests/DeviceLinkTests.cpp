@@ -141,6 +141,17 @@ TEST(DeviceLink, RefusesAbsurdLengthsAndSilentAgents)
     link.agent->Queue(Bytes("01 41 04 00 00 00 09 00 00 00"));
     EXPECT_EQ(9u, link.codec.GetRecordCount(1));
 
+    // A header whose code belongs to another request is no reply: the megabyte it
+    // announces is never asked for. A line that floods ends the exchange all the same.
+    Link garbled;
+    garbled.agent->Queue(Bytes("21 43 00 00 10 00") + std::string(64, 'x'));
+    EXPECT_EQ(1, TamCodeOf([&] { garbled.codec.GetRecordCount(1); }));
+    for (long size : garbled.agent->readSizes)
+        EXPECT_LE(size, 4096);
+    Link flooded;
+    flooded.agent->flood = true;
+    EXPECT_EQ(1, TamCodeOf([&] { flooded.codec.GetRecordCount(1); }));
+
     Link silent;
     silent.agent->emptyReads = 1000;
     EXPECT_EQ(15, TamCodeOf([&] { silent.codec.GetRecordCount(1); }));

@@ -70,6 +70,7 @@ public:
     std::vector<size_t> chunkSizes{1u << 20};
     int emptyReads = 0;          // reads that give an empty array before any byte
     size_t extraBytes = 0;       // bytes given beyond what was asked, once
+    bool flood = false;          // every read gets all it asks for, of one byte repeated
     std::vector<long> readSizes; // what each read asked for
     std::vector<long> readTimeouts; // the time-out each read was given
     std::vector<long> modes;
@@ -91,6 +92,10 @@ public:
         if (emptyReads > 0) {
             --emptyReads;
             *data = ByteArray(nullptr, 0).Detach();
+            return S_OK;
+        }
+        if (flood) {
+            *data = ByteArray(std::string(static_cast<size_t>(count), '\x55').data(), static_cast<size_t>(count)).Detach();
             return S_OK;
         }
         if (pending.empty())

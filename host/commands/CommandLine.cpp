@@ -18,15 +18,6 @@ std::wstring DefaultHandsetFolder()
     return std::wstring(path) + L"\\Kelvra Handset";
 }
 
-long ParseBaudRate(const std::wstring& text)
-{
-    wchar_t* end = nullptr;
-    long rate = wcstol(text.c_str(), &end, 10);
-    if (text.empty() || *end != L'\0' || rate < 50 || rate > 4000000)
-        throw BadValue("--baud takes a baud rate such as 115200, not \"" + NarrowUtf8(text) + "\"");
-    return rate;
-}
-
 int ParseCard(const std::wstring& card)
 {
     if (card != L"1" && card != L"2")
@@ -51,12 +42,15 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.help = true;
         } else if (word == L"--handset") {
             line.session.handsetFolder = value();
+            line.handsetGiven = true;
         } else if (word == L"--model") {
             line.modelText = value();
             line.session.model = ParseModel(line.modelText);
             line.modelGiven = true;
         } else if (word == L"--port") {
             line.session.port = value();
+            if (line.session.port.empty())
+                throw UsageError("--port needs the name of a serial port, such as COM5");
         } else if (word == L"--baud") {
             line.session.baudRate = ParseBaudRate(value());
         } else if (word == L"--sim-fault") {
@@ -82,6 +76,15 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
     if (line.words.empty() && !line.help)
         throw UsageError("no command given");
     return line;
+}
+
+long CommandLine::ParseBaudRate(const std::wstring& text)
+{
+    wchar_t* end = nullptr;
+    long rate = wcstol(text.c_str(), &end, 10);
+    if (text.empty() || *end != L'\0' || rate < 50 || rate > 4000000)
+        throw BadValue("--baud takes a baud rate such as 115200, not \"" + NarrowUtf8(text) + "\"");
+    return rate;
 }
 
 int CommandLine::ParseModel(const std::wstring& id)

@@ -17,6 +17,8 @@ public:
     // A model's number, or 0 for a text that is no number (a model's name, which the
     // command table looks up); BadValue for a number no model can have.
     static int ParseModel(const std::wstring& id);
+    // A baud rate as --baud gives it; BadValue for anything a serial port cannot run at.
+    static long ParseBaudRate(const std::wstring& text);
 
     // The command's word at index (0 is the command); the command table made sure it is there.
     const std::wstring& Word(size_t index) const { return words.at(index); }
@@ -26,6 +28,7 @@ public:
 
     SessionOptions session;
     bool modelGiven = false;
+    bool handsetGiven = false;
     std::wstring modelText;  // --model as given: a number or a model's name
     bool json = false;
     bool duplicates = false;

@@ -124,6 +124,8 @@ void CheckSerialLink(const CommandLine& line, const Command& command)
             throw UsageError("--baud goes with --port only");
         return;
     }
+    if (line.handsetGiven)
+        throw UsageError("--handset names a simulated handset's folder; a handset on --port keeps its own");
     const std::wstring& name = line.Command();
     if (CarriesFiles(line, command))
         throw BadValue(NarrowUtf8(name) + " needs a link that carries files; the serial link carries only packets");

@@ -35,28 +35,32 @@ void HandsetOnPort::Serve()
             continue;
         CheckCall(hr, "Waiting for requests");
         TakeRequestBytes(bytes);
+        WatchNewRequest();
         SendReplies();
-        LogNewRequests();
     }
 }
 
-void HandsetOnPort::LogNewRequests()
+void HandsetOnPort::WatchNewRequest()
 {
     long count = 0;
-    if (!m_logged || FAILED(m_logged->get_RequestCount(&count)) || count == m_requestsLogged)
+    if (FAILED(m_handset->get_RequestCount(&count)) || count == m_requestsSeen)
         return;
+    m_requestsSeen = count;
     Bstr request;
-    m_logged->get_LastRequest(request.Out());
+    m_handset->get_LastRequest(request.Out());
     std::string bytes;
     sim::BytesFromHex(std::wstring_view(request.Str()), bytes);
     ByteReader header(bytes);
     uint16_t code = header.ReadU16LE();
     uint32_t length = header.ReadU32LE();
-    if (header.Ok()) {
+    if (!header.Ok())
+        return;
+    if (m_log) {
         printf("request %ld: 0x%04X, %lu bytes\n", count, code, static_cast<unsigned long>(length));
         fflush(stdout);
     }
-    m_requestsLogged = count;
+    if (m_stop.count && code == m_stop.code && ++m_stopCodeSeen == m_stop.count)
+        TerminateProcess(GetCurrentProcess(), 3);
 }
 
 void HandsetOnPort::TakeRequestBytes(const std::string& bytes)

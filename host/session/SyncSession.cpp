@@ -48,8 +48,9 @@ SyncSession::SyncSession(const SessionOptions& options)
 
     CheckCall(m_device->SetConneciton(connection.Get(), m_models.Get()), "Connecting to the handset");
     CheckCall(m_device->ListDataTable(), "Listing the data tables");
-    // Asked when the phonebook is listed: pictures where the model's DevInf has a place.
-    bool pictures = PhonebookCapabilities::Of(*this).keepsPictures;
+    // Asked when the phonebook is listed: pictures where the model's DevInf has a place
+    // and the link carries files, which pictures are on the handset.
+    bool pictures = !m_serial && PhonebookCapabilities::Of(*this).keepsPictures;
     m_models->SetValue(Bstr(L"Phonebook.Photo").Get(), Bstr(pictures ? L"true" : L"false").Get());
     if (m_simulated) {
         // Only a model the component could load is recorded, so a failed first run does

@@ -12,11 +12,18 @@ namespace {
 
 constexpr ULONG kProgressFrom = 5;  // shorter listings show no bar
 constexpr int kBarWidth = 30;
-// The handset not answering: the agent's time-out, and the link's own.
+// The handset not answering: the agent's time-out.
 constexpr HRESULT kAgentTimedOut = static_cast<HRESULT>(0x8004000F);
-constexpr HRESULT kLinkTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 // How the component's error information says that it passed a record over.
 const char kPassedOverMark[] = " could not be read; the listing goes on with the next one";
+
+// The link itself failing, not one record: the agent's time-out, and whatever the
+// system says of the line (its own time-out, a port gone, a device not ready) or of an
+// agent that is not usable. Every later record would fail the same way.
+bool LinkFailed(HRESULT hr)
+{
+    return hr == kAgentTimedOut || HRESULT_FACILITY(hr) == FACILITY_WIN32 || hr == E_UNEXPECTED;
+}
 
 // A bar is for a person watching; in a file or a pipe it is only noise.
 bool ErrorStreamIsTerminal()
@@ -80,9 +87,9 @@ ComPtr<IItem> TableWalker::Next(std::set<std::string>& passedThisListing)
             return item;
         } catch (const ComFailure& failure) {
             size_t mark = failure.Reason().find(kPassedOverMark);
-            // A time-out is the handset no longer answering, not a damaged record; a record
-            // named twice in one listing means the listing does not move on.
-            if (mark == std::string::npos || failure.Result() == kAgentTimedOut || failure.Result() == kLinkTimedOut)
+            // A failing link is not a damaged record; a record named twice in one listing
+            // means the listing does not move on.
+            if (mark == std::string::npos || LinkFailed(failure.Result()))
                 throw;
             std::string record = failure.Reason().substr(0, mark);
             if (!record.empty())
