@@ -1,7 +1,9 @@
 #include "KelvraBase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
 
 #include "ByteCursor.h"
 #include "DebugLog.h"
@@ -21,6 +23,21 @@ constexpr int kMostEmptyReads = 3;
 constexpr long kDiscardChunk = 4096;
 constexpr long kDiscardTimeout = 100;
 constexpr ULONGLONG kDiscardDeadlineMs = 2000;
+
+std::atomic<uint64_t> g_failedExchanges{0};
+
+// Counts the exchange it guards as failed when it ends by a throw.
+class FailureCount {
+public:
+    ~FailureCount()
+    {
+        if (std::uncaught_exceptions() > m_before)
+            ++g_failedExchanges;
+    }
+
+private:
+    int m_before = std::uncaught_exceptions();
+};
 
 std::wstring Hex(unsigned value)
 {
@@ -137,9 +154,15 @@ uint16_t CKelvraBase::ReadReply(uint16_t command, std::string& payload, DWORD ti
     return replyCode;
 }
 
+uint64_t CKelvraBase::FailedExchanges()
+{
+    return g_failedExchanges;
+}
+
 bool CKelvraBase::Exchange(std::string_view request, void* reply, size_t capacity, uint32_t& received,
                            int mismatchMode, DWORD timeoutMs)
 {
+    FailureCount failureCount;
     received = 0;
     std::string payload;
     uint16_t replyCode = Transact(request, payload, timeoutMs);
@@ -151,13 +174,16 @@ bool CKelvraBase::Exchange(std::string_view request, void* reply, size_t capacit
     uint16_t command = ByteReader(request).ReadU16LE();
     if (replyCode == static_cast<uint16_t>(command + 1))
         return true;
-    if (mismatchMode == kMismatchIsFalse)
+    if (mismatchMode == kMismatchIsFalse) {
+        ++g_failedExchanges;
         return false;
+    }
     ThrowWrongReply(command, replyCode);
 }
 
 std::string CKelvraBase::ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs)
 {
+    FailureCount failureCount;
     received = 0;
     std::string payload;
     uint16_t replyCode = Transact(request, payload, timeoutMs);

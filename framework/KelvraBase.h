@@ -44,6 +44,10 @@ public:
     // Sends the request and returns the whole reply payload.
     std::string ExchangeAlloc(std::string_view request, uint32_t& received, DWORD timeoutMs);
 
+    // How many exchanges of this process have failed (thrown, or answered with a wrong
+    // reply code) so far: what a table keeps of a store is not trusted past one.
+    static uint64_t FailedExchanges();
+
     uint32_t GetRecordCount(uint32_t store);
     // The first size bytes of a record; a shorter reply fails the read.
     RecordBytes ReadRecord(uint32_t store, uint32_t index, size_t size);

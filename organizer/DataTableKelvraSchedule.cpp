@@ -177,11 +177,12 @@ std::wstring CDataTableKelvraSchedule::TypeText(OrgKind kind) const
     return kKindTypes[static_cast<size_t>(kind)];
 }
 
-// The handset's own list decides: records stored since the last listing, or before
-// any, are never overwritten.
+// The handset's own list decides (as kept while its count agrees): records stored since
+// the last listing, or before any, are never overwritten.
 uint32_t CDataTableKelvraSchedule::FreeIndex(OrgKind kind)
 {
-    return Places(kind).Free(Codec().UsedIndexes(StoreOfKind(kind)), State(kind).used);
+    uint32_t store = StoreOfKind(kind);
+    return Places(kind).Free(Codec().UsedIndexes(store, m_kept.Of(store), Agent()), State(kind).used);
 }
 
 // Whether the handset still lists the record after a delete that failed. When that
@@ -212,6 +213,7 @@ void CDataTableKelvraSchedule::TakeBack(OrgKind kind, uint32_t index)
 
 void CDataTableKelvraSchedule::Remember(OrgKind kind, uint32_t index)
 {
+    m_kept.Of(StoreOfKind(kind)).Added(index);
     KindState& state = State(kind);
     if (std::find(state.used.begin(), state.used.end(), index) == state.used.end()) {
         state.used.push_back(index);
@@ -221,6 +223,7 @@ void CDataTableKelvraSchedule::Remember(OrgKind kind, uint32_t index)
 
 void CDataTableKelvraSchedule::Forget(OrgKind kind, uint32_t index)
 {
+    m_kept.Of(StoreOfKind(kind)).Removed(index);
     KindState& state = State(kind);
     auto found = std::find(state.used.begin(), state.used.end(), index);
     if (found == state.used.end())

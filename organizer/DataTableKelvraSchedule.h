@@ -65,6 +65,7 @@ private:
     OrganizerSettings m_settings;
     std::unique_ptr<CKelvraOrg> m_codec;
     std::array<KindState, kOrgKindCount> m_kinds;
+    KeptIndexes m_kept;  // what each kind's store uses, between creates
     int m_kind = 0;  // the kind the listing is in
 };
 

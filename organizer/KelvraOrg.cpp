@@ -40,6 +40,15 @@ std::vector<uint32_t> CKelvraOrg::UsedIndexes(uint32_t store)
     return indexes;
 }
 
+std::vector<uint32_t> CKelvraOrg::UsedIndexes(uint32_t store, StoreIndexes& kept, ITAMAgent* agent)
+{
+    return kept.Used(*this, agent, [store](CKelvraBase& link) {
+        std::vector<uint32_t> indexes;
+        link.GetRecordIndexList(indexes, store, kMostIndexes);
+        return indexes;
+    });
+}
+
 size_t CKelvraOrg::GetRecordSize(OrgKind kind) const
 {
     switch (kind) {

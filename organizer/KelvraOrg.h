@@ -11,6 +11,7 @@
 #include "KelvraBase.h"
 #include "OrganizerLayouts.h"
 #include "OrganizerSettings.h"
+#include "StoreIndexes.h"
 
 namespace kelvra {
 
@@ -28,6 +29,8 @@ public:
     uint32_t LoadIndexList(uint32_t store, std::vector<uint32_t>& indexes);
     // The used indexes of a store: its count, and its list when it counts any.
     std::vector<uint32_t> UsedIndexes(uint32_t store);
+    // The same, from what the table keeps of the store while the store's count agrees.
+    std::vector<uint32_t> UsedIndexes(uint32_t store, StoreIndexes& kept, ITAMAgent* agent);
 
     // Reads a calendar record; the map's "SUID" is the record's place, the bare handset
     // index, whatever its own index field holds.

@@ -107,11 +107,12 @@ public:
             CItemKelvraBase& own = Base::OwnItem(item);
             RequirePresent();
             ColumnMap map = Base::MapOfItem(own);
-            // The handset's own list decides, so that nothing stored since the last
-            // listing is overwritten.
-            uint32_t index = Places().Free(Codec().UsedIndexes(Self().Store()), m_used);
+            // The handset's own list decides (as kept while its count agrees), so that
+            // nothing stored since the last listing is overwritten.
+            uint32_t index = Places().Free(Codec().UsedIndexes(Self().Store(), m_kept.Of(Self().Store()), Base::Agent()), m_used);
             map.SetValue(L"SUID", VT_I4, static_cast<LONG>(index));
             Self().Write(Codec(), map, true);
+            m_kept.Of(Self().Store()).Added(index);
             if (std::find(m_used.begin(), m_used.end(), index) == m_used.end()) {
                 m_used.push_back(index);
                 ++m_count;
@@ -142,6 +143,7 @@ public:
             CItemKelvraBase& own = Base::OwnItem(item);
             uint32_t index = IndexOf(own);
             Codec().DeleteRecord(index, Self().Store());
+            m_kept.Of(Self().Store()).Removed(index);
             auto found = std::find(m_used.begin(), m_used.end(), index);
             if (found != m_used.end()) {
                 size_t at = static_cast<size_t>(found - m_used.begin());
@@ -221,6 +223,7 @@ private:
 
     std::unique_ptr<CKelvraOrg> m_codec;
     std::vector<uint32_t> m_used;
+    KeptIndexes m_kept;  // what the store uses, between creates
     uint32_t m_count = 0;
     uint32_t m_cursor = 0;
 };

@@ -20,6 +20,7 @@ constexpr uint16_t kCardInformationRequest = 0x4140;
 constexpr uint32_t kCardInformation = 101;
 constexpr size_t kScanBytes = 150;
 constexpr size_t kUsedMarkOffset = 68;
+const wchar_t kNumberNeeded[] = L"A card entry needs a number; nothing was written";
 // No card has more slots than this; a larger answer is a garbled reply.
 constexpr uint32_t kMostSlots = 10000;
 
@@ -122,7 +123,16 @@ void CDataTableKelvraCard::ReadCard()
     m_numberLimit = card.numberLimit;
     m_recordCount = recordCount;
     m_slots = std::move(slots);
+    m_failuresAtRead = CKelvraBase::FailedExchanges();
     m_cardRead = true;
+}
+
+// The slot map is kept between creates while the card's count agrees with it and no
+// exchange has failed since it was read; else the card is read again.
+void CDataTableKelvraCard::RereadChangedCard()
+{
+    if (CKelvraBase::FailedExchanges() != m_failuresAtRead || Link().GetRecordCount(m_cardKind) != m_recordCount)
+        ReadCard();
 }
 
 STDMETHODIMP CDataTableKelvraCard::ListItemsAllBegin()
@@ -248,7 +258,7 @@ void CDataTableKelvraCard::WriteEntry(ColumnMap& map, uint32_t suid, bool creati
     // The card marks a slot used by its number: an entry without one would never be
     // listed again, and the next new entry would take its slot.
     if (record.WideText(m_layout.number).empty())
-        ThrowComError(E_INVALIDARG, L"A card entry needs a number; nothing was written");
+        ThrowComError(E_INVALIDARG, kNumberNeeded);
     record.SetU16(m_layout.address, static_cast<uint16_t>(suid));
     uint8_t reply[8];
     uint32_t received = 0;
@@ -262,6 +272,10 @@ STDMETHODIMP CDataTableKelvraCard::CreateItem(IItem* item, SUID* suid)
     return ComBoundary(L"CDataTableKelvraCard::CreateItem", [&] {
         CItemKelvraBase& own = CardItemToWrite(item);
         ColumnMap map = MapOfItem(own);
+        // Refused before anything goes to the card, the look at its count included.
+        if (CleanCardNumber(map.TextOr(L"TEL_NUM_0", L""), m_numberLimit).empty())
+            ThrowComError(E_INVALIDARG, kNumberNeeded);
+        RereadChangedCard();
         uint32_t slot = FreeSlot();
         uint32_t newSuid = static_cast<uint32_t>(m_startIndex) + slot;
         WriteEntry(map, newSuid, true);

@@ -36,6 +36,8 @@ private:
     CKelvraBase Link() const { return CKelvraBase(RequireAgent(), 1, 3000); }
     // Card information, count and the map of used slots, as a listing start gathers them.
     void ReadCard();
+    // Reads the card again when it changed or a failure may have left the map wrong.
+    void RereadChangedCard();
     CardInformation ReadCardInformation(CKelvraBase& link);
     std::vector<uint8_t> ScanSlots(CKelvraBase& link, uint32_t slotCount, uint32_t recordCount);
     bool SlotHoldsEntry(CKelvraBase& link, uint32_t slot);
@@ -54,6 +56,7 @@ private:
     CardEntryLayout m_layout;
 
     bool m_cardRead = false;
+    uint64_t m_failuresAtRead = 0;  // the link's failed exchanges when the card was read
     uint32_t m_recordCount = 0;
     uint32_t m_nameLimit = 0;
     uint32_t m_numberLimit = 0;

@@ -216,9 +216,8 @@ STDMETHODIMP CDataTableKelvraPB::NewItem(QELDATATYPE type, SUID suid, SUID paren
 
 uint32_t CDataTableKelvraPB::FreeIndex(uint32_t store)
 {
-    std::vector<uint32_t> used;
-    if (Codec().GetRecordCount(store) > 0)
-        used = ListedIndexes(Codec(), store);
+    std::vector<uint32_t> used = m_kept.Of(store).Used(
+        Codec(), Agent(), [store](CKelvraBase& link) { return ListedIndexes(link, store); });
     std::sort(used.begin(), used.end());
     uint32_t candidate = 1;
     for (uint32_t index : used) {
@@ -271,6 +270,7 @@ void CDataTableKelvraPB::CreateEntry(CItemKelvraBase& item, SUID* suid)
     if (index > maxRecords || !NamesEntry(index))
         ThrowTamError(kTamStoreFull, L"The handset's phonebook is full");
     WriteEntry(map, index, true);
+    m_kept.Of(CKelvraPB::kContactStore).Added(index);
     ++m_entryCount;
     if (suid)
         *suid = static_cast<SUID>(index);
@@ -289,6 +289,7 @@ void CDataTableKelvraPB::CreateGroup(CItemKelvraBase& item, SUID* suid)
         ThrowTamError(kTamStoreFull, L"The handset has no room for another group");
     ColumnMap map = MapOfItem(item);
     WriteGroup(map, index, true);
+    m_kept.Of(CKelvraPB::kGroupStore).Added(index);
     ++m_groupCount;
     if (suid)
         *suid = static_cast<SUID>(index);
@@ -346,11 +347,13 @@ STDMETHODIMP CDataTableKelvraPB::UpdateItem(IItem* item)
             uint32_t index = EntryIndexOf(own);
             ColumnMap map = MapOfItem(own);
             WriteEntry(map, index, false);
+            m_kept.Of(CKelvraPB::kContactStore).Added(index);
             FillFromHandset(own, map, index, CKelvraPB::kContactStore);
         } else if (own.Type() == QELDT_GROUP) {
             uint32_t index = GroupIndexOf(own);
             ColumnMap map = MapOfItem(own);
             WriteGroup(map, index, false);
+            m_kept.Of(CKelvraPB::kGroupStore).Added(index);
             FillFromHandset(own, map, index, CKelvraPB::kGroupStore);
         } else {
             ThrowComError(E_INVALIDARG, L"The phonebook stores entries and groups only");
@@ -364,11 +367,15 @@ STDMETHODIMP CDataTableKelvraPB::DeleteItem(IItem* item)
     return ComBoundary(L"CDataTableKelvraPB::DeleteItem", [&] {
         CItemKelvraBase& own = OwnItem(item);
         if (own.Type() == QELDT_PHONEBOOK) {
-            Codec().DeleteRecord(EntryIndexOf(own), CKelvraPB::kContactStore);
+            uint32_t index = EntryIndexOf(own);
+            Codec().DeleteRecord(index, CKelvraPB::kContactStore);
+            m_kept.Of(CKelvraPB::kContactStore).Removed(index);
             if (m_entryCount > 0)
                 --m_entryCount;
         } else if (own.Type() == QELDT_GROUP) {
-            Codec().DeleteRecord(GroupIndexOf(own), CKelvraPB::kGroupStore);
+            uint32_t index = GroupIndexOf(own);
+            Codec().DeleteRecord(index, CKelvraPB::kGroupStore);
+            m_kept.Of(CKelvraPB::kGroupStore).Removed(index);
             if (m_groupCount > 0)
                 --m_groupCount;
         } else {

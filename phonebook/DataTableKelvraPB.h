@@ -7,6 +7,7 @@
 
 #include "DataTableKelvraBase.h"
 #include "KelvraPB.h"
+#include "StoreIndexes.h"
 #include "ModelDatabase.h"
 #include "PhonebookSettings.h"
 
@@ -67,6 +68,7 @@ private:
     uint32_t m_entryCursor = 0;
     uint32_t m_groupCount = 0;
     uint32_t m_groupCursor = 0;
+    KeptIndexes m_kept;
 };
 
 }  // namespace kelvra

@@ -289,6 +289,48 @@ TEST(CalendarTable, AFailedWriteHandsOutNoSuidAndALostAnswerMovesTheEntryOnce)
     EXPECT_EQ(L"Moved", ColumnText(ListAll(table.Get()).back().Get(), L"SUBJECT"));
 }
 
+// Creates keep the store's used places while its count agrees: after the first, a
+// create asks the count, writes and reads back. A record stored behind the component
+// changes the count, so the next create reads the places again and goes around it.
+TEST(CalendarTable, CreatesReadThePlacesOnlyWhenTheStoreChanged)
+{
+    OrgHandset h(202);
+    const std::string behind(715, 'B');
+    auto create = [&](IDataTable* table, ComPtr<IItem> item, long& requests) {
+        long before = h.Sim().RequestCount();
+        SUID suid = -1;
+        EXPECT_EQ(S_OK, table->CreateItem(item.Get(), &suid));
+        requests = h.Sim().RequestCount() - before;
+        return suid;
+    };
+    auto memo = [](IDataTable* table) {
+        ComPtr<IItem> item;
+        EXPECT_EQ(S_OK, table->NewItem(QELDT_MEMO, 0, 0, item.GetAddressOf()));
+        SetColumn(item.Get(), L"DETAIL", L"Milk");
+        return item;
+    };
+    long requests = 0;
+    ComPtr<IDataTable> calendar = h.Table(DTID_CALENDAR);
+    ComPtr<IDataTable> memos = h.Table(DTID_MEMO);
+    for (int round = 0; round < 2; ++round) {
+        create(calendar.Get(), NewEntry(calendar.Get(), L"5", L"Standing"), requests);
+        create(memos.Get(), memo(memos.Get()), requests);
+    }
+    EXPECT_EQ(2, create(calendar.Get(), NewEntry(calendar.Get(), L"5", L"Third"), requests) % 10000);
+    EXPECT_EQ(3, requests);
+    EXPECT_EQ(2, create(memos.Get(), memo(memos.Get()), requests));
+    EXPECT_EQ(3, requests);
+
+    h.Sim().PutRecord(3, 3, behind);
+    h.Sim().PutRecord(4, 3, std::string(206, 'B'));
+    EXPECT_EQ(4, create(calendar.Get(), NewEntry(calendar.Get(), L"5", L"Fourth"), requests));
+    EXPECT_EQ(4, requests);
+    EXPECT_EQ(behind, h.Record(3, 3));
+    EXPECT_EQ(4, create(memos.Get(), memo(memos.Get()), requests));
+    EXPECT_EQ(4, requests);
+    EXPECT_EQ(std::string(206, 'B'), h.Record(4, 3));
+}
+
 TEST(TaskTable, AlarmRules)
 {
     OrgHandset h(211);

@@ -192,6 +192,80 @@ TEST(PhonebookTable, TakesTheSmallestFreeIndexAndRefusesAFullStore)
     EXPECT_EQ(L"Zed", ColumnText(existing.Get(), L"FIRST_NAME"));
 }
 
+// What one create moves on the link, both ways, and how many requests it takes.
+struct CreateCost {
+    uint64_t bytes = 0;
+    long requests = 0;
+};
+
+CreateCost CostOfCreate(Handset& handset, IDataTable* phonebook, const wchar_t* name, SUID* suid = nullptr)
+{
+    sim::SimHandset& sim = handset.Sim();
+    uint64_t bytesBefore = sim.BytesIn() + sim.BytesOut();
+    long requestsBefore = sim.RequestCount();
+    EXPECT_EQ(S_OK, phonebook->CreateItem(NewContact(phonebook, name, L"5550101").Get(), suid));
+    return {sim.BytesIn() + sim.BytesOut() - bytesBefore, sim.RequestCount() - requestsBefore};
+}
+
+// A KTM-A290 contact record is 2,924 bytes. A create asks the store's count (10 bytes
+// each way), writes the record (a 14-byte header with its store and index, and an 8-byte
+// answer after a 6-byte header) and reads it back (14 bytes asked, a 6-byte header): the
+// whole list of used places is read only by the first create of the table.
+TEST(PhonebookTable, ACreateMovesTheRecordTwiceAndAFewHeadersWhateverTheStoreHolds)
+{
+    constexpr uint64_t kRecord = 2924;
+    for (uint32_t held : {100u, 1000u, 1997u}) {
+        Handset handset(211);
+        for (uint32_t index = 1; index <= held; ++index)
+            handset.Sim().PutRecord(1, index, std::string(kRecord, '\0'));
+        ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+        CostOfCreate(handset, phonebook.Get(), L"First");
+        for (const wchar_t* name : {L"Second", L"Third"}) {
+            CreateCost cost = CostOfCreate(handset, phonebook.Get(), name);
+            EXPECT_EQ(3, cost.requests) << held;
+            EXPECT_EQ(2 * kRecord + 20 + 14 + 14 + 14 + 6, cost.bytes) << held;
+        }
+    }
+}
+
+// The kept list is trusted only while the store's count agrees and nothing failed: a
+// record stored or removed behind the component, or a failed exchange, has the next
+// create read the whole list again, and no create overwrites a record.
+TEST(PhonebookTable, ACreateReadsThePlacesAgainWhenTheStoreChangedOrAnExchangeFailed)
+{
+    Handset handset(202);
+    ComPtr<IDataTable> phonebook = handset.Table(DTID_PHONEBOOK);
+    SUID suid = 0;
+    CostOfCreate(handset, phonebook.Get(), L"Ada", &suid);
+    EXPECT_EQ(1, suid);
+
+    const std::string behind(2316, 'B');
+    handset.Sim().PutRecord(1, 2, behind);
+    CreateCost cost = CostOfCreate(handset, phonebook.Get(), L"Grace", &suid);
+    EXPECT_EQ(4, cost.requests);  // the count disagreed: the list was read again
+    EXPECT_EQ(3, suid);
+    EXPECT_EQ(behind, *handset.Sim().FindRecord(1, 2));
+
+    handset.Sim().RemoveRecord(1, 1);
+    CostOfCreate(handset, phonebook.Get(), L"Edsger", &suid);
+    EXPECT_EQ(1, suid);  // the place freed behind its back is seen free again
+
+    CostOfCreate(handset, phonebook.Get(), L"Barbara", &suid);
+    EXPECT_EQ(4, suid);
+    // Behind the component a record moves from 4 to 5: the count stays. Only a failed
+    // exchange in between has the next create look again, and it then takes 4.
+    handset.Sim().RemoveRecord(1, 4);
+    handset.Sim().PutRecord(1, 5, behind);
+    handset.connection->InjectFault(SIMFAULT_TIMEOUT, 0);
+    ULONG count = 0;
+    EXPECT_TRUE(FAILED(phonebook->GetItemCount(nullptr, 0, QELDT_PHONEBOOK, &count)));
+    handset.connection->InjectFault(SIMFAULT_NONE, 0);
+    cost = CostOfCreate(handset, phonebook.Get(), L"Niklaus", &suid);
+    EXPECT_EQ(4, cost.requests);
+    EXPECT_EQ(4, suid);
+    EXPECT_EQ(behind, *handset.Sim().FindRecord(1, 5));
+}
+
 TEST(PhonebookTable, RefusesItemsOfOtherKindsAndImpossibleSuids)
 {
     Handset handset(202);
@@ -269,6 +343,37 @@ TEST(CardTable, CutsNamesAndNumbersToTheCardsLimits)
     card->NewItem(QELDT_PHONEBOOK_SIM, 0, 0, third.GetAddressOf());
     SetColumn(third.Get(), L"TEL_NUM_0", L"3");
     EXPECT_EQ(static_cast<HRESULT>(0x8004000C), card->CreateItem(third.Get(), &suid));
+}
+
+// The card's slot map is kept between creates while the card's count agrees: a create
+// then asks the count and writes. An entry stored behind the component changes the
+// count, and the card is read again before the next create takes a slot.
+TEST(CardTable, CreatesReadTheCardAgainOnlyWhenItChanged)
+{
+    Handset handset(202);
+    handset.connection->SetCardInfo(14, 8, 4, 8);
+    ComPtr<IDataTable> card = handset.Table(DTID_SIM2);
+    auto create = [&](const wchar_t* number, long& requests) {
+        ComPtr<IItem> entry;
+        EXPECT_EQ(S_OK, card->NewItem(QELDT_PHONEBOOK_SIM, 0, 0, entry.GetAddressOf()));
+        SetColumn(entry.Get(), L"TEL_NUM_0", number);
+        long before = handset.Sim().RequestCount();
+        SUID suid = 0;
+        EXPECT_EQ(S_OK, card->CreateItem(entry.Get(), &suid));
+        requests = handset.Sim().RequestCount() - before;
+        return suid;
+    };
+    long requests = 0;
+    EXPECT_EQ(1, create(L"1", requests));
+    EXPECT_EQ(2, create(L"2", requests));
+    EXPECT_EQ(2, requests);
+
+    RecordBuilder behind;
+    behind.U16(3).Wide(L"Behind", 33).Wide(L"5550103", 41);
+    handset.Sim().PutRecord(14, 3, behind.Bytes());
+    EXPECT_EQ(4, create(L"4", requests));
+    EXPECT_GT(requests, 2);
+    EXPECT_EQ(behind.Bytes(), *handset.Sim().FindRecord(14, 3));
 }
 
 TEST(CardTable, NeverWritesMoreThanTheProfilesFieldHolds)
