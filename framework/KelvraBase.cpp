@@ -16,6 +16,7 @@ namespace {
 
 constexpr size_t kHeaderSize = 6;
 constexpr uint16_t kReplyCodeBits = 0x000F;
+constexpr uint32_t kLargestForeignReply = 4096;
 // Empty reads in a row after which the agent is taken to have timed out.
 constexpr int kMostEmptyReads = 3;
 // Leftovers of a failed reply are read in pieces of this size, each waited for this long,
@@ -128,10 +129,11 @@ uint16_t CKelvraBase::ReadReply(uint16_t command, std::string& payload, DWORD ti
     ByteReader reader(header);
     uint16_t replyCode = reader.ReadU16LE();
     uint32_t length = reader.ReadU32LE();
-    // A reply's code differs from its request's in the lowest four bits at most. Any
-    // other header is no reply to this request, and reading the payload it announces
-    // could take a flood of bytes for minutes.
-    if ((replyCode & ~kReplyCodeBits) != (command & ~kReplyCodeBits))
+    // A reply's code differs from its request's in the lowest four bits, or it is a
+    // short refusal (a card slot it cannot read answers 0xFFFF). A header of another
+    // code announcing more is no reply to this request: reading that payload could take
+    // a flooding line for minutes.
+    if ((replyCode & ~kReplyCodeBits) != (command & ~kReplyCodeBits) && length > kLargestForeignReply)
         ThrowWrongReply(command, replyCode);
     if (length > kLargestReply)
         ThrowTamError(kTamWrongReply, L"The handset's reply announces " + std::to_wstring(length) +

@@ -77,13 +77,13 @@ public:
     ITAMAgent* Agent() const { return m_agent.Get(); }
 
 protected:
-    // The reply code and payload of one request, read whole when its code differs from
-    // the request's in the lowest four bits at most.
+    // The reply code and payload of one request, read whole unless a header of another
+    // request's code announces more than a refusal holds.
     uint16_t Transact(std::string_view request, std::string& payload, DWORD timeoutMs);
 
 private:
-    // The reply header and payload, after the request went out. A header whose code
-    // belongs to some other request is no reply to this one: its payload is not read.
+    // The reply header and payload, after the request went out. A long payload behind a
+    // header whose code belongs to some other request is not read.
     uint16_t ReadReply(uint16_t command, std::string& payload, DWORD timeoutMs);
     // Reads away what the link still holds of a reply that failed, so that the next
     // request gets its own answer; a link that goes on sending is left after a while.

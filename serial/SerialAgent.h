@@ -4,27 +4,19 @@
 
 #include <memory>
 
+#include "AgentSlots.h"
 #include "ComObject.h"
 #include "SerialPort.h"
 #include "TAMAgent.h"
 
 namespace kelvra::serial {
 
-class SerialAgent : public ComObject<SerialAgent, NoDispatchImpl<ITAMAgent>, ISupportErrorInfo> {
+class SerialAgent : public ComObject<SerialAgent, sim::AgentSlots, ISupportErrorInfo> {
 public:
     explicit SerialAgent(std::shared_ptr<SerialPort> port) : m_port(std::move(port)) {}
 
-    STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved10() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved12() override { return E_NOTIMPL; }
     STDMETHODIMP ListFolder(BSTR, long, long, ITAMFileList**) override { return NoFiles(L"ListFolder"); }
-    STDMETHODIMP Reserved14() override { return E_NOTIMPL; }
     STDMETHODIMP GetOwnNumber(BSTR* text) override;
-    STDMETHODIMP Reserved16() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved17() override { return E_NOTIMPL; }
     STDMETHODIMP WriteStream(SAFEARRAY* data, long count) override;
     STDMETHODIMP ReadStream(long count, long timeoutMs, SAFEARRAY** data) override;
     STDMETHODIMP SetMode(long mode) override;
@@ -34,16 +26,12 @@ public:
     STDMETHODIMP CancelPutFile() override { return NoFiles(L"CancelPutFile"); }
     STDMETHODIMP RemoveFile(BSTR) override { return NoFiles(L"RemoveFile"); }
     STDMETHODIMP RenameFile(BSTR, BSTR) override { return NoFiles(L"RenameFile"); }
-    STDMETHODIMP Reserved27() override { return E_NOTIMPL; }
     STDMETHODIMP GetLinkInfo(TAMLINKINFO*) override { return NoFiles(L"GetLinkInfo"); }
-    STDMETHODIMP Reserved29() override { return E_NOTIMPL; }
     STDMETHODIMP GetFreeBytes(BSTR, long*) override { return NoFiles(L"GetFreeBytes"); }
     STDMETHODIMP GetFreeBytesEx(BSTR, double*) override { return NoFiles(L"GetFreeBytesEx"); }
     STDMETHODIMP GetAgentError(long* code) override;
     STDMETHODIMP CreateFolder(BSTR) override { return NoFiles(L"CreateFolder"); }
     STDMETHODIMP DeleteFolder(BSTR) override { return NoFiles(L"DeleteFolder"); }
-    STDMETHODIMP Reserved35() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved36() override { return E_NOTIMPL; }
     STDMETHODIMP SetCodePage(long codePage) override;
     STDMETHODIMP RenameFolder(BSTR, BSTR) override { return NoFiles(L"RenameFolder"); }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "AgentSlots.h"
 #include "ComObject.h"
 #include "HandsetPath.h"
 #include "SimState.h"
@@ -13,21 +14,12 @@
 
 namespace kelvra::sim {
 
-class SimAgent : public ComObject<SimAgent, NoDispatchImpl<ITAMAgent>, ISupportErrorInfo> {
+class SimAgent : public ComObject<SimAgent, AgentSlots, ISupportErrorInfo> {
 public:
     explicit SimAgent(std::shared_ptr<SimState> state) : m_state(std::move(state)) {}
 
-    STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved10() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved12() override { return E_NOTIMPL; }
     STDMETHODIMP ListFolder(BSTR path, long flags, long depth, ITAMFileList** entries) override;
-    STDMETHODIMP Reserved14() override { return E_NOTIMPL; }
     STDMETHODIMP GetOwnNumber(BSTR* text) override;
-    STDMETHODIMP Reserved16() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved17() override { return E_NOTIMPL; }
     STDMETHODIMP WriteStream(SAFEARRAY* data, long count) override;
     STDMETHODIMP ReadStream(long count, long timeoutMs, SAFEARRAY** data) override;
     STDMETHODIMP SetMode(long mode) override;
@@ -37,16 +29,12 @@ public:
     STDMETHODIMP CancelPutFile() override;
     STDMETHODIMP RemoveFile(BSTR path) override;
     STDMETHODIMP RenameFile(BSTR oldPath, BSTR newPath) override;
-    STDMETHODIMP Reserved27() override { return E_NOTIMPL; }
     STDMETHODIMP GetLinkInfo(TAMLINKINFO* info) override;
-    STDMETHODIMP Reserved29() override { return E_NOTIMPL; }
     STDMETHODIMP GetFreeBytes(BSTR rootPath, long* freeBytes) override;
     STDMETHODIMP GetFreeBytesEx(BSTR rootPath, double* freeBytes) override;
     STDMETHODIMP GetAgentError(long* code) override;
     STDMETHODIMP CreateFolder(BSTR path) override;
     STDMETHODIMP DeleteFolder(BSTR path) override;
-    STDMETHODIMP Reserved35() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved36() override { return E_NOTIMPL; }
     STDMETHODIMP SetCodePage(long codePage) override;
     STDMETHODIMP RenameFolder(BSTR oldPath, BSTR newPath) override;
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "AgentSlots.h"
 #include "ComObject.h"
 #include "ConnectionPoint.h"
 #include "KelvraSim.h"
@@ -12,7 +13,7 @@
 
 namespace kelvra::sim {
 
-class SimConnection : public ComObject<SimConnection, DispatchImpl<ISimHandset, 2>, NoDispatchImpl<ITAMConnection>,
+class SimConnection : public ComObject<SimConnection, DispatchImpl<ISimHandset, 2>, ConnectionSlots,
                                        IConnectionPointContainer> {
 public:
     SimConnection();
@@ -22,23 +23,7 @@ public:
     SimState& State() { return *m_state; }
 
     // ITAMConnection
-    STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved10() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved12() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved13() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved14() override { return E_NOTIMPL; }
     STDMETHODIMP GetConnectionText(BSTR* text) override;
-    STDMETHODIMP Reserved16() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved17() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved18() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved19() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved20() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved21() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved22() override { return E_NOTIMPL; }
-    STDMETHODIMP Reserved23() override { return E_NOTIMPL; }
     STDMETHODIMP GetService(GUID serviceId, IUnknown** service) override;
 
     // ISimHandset
