@@ -1,5 +1,7 @@
 #include "QuietPlatform.h"
 
+#include <filesystem>
+
 namespace kelvra::bench {
 
 QuietPlatform::QuietPlatform()
@@ -25,22 +27,8 @@ std::wstring QuietPlatform::NewFolder()
 
 void RemoveTree(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder), ignored);
 }
 
 }  // namespace kelvra::bench

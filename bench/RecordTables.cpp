@@ -18,6 +18,12 @@ std::wstring Numbered(const wchar_t* text, int i)
     return text + std::to_wstring(i);
 }
 
+// The store's maximum count as the model's profile gives it, less what no create takes.
+std::function<LONG(BenchSession&)> ProfileLimit(const wchar_t* key, LONG less = 0)
+{
+    return [key, less](BenchSession& session) { return session.ProfileNumber(key) - less; };
+}
+
 void FillContact(IItem* item, int i)
 {
     SetText(item, L"FIRST_NAME", Numbered(L"Contact ", i));
@@ -25,19 +31,32 @@ void FillContact(IItem* item, int i)
     SetText(item, L"EMAIL_ADDR_0", Numbered(L"contact", i) + L"@example.org");
 }
 
-void FillCardEntry(IItem* item, int i)
+TableSpec CardOf(const char* name, DATATABLE_SUID table)
 {
-    SetText(item, L"DISPLAY_NAME", Numbered(L"Card ", i));
-    SetText(item, L"TEL_NUM_0", Numbered(L"0107", 1000 + i));
+    auto fill = [](IItem* item, int i) {
+        SetText(item, L"DISPLAY_NAME", Numbered(L"Card ", i));
+        SetText(item, L"TEL_NUM_0", Numbered(L"0107", 1000 + i));
+    };
+    auto change = [](IItem* item, int i) { SetText(item, L"TEL_NUM_0", Numbered(L"0108", 1000 + i)); };
+    return {name, kA290, table, QELDT_PHONEBOOK_SIM, [](BenchSession&) { return BenchSession::kCardSlots; }, fill,
+            change};
 }
 
-// An entry of the calendar kind that TYPE names, a day after the one before.
-void FillEntry(IItem* item, int i, const wchar_t* type)
+void ChangeSubject(IItem* item, int i)
 {
-    SetText(item, L"TYPE", type);
-    SetText(item, L"SUBJECT", Numbered(L"Entry ", i));
-    SetDate(item, L"START_DATE", i);
-    SetText(item, L"ALARM_TYPE", L"None");
+    SetText(item, L"SUBJECT", Numbered(L"Changed ", i));
+}
+
+// Entries of the calendar kind that TYPE names, each a day after the one before.
+TableSpec CalendarKind(const char* name, int model, const wchar_t* limitKey, const wchar_t* type)
+{
+    auto fill = [type](IItem* item, int i) {
+        SetText(item, L"TYPE", type);
+        SetText(item, L"SUBJECT", Numbered(L"Entry ", i));
+        SetDate(item, L"START_DATE", i);
+        SetText(item, L"ALARM_TYPE", L"None");
+    };
+    return {name, model, DTID_CALENDAR, QELDT_SCHEDULE, ProfileLimit(limitKey), fill, ChangeSubject};
 }
 
 void FillTask(IItem* item, int i)
@@ -48,52 +67,25 @@ void FillTask(IItem* item, int i)
     SetDate(item, L"END_DATE", i);
 }
 
-void ChangeSubject(IItem* item, int i)
-{
-    SetText(item, L"SUBJECT", Numbered(L"Changed ", i));
-}
-
-LONG Profile(BenchSession& session, const wchar_t* key)
-{
-    return session.ProfileNumber(key);
-}
-
 std::vector<TableSpec> MakeTables()
 {
     return {
-        {"contacts", kA290, DTID_PHONEBOOK, QELDT_PHONEBOOK,
-         [](BenchSession& s) { return Profile(s, L"Phonebook_MaxRecordCount"); }, FillContact,
+        {"contacts", kA290, DTID_PHONEBOOK, QELDT_PHONEBOOK, ProfileLimit(L"Phonebook_MaxRecordCount"), FillContact,
          [](IItem* item, int) { SetText(item, L"NOTES", L"updated"); }, true},
         // Index 0 is the handset's own "no group", which no create takes.
-        {"groups", kA290, DTID_PHONEBOOK, QELDT_GROUP,
-         [](BenchSession& s) { return Profile(s, L"PBGroup_GroupMaxCnt") - 1; },
+        {"groups", kA290, DTID_PHONEBOOK, QELDT_GROUP, ProfileLimit(L"PBGroup_GroupMaxCnt", 1),
          [](IItem* item, int i) { SetText(item, L"NAME", Numbered(L"Group ", i)); },
          [](IItem* item, int i) { SetText(item, L"NAME", Numbered(L"Team ", i)); }},
-        {"card", kA290, DTID_SIM, QELDT_PHONEBOOK_SIM, [](BenchSession&) { return BenchSession::kCardSlots; },
-         FillCardEntry, [](IItem* item, int i) { SetText(item, L"TEL_NUM_0", Numbered(L"0108", 1000 + i)); }},
-        {"card2", kA290, DTID_SIM2, QELDT_PHONEBOOK_SIM, [](BenchSession&) { return BenchSession::kCardSlots; },
-         FillCardEntry, [](IItem* item, int i) { SetText(item, L"TEL_NUM_0", Numbered(L"0108", 1000 + i)); }},
-        {"appointments", kA290, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Schedule_MaxRecordCount"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"5"); }, ChangeSubject},
-        {"anniversaries", kA290, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Anniversary_MaxRecordCnt"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"1"); }, ChangeSubject},
-        {"holidays", kA280, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Holiday_MaxRecordCnt"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"4"); }, ChangeSubject},
-        {"important", kA280, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Important_MaxRecordCnt"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"20"); }, ChangeSubject},
-        {"private", kA280, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Private_MaxRecordCnt"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"25"); }, ChangeSubject},
-        {"events", kA110, DTID_CALENDAR, QELDT_SCHEDULE,
-         [](BenchSession& s) { return Profile(s, L"Event_MaxRecordCnt"); },
-         [](IItem* item, int i) { FillEntry(item, i, L"34"); }, ChangeSubject},
-        {"tasks", kA290, DTID_TASK, QELDT_TASK, [](BenchSession& s) { return Profile(s, L"Task_MaxRecordCount"); },
-         FillTask, ChangeSubject},
-        {"memos", kA290, DTID_MEMO, QELDT_MEMO, [](BenchSession& s) { return Profile(s, L"Memo_MaxRecordCount"); },
+        CardOf("card", DTID_SIM),
+        CardOf("card2", DTID_SIM2),
+        CalendarKind("appointments", kA290, L"Schedule_MaxRecordCount", L"5"),
+        CalendarKind("anniversaries", kA290, L"Anniversary_MaxRecordCnt", L"1"),
+        CalendarKind("holidays", kA280, L"Holiday_MaxRecordCnt", L"4"),
+        CalendarKind("important", kA280, L"Important_MaxRecordCnt", L"20"),
+        CalendarKind("private", kA280, L"Private_MaxRecordCnt", L"25"),
+        CalendarKind("events", kA110, L"Event_MaxRecordCnt", L"34"),
+        {"tasks", kA290, DTID_TASK, QELDT_TASK, ProfileLimit(L"Task_MaxRecordCount"), FillTask, ChangeSubject},
+        {"memos", kA290, DTID_MEMO, QELDT_MEMO, ProfileLimit(L"Memo_MaxRecordCount"),
          [](IItem* item, int i) { SetText(item, L"DETAIL", Numbered(L"Buy eggs, call Ada, memo ", i)); },
          [](IItem* item, int i) { SetText(item, L"DETAIL", Numbered(L"Feed the cat, memo ", i)); }},
     };

@@ -2,6 +2,7 @@
 // keeps them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@ struct TableSpec {
     DATATABLE_SUID table;
     QELDATATYPE type;
     // How many records the model's store holds.
-    LONG (*storeLimit)(BenchSession& session);
+    std::function<LONG(BenchSession& session)> storeLimit;
     // The columns of the i-th new record, and what an update of it changes.
-    void (*fill)(IItem* item, int i);
-    void (*change)(IItem* item, int i);
+    std::function<void(IItem* item, int i)> fill;
+    std::function<void(IItem* item, int i)> change;
     // Whether the phases are followed further (see ContactProbe).
     bool probed = false;
 };
