@@ -84,7 +84,7 @@ LONG BenchSession::ProfileNumber(const wchar_t* key) const
 
 void BenchSession::UseFileSystem()
 {
-    std::wstring root = m_folder + L"\\files";
+    std::wstring root = FileRoot();
     CreateDirectoryW(root.c_str(), nullptr);
     Check(m_handset->put_FileRoot(Bstr(root).Get()), "Giving the handset its file system");
     Check(m_handset->MakeModelFolders(), "Making the model's folders");

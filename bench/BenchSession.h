@@ -34,8 +34,9 @@ public:
     LONG ProfileNumber(const wchar_t* key) const;
     // A PC folder of the session's own, removed with the session.
     const std::wstring& Folder() const { return m_folder; }
-    // Gives the handset its file system, in a folder below Folder().
+    // Gives the handset its file system, kept in FileRoot().
     void UseFileSystem();
+    std::wstring FileRoot() const { return m_folder + L"\\files"; }
 
     PhaseFigures Measure(const std::function<void()>& work) { return PhaseFigures::Measure(Sim(), work); }
 

@@ -52,6 +52,15 @@ uint64_t CopiedBytes(const std::wstring& folder, int n)
     return bytes;
 }
 
+// Where the simulator keeps a folder of the phone memory, below the handset's file root.
+std::wstring PcFolderOf(BenchSession& session, const std::wstring& folder)
+{
+    std::wstring path = session.FileRoot() + session.Device().Model().Text(L"PhoneRootPath_Path") + folder;
+    for (wchar_t& c : path)
+        c = c == L'/' ? L'\\' : c;
+    return path;
+}
+
 std::string Noted(const std::string& note)
 {
     return "(the file's bytes, which the agent copies without packets)" + (note.empty() ? "" : " " + note);
@@ -80,7 +89,7 @@ void FileCopyBench::Run(int n, const std::string& note)
         for (int i = 0; i < n; ++i)
             Check(FileItem(table, i, source)->WriteBlobFrom(0, nullptr), "Copying a file to the handset");
     });
-    toHandset.bytes += CopiedBytes(session.Folder() + L"\\files\\tfs4\\a\\users\\Images", n);
+    toHandset.bytes += CopiedBytes(PcFolderOf(session, kFolder), n);
     m_report.Add({"files", "to-handset", session.ModelName(), n, toHandset, Noted(note)});
 
     PhaseFigures toPc = session.Measure([&] {
