@@ -21,21 +21,12 @@ std::wstring Name(int i)
 
 ComPtr<IItem> FileItem(IDataTable* table, int i, const std::wstring& pcPath)
 {
-    ComPtr<IItem> item;
-    Check(table->NewItem(QELDT_FILE, 0, 0, item.GetAddressOf()), "Making a file item");
+    ComPtr<IItem> item = NewItemOf(table, QELDT_FILE);
     SetText(item.Get(), L"Reserved1", kFolder);
     SetText(item.Get(), L"Name", Name(i));
     SetText(item.Get(), L"FileSize", std::to_wstring(FileCopyBench::kFileBytes));
     SetText(item.Get(), L"PCPath", pcPath);
     return item;
-}
-
-uint64_t FileSize(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // The copies' bytes: every one of the n files must have arrived whole.

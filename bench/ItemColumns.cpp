@@ -20,6 +20,15 @@ ULONG Ordinal(IItem* item, const wchar_t* column)
 
 }  // namespace
 
+ComPtr<IItem> NewItemOf(IDataTable* table, QELDATATYPE type)
+{
+    ComPtr<IItem> item;
+    Check(table->NewItem(type, 0, 0, item.GetAddressOf()), "Making a new item");
+    if (!item)
+        throw std::runtime_error("the table made no new item");
+    return item;
+}
+
 void SetText(IItem* item, const wchar_t* column, const std::wstring& text)
 {
     Check(item->SetValue(Ordinal(item, column), Variant::FromText(text).Get()), "Setting a column");

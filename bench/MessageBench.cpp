@@ -17,19 +17,6 @@ constexpr uint32_t kInbox = 11;
 constexpr uint32_t kMmsInbox = 1;
 constexpr uint32_t kSmsTime = 1796000000;  // December 2026 by the handset's clock
 
-void Expect(size_t count, int n, const char* what)
-{
-    if (count != static_cast<size_t>(n))
-        throw std::runtime_error(std::string(what) + ": " + std::to_string(count) + " of " + std::to_string(n));
-}
-
-ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE type)
-{
-    ComPtr<IItem> item;
-    Check(table->NewItem(type, 0, 0, item.GetAddressOf()), "Making a new item");
-    return item;
-}
-
 std::string MmsContent()
 {
     std::string content(MessageBench::kMmsBytes, '\0');
@@ -68,7 +55,7 @@ void MessageBench::ListSms(int n, const std::string& note)
     IDataTable* table = session.Table(DTID_MESSAGE);
     std::vector<ComPtr<IItem>> listed;
     Add(session, "sms", "list", n, session.Measure([&] { listed = ListedItems(table, QELDT_SMS); }), note);
-    Expect(listed.size(), n, "SMS listed");
+    ExpectCount(listed.size(), n, "SMS listed");
 }
 
 void MessageBench::SendSms(int n, const std::string& note)
@@ -77,7 +64,7 @@ void MessageBench::SendSms(int n, const std::string& note)
     IDataTable* table = session.Table(DTID_MESSAGE);
     Add(session, "sms", "send", n, session.Measure([&] {
         for (int i = 0; i < n; ++i) {
-            ComPtr<IItem> sms = NewItem(table, QELDT_SMS);
+            ComPtr<IItem> sms = NewItemOf(table, QELDT_SMS);
             SetText(sms.Get(), L"RECEIVER", L"010" + std::to_wstring(30000000 + i));
             SetText(sms.Get(), L"CONTENT", L"On my way, ten minutes. " + std::to_wstring(i));
             SetText(sms.Get(), L"SEND_STATE", L"Sending_SIM1");
@@ -85,7 +72,7 @@ void MessageBench::SendSms(int n, const std::string& note)
             Check(table->Execute(Bstr(L"").Get(), sms.Get(), unused.GetAddressOf()), "Sending an SMS");
         }
     }), note);
-    Expect(ListedItems(table, QELDT_SMS).size(), n, "SMS in the sent box");
+    ExpectCount(ListedItems(table, QELDT_SMS).size(), n, "SMS in the sent box");
 }
 
 void MessageBench::FetchMms(int n, const std::string& note)
@@ -97,13 +84,13 @@ void MessageBench::FetchMms(int n, const std::string& note)
                                 kSmsTime + static_cast<uint32_t>(i) * 60, content);
     IDataTable* table = session.Table(DTID_MMS);
     std::vector<ComPtr<IItem>> messages = ListedItems(table, QELDT_MMS);
-    Expect(messages.size(), n, "MMS listed");
+    ExpectCount(messages.size(), n, "MMS listed");
     Add(session, "mms", "fetch", n, session.Measure([&] {
         for (const auto& mms : messages)
             Check(table->ReadItem(mms.Get()), "Fetching an MMS");
     }), note);
-    std::ifstream saved(TextOf(messages.back().Get(), L"ATTACHMENT_FILE_PATH").c_str(), std::ios::binary | std::ios::ate);
-    Expect(saved ? static_cast<size_t>(saved.tellg()) : 0, static_cast<int>(kMmsBytes), "bytes of a fetched MMS");
+    uint64_t saved = FileSize(TextOf(messages.back().Get(), L"ATTACHMENT_FILE_PATH"));
+    ExpectCount(static_cast<size_t>(saved), static_cast<int>(kMmsBytes), "bytes of a fetched MMS");
 }
 
 void MessageBench::SendMms(int n, const std::string& note)
@@ -114,13 +101,13 @@ void MessageBench::SendMms(int n, const std::string& note)
     IDataTable* table = session.Table(DTID_MMS);
     Add(session, "mms", "send", n, session.Measure([&] {
         for (int i = 0; i < n; ++i) {
-            ComPtr<IItem> mms = NewItem(table, QELDT_MMS);
+            ComPtr<IItem> mms = NewItemOf(table, QELDT_MMS);
             SetText(mms.Get(), L"ATTACHMENT_FILE_PATH", path);
             ComPtr<IItem> unused;
             Check(table->Execute(Bstr(L"").Get(), mms.Get(), unused.GetAddressOf()), "Sending an MMS");
         }
     }), note);
-    Expect(ListedItems(table, QELDT_MMS).size(), n, "MMS in the Sent folder");
+    ExpectCount(ListedItems(table, QELDT_MMS).size(), n, "MMS in the Sent folder");
 }
 
 void MessageBench::Add(BenchSession& session, const char* table, const char* operation, int n,

@@ -31,4 +31,11 @@ void RemoveTree(const std::wstring& folder)
     std::filesystem::remove_all(std::filesystem::path(folder), ignored);
 }
 
+uint64_t FileSize(const std::wstring& path)
+{
+    std::error_code failed;
+    uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), failed);
+    return failed ? 0 : size;
+}
+
 }  // namespace kelvra::bench

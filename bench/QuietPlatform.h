@@ -2,6 +2,7 @@
 // goes nowhere, and the application-data folder is one of this process's own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "Platform.h"
@@ -30,5 +31,7 @@ private:
 
 // Removes a folder with everything in it.
 void RemoveTree(const std::wstring& folder);
+// The size of a PC file; 0 when there is none.
+uint64_t FileSize(const std::wstring& path);
 
 }  // namespace kelvra::bench

@@ -8,23 +8,21 @@ namespace kelvra::bench {
 
 namespace {
 
-void ExpectCount(size_t count, int n, const TableSpec& spec, const char* what)
-{
-    if (count != static_cast<size_t>(n))
-        throw std::runtime_error(std::string(spec.name) + ": " + what + " " + std::to_string(count) + " records of " +
-                                 std::to_string(n));
-}
-
 void Create(IDataTable* table, const TableSpec& spec, int i)
 {
-    ComPtr<IItem> item;
-    Check(table->NewItem(spec.type, 0, 0, item.GetAddressOf()), "Making a new item");
+    ComPtr<IItem> item = NewItemOf(table, spec.type);
     spec.fill(item.Get(), i);
     SUID suid = 0;
     Check(table->CreateItem(item.Get(), &suid), "Creating a record");
 }
 
 }  // namespace
+
+void ExpectCount(size_t count, int n, const std::string& what)
+{
+    if (count != static_cast<size_t>(n))
+        throw std::runtime_error(what + ": " + std::to_string(count) + " of " + std::to_string(n));
+}
 
 std::vector<ComPtr<IItem>> ListedItems(IDataTable* table, QELDATATYPE type)
 {
@@ -65,7 +63,7 @@ void TableBench::Run(const TableSpec& spec, int n, const std::string& note)
     double before = PrivateMegabytes();  // the handset's records are in memory by now
     std::vector<ComPtr<IItem>> items;
     Add(spec, session, "list", n, session.Measure([&] { items = ListedItems(table, spec.type); }), note);
-    ExpectCount(items.size(), n, spec, "listed");
+    ExpectCount(items.size(), n, std::string(spec.name) + " listed");
     double holding = PrivateMegabytes();
 
     Add(spec, session, "update", n, session.Measure([&] {
@@ -81,8 +79,7 @@ void TableBench::Run(const TableSpec& spec, int n, const std::string& note)
         for (const auto& item : items)
             Check(table->DeleteItem(item.Get()), "Deleting a record");
     }), note);
-    if (!ListedItems(table, spec.type).empty())
-        throw std::runtime_error(std::string(spec.name) + ": records were left after deleting every one");
+    ExpectCount(ListedItems(table, spec.type).size(), 0, std::string(spec.name) + " left after deleting every one");
 }
 
 void TableBench::Add(const TableSpec& spec, BenchSession& session, const char* operation, int n,

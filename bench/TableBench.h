@@ -35,5 +35,8 @@ private:
 
 // Every item of the type that a whole listing of the table gives.
 std::vector<ComPtr<IItem>> ListedItems(IDataTable* table, QELDATATYPE type);
+// Throws std::runtime_error saying what was counted when the count is not n: a phase
+// whose work was refused would measure nothing.
+void ExpectCount(size_t count, int n, const std::string& what);
 
 }  // namespace kelvra::bench

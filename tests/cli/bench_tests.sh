@@ -41,6 +41,11 @@ create_bytes=$(grep -o '"table": "contacts", "operation": "create"[^}]*' <<<"$js
 check "a contact create moves its record both ways" awk -v b="${create_bytes:-0}" 'BEGIN { exit !(b >= 2 * 2924) }'
 check "the create's bytes said against the record twice plus 60" contains "$out" "the record twice plus 60 B is 5,908 B"
 
+wine "$exe" --jsn "Z:$work/other.json" >/dev/null 2>"$work/stderr"
+code=$?
+check "an option it does not know is refused with the usage" exits 1
+check "and the usage said" grep -q "usage: kelvra-bench" "$work/stderr"
+
 # At 30 records the smaller stores stop at what they hold, and the lines say so.
 out=$(wine "$exe" --quick 30 2>"$work/stderr" | tr -d '\r')
 code=$?
