@@ -17,6 +17,18 @@ using namespace kelvra::host;
 
 namespace {
 
+// What --stats says: the packets and bytes that crossed the simulated handset's link.
+// A handset on a serial port keeps no such count.
+void SayExchange(const SyncSession& session)
+{
+    ISimHandset* handset = session.Handset();
+    long requests = 0;
+    double bytes = 0;
+    if (!handset || FAILED(handset->get_RequestCount(&requests)) || FAILED(handset->get_BytesExchanged(&bytes)))
+        return;
+    fprintf(stderr, "kelvra-sync: %ld requests, %.0f bytes exchanged with the handset\n", requests, bytes);
+}
+
 // Everything that can be checked and read without the handset comes first, so that a
 // mistyped command or an unreadable file leaves the handset untouched.
 int Run(CommandLine& line)
@@ -30,6 +42,8 @@ int Run(CommandLine& line)
         return kOk;
     SyncSession session(line.session);
     int code = work(session);
+    if (line.stats)
+        SayExchange(session);
     // Output that leaves out records must not look complete to a script; a failure
     // (thrown, so never here) outranks it.
     return TableWalker::PassedOver() && (code == kOk || code == kHandsetChanged) ? kPassedOver : code;

@@ -249,6 +249,14 @@ STDMETHODIMP SimConnection::MethodCalls(BSTR method, long* count)
     return S_OK;
 }
 
+STDMETHODIMP SimConnection::get_BytesExchanged(double* bytes)
+{
+    if (!bytes)
+        return E_POINTER;
+    *bytes = static_cast<double>(m_state->handset.BytesIn() + m_state->handset.BytesOut());
+    return S_OK;
+}
+
 STDMETHODIMP SimConnection::SetRecordSize(long store, long size)
 {
     if (store < 0 || size < 0 || size > (1 << 20))

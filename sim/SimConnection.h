@@ -46,6 +46,7 @@ public:
     STDMETHODIMP FailMethod(BSTR method, long hr) override;
     STDMETHODIMP FailMethodCall(BSTR method, long call, long hr) override;
     STDMETHODIMP MethodCalls(BSTR method, long* count) override;
+    STDMETHODIMP get_BytesExchanged(double* bytes) override;
     STDMETHODIMP SetRecordSize(long store, long size) override;
     STDMETHODIMP SetCardInfo(long cardKind, long nameLimit, long slotCount, long numberLimit) override;
     STDMETHODIMP SetPrivacyLock(BSTR flagsHex, BSTR password) override;

@@ -57,6 +57,8 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.session.fault = value();
         } else if (word == L"--json") {
             line.json = true;
+        } else if (word == L"--stats") {
+            line.stats = true;
         } else if (word == L"--duplicates") {
             line.duplicates = true;
         } else if (word == L"--card") {

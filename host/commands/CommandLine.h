@@ -31,6 +31,7 @@ public:
     bool handsetGiven = false;
     std::wstring modelText;  // --model as given: a number or a model's name
     bool json = false;
+    bool stats = false;  // say the requests and bytes the simulated handset exchanged
     bool duplicates = false;
     bool summary = false;
     bool cut = false;  // send-sms: send what fits of a text too long for one SMS

@@ -14,7 +14,7 @@ namespace kelvra::host {
 namespace {
 
 const char kUsageText[] =
-    "usage: kelvra-sync [--handset FOLDER] [--model ID] [--sim-fault FAULT] [--json] COMMAND ...\n"
+    "usage: kelvra-sync [--handset FOLDER] [--model ID] [--sim-fault FAULT] [--json] [--stats] COMMAND ...\n"
     "       kelvra-sync --port COMn [--baud N] --model ID [--json] COMMAND ...\n"
     "commands:\n"
     "  tables                         the tables of the connected model\n"
@@ -61,6 +61,7 @@ const char kUsageText[] =
     "  instead of the simulated handset; it carries packets, not files\n"
     "--sim-fault: timeout, short-reply, wrong-code or garbage-length, to try failures;\n"
     "  FAULT@N spoils only the reply after N others\n"
+    "--stats: says on stderr the requests and bytes the simulated handset exchanged\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
     "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
     "  handset changed or left out data, as the lines on stderr say; 5 done with every\n"

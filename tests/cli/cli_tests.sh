@@ -155,4 +155,15 @@ run dup import-vcard "Z:$work/grace.vcf"
 check "a contact skipped as a duplicate says only that" test "$err" = "Grace Hopper: not imported: the handset already holds it as SUID 1"
 check "and changes nothing" exits 0
 
+# ---- What crossed the link ---------------------------------------------------------------
+exchanged() { sed -n 's/^kelvra-sync: \([0-9]*\) requests, \([0-9]*\) bytes exchanged with the handset$/\2/p' <<<"$err"; }
+run phone --stats count phonebook
+check "--stats leaves the output as it was" test "$out" = 5
+check "--stats says the requests and bytes on stderr" test -n "$(exchanged)"
+run phone --stats list phonebook
+listed=$(exchanged)
+run no-contacts --stats list phonebook
+# A KTM-A280 contact record is well over a thousand bytes, and a listing reads each one.
+check "a listing of five contacts moves their records" test "${listed:-0}" -gt "$(($(exchanged) + 5 * 1000))"
+
 finish
