@@ -43,7 +43,17 @@ bool OrganizerDuplicates::SameDate(const OrganizerEntry& held, const OrganizerEn
     return entry.HasDate(column) && std::fabs(AsKept(entry.Date(column)) - AsKept(held.Date(column))) * 86400 < 0.5;
 }
 
-bool OrganizerDuplicates::Holds(const OrganizerEntry& held, const OrganizerEntry& entry)
+bool OrganizerDuplicates::SameTitle(OrganizerKind kind, const std::wstring& keptTitle, const std::wstring& title) const
+{
+    if (title == keptTitle)
+        return true;
+    // A field the model cuts holds the start of the text, and then the field is full.
+    auto size = m_titleSizes.find(kind);
+    return size != m_titleSizes.end() && size->second > 0 && keptTitle.size() >= size->second &&
+           title.compare(0, keptTitle.size(), keptTitle) == 0;
+}
+
+bool OrganizerDuplicates::Holds(const OrganizerEntry& held, const OrganizerEntry& entry) const
 {
     if (held.kind != entry.kind)
         return false;
@@ -54,9 +64,7 @@ bool OrganizerDuplicates::Holds(const OrganizerEntry& held, const OrganizerEntry
             return false;
     }
     std::wstring column = entry.kind == OrganizerKind::Memo ? L"DETAIL" : L"SUBJECT";
-    std::wstring title = entry.Text(column), keptTitle = held.Text(column);
-    // A field the model cuts holds the start of the text.
-    if (title != keptTitle && (keptTitle.empty() || title.compare(0, keptTitle.size(), keptTitle) != 0))
+    if (!SameTitle(entry.kind, held.Text(column), entry.Text(column)))
         return false;
     return SameDate(held, entry, L"START_DATE") && SameDate(held, entry, L"END_DATE");
 }

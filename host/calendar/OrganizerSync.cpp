@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ComFailure.h"
+#include "HandsetLimits.h"
 #include "ItemColumns.h"
 #include "OrganizerDifferences.h"
 #include "TableWalker.h"
@@ -67,9 +68,18 @@ OrganizerEntry OrganizerSync::EntryOf(OrganizerKind kind, IItem* item)
     return entry;
 }
 
+// How long each kind's title may be on this model, for telling a cut title from another.
+std::map<OrganizerKind, size_t> OrganizerSync::TitleSizes()
+{
+    std::vector<StoreLimits> stores = HandsetLimits::Stores(m_session, HandsetLimits::DevInfDocument(m_session));
+    return {{OrganizerKind::Calendar, HandsetLimits::FieldSize(stores, "CALENDAR_EVENT", "SUBJECT")},
+            {OrganizerKind::Task, HandsetLimits::FieldSize(stores, "TASK", "SUBJECT")},
+            {OrganizerKind::Memo, HandsetLimits::FieldSize(stores, "MEMO", "DETAIL")}};
+}
+
 bool OrganizerSync::Import(const std::vector<OrganizerEntry>& entries, bool allowDuplicates)
 {
-    OrganizerDuplicates held;
+    OrganizerDuplicates held(allowDuplicates ? std::map<OrganizerKind, size_t>() : TitleSizes());
     if (!allowDuplicates) {
         for (const OrganizerEntry& entry : Entries())
             held.Add(wcstol(entry.Text(L"SUID").c_str(), nullptr, 10), entry);

@@ -27,6 +27,7 @@ private:
     enum class Outcome { AsGiven, Changed, AlreadyHeld, NotImported };
     Outcome ImportOne(const OrganizerEntry& entry, OrganizerDuplicates& held, bool allowDuplicates);
     ComPtr<IDataTable> TableFor(OrganizerKind kind);
+    std::map<OrganizerKind, size_t> TitleSizes();
     // The item's columns, the empty ones too, so that a column the kind keeps empty
     // shows as kept empty.
     static OrganizerEntry EntryOf(OrganizerKind kind, IItem* item);

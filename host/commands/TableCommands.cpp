@@ -7,6 +7,7 @@
 #include "DevInfSummary.h"
 #include "ExitCode.h"
 #include "HandsetChanges.h"
+#include "HandsetLimits.h"
 #include "ItemColumns.h"
 #include "ItemPrinter.h"
 #include "ModelCatalogue.h"
@@ -101,39 +102,15 @@ int Count(SyncSession& session, const CommandLine& line)
     return kOk;
 }
 
-// The stores the DevInf document leaves out, tasks and memos, with the limits the model's
-// profile gives them.
-std::vector<StoreLimits> StoresOnlyInTheProfile(const ModelProfileText& profile)
-{
-    auto characters = [&](const char* table, const char* field) {
-        return std::to_string(profile.Count(table, field));
-    };
-    std::vector<StoreLimits> stores;
-    if (profile.KeepsTable(L"tasks"))
-        stores.push_back({"TASK", profile.Value("Todo", "MaxRecordCount"),
-                          {{"SUBJECT", characters("DB_TABLE_5", "Field_Index_3"), ""},
-                           {"DETAIL", characters("DB_TABLE_5", "Field_Index_4"), ""}}});
-    if (profile.KeepsTable(L"memos"))
-        stores.push_back({"MEMO", profile.Value("Memo", "MaxRecordCount"),
-                          {{"DETAIL", characters("DB_TABLE_4", "Field_Index_2"), ""}}});
-    return stores;
-}
-
 int DevInf(SyncSession& session, const CommandLine& line)
 {
-    ComPtr<IDataTable> metadata = session.Table(DTID_METADATA);
-    if (!metadata)
-        throw ComFailure(E_NOTIMPL, "This model offers no metadata table, so no DevInf document");
-    Bstr text;
-    CheckCall(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out()), "Asking for the DevInf document");
+    std::wstring text = HandsetLimits::DevInfDocument(session);
     if (!line.summary) {
-        std::string document = line.json ? "{\"devinf\": " + JsonString(text.Str()) + "}\n" : NarrowUtf8(text.Str());
+        std::string document = line.json ? "{\"devinf\": " + JsonString(text) + "}\n" : NarrowUtf8(text);
         fputs(document.c_str(), stdout);
         return kOk;
     }
-    std::vector<StoreLimits> stores = DevInfSummary::Stores(text.Str());
-    for (StoreLimits& store : StoresOnlyInTheProfile(ModelProfileText::Of(session.Model())))
-        stores.push_back(std::move(store));
+    std::vector<StoreLimits> stores = HandsetLimits::Stores(session, text);
     fputs((line.json ? DevInfSummary::Json(stores) : DevInfSummary::Text(stores)).c_str(), stdout);
     return kOk;
 }

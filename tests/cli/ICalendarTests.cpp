@@ -410,7 +410,7 @@ TEST(ICalendar, FindsTheEntriesTheHandsetHoldsAsTheModelCutThem)
     held.SetText(L"TYPE", L"0");
     held.SetText(L"SUBJECT", L"Quarterly plan");
     held.SetDate(L"START_DATE", At(1980, 3, 1));
-    OrganizerDuplicates finder;
+    OrganizerDuplicates finder({{OrganizerKind::Calendar, 14}});  // the model keeps 14 characters
     finder.Add(0, held);
     ASSERT_TRUE(finder.Find(entry).has_value());
     EXPECT_EQ(0, *finder.Find(entry));
@@ -421,10 +421,22 @@ TEST(ICalendar, FindsTheEntriesTheHandsetHoldsAsTheModelCutThem)
     OrganizerEntry other = entry;
     other.SetText(L"SUBJECT", L"Quarterly review");
     EXPECT_FALSE(finder.Find(other).has_value());
+    // A shorter title that does not fill its field is another entry's, not a cut one.
+    OrganizerDuplicates roomy({{OrganizerKind::Calendar, 45}});
+    roomy.Add(0, held);
+    EXPECT_FALSE(roomy.Find(entry).has_value());
+    held.SetText(L"SUBJECT", L"Birthday 9");
+    OrganizerEntry nextBirthday = held;
+    nextBirthday.SetText(L"SUBJECT", L"Birthday 93");
+    OrganizerDuplicates birthdays({{OrganizerKind::Calendar, 45}});
+    birthdays.Add(0, held);
+    EXPECT_FALSE(birthdays.Find(nextBirthday).has_value());
+    EXPECT_TRUE(birthdays.Find(held).has_value());
+    held.SetText(L"SUBJECT", L"Quarterly plan");
     OrganizerEntry birthday = entry;
     birthday.SetText(L"TYPE", L"1");
     held.SetText(L"TYPE", L"1");
-    OrganizerDuplicates anniversaries;
+    OrganizerDuplicates anniversaries({{OrganizerKind::Calendar, 14}});
     anniversaries.Add(10000, held);
     EXPECT_FALSE(anniversaries.Find(entry).has_value());  // an anniversary is no important entry
     EXPECT_EQ(10000, anniversaries.Find(birthday).value_or(-1));
