@@ -1,6 +1,7 @@
 #include "NumberCheck.h"
 
 #include "ComFailure.h"
+#include "HandsetLimits.h"
 #include "ModelCatalogue.h"
 #include "SimulatedCard.h"
 
@@ -9,12 +10,7 @@ namespace kelvra::host {
 size_t NumberCheck::PhonebookNumberChars(SyncSession& session)
 {
     // The DevInf document gives the number field's length as the profile has it.
-    ComPtr<IDataTable> metadata = session.Table(DTID_METADATA);
-    if (!metadata)
-        throw ComFailure(E_NOTIMPL, "This model offers no metadata table, so no number length to check against");
-    Bstr text;
-    CheckCall(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out()), "Asking for the DevInf document");
-    std::wstring document = text.Str();
+    std::wstring document = HandsetLimits::DevInfDocument(session);
     size_t property = document.find(L"<PropName>TEL_NUM</PropName>");
     size_t size = property == std::wstring::npos ? property : document.find(L"<MaxSize>", property);
     if (size == std::wstring::npos)

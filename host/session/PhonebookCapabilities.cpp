@@ -2,7 +2,9 @@
 
 #include <cwchar>
 
+#include "ComFailure.h"
 #include "DevInfSummary.h"
+#include "HandsetLimits.h"
 #include "SyncSession.h"
 
 namespace kelvra::host {
@@ -36,12 +38,11 @@ PhonebookCapabilities PhonebookCapabilities::FromDevInf(const std::wstring& docu
 
 PhonebookCapabilities PhonebookCapabilities::Of(SyncSession& session)
 {
-    ComPtr<IDataTable> metadata;
-    Bstr text;
-    if (FAILED(session.Device()->GetDataTable(DTID_METADATA, metadata.GetAddressOf())) || !metadata ||
-        FAILED(metadata->GetProperty(Bstr(L"DevInf").Get(), text.Out())))
-        return {};
-    return FromDevInf(text.Str());
+    try {
+        return FromDevInf(HandsetLimits::DevInfDocument(session));
+    } catch (const ComFailure&) {
+        return {};  // a model without a document keeps no pictures and names no sizes
+    }
 }
 
 }  // namespace kelvra::host
