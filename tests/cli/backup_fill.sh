@@ -7,24 +7,30 @@
 #
 #                 ordinary lead          extended alarm           compact repeat
 #                 202 203 208 210 212    211                      218
-#   groups        a group with a ring    same                     same
-#   contacts      5 numbers of 5 types,  same, and a picture      3 numbers (its 3 types),
-#                 2 e-mails, address,    (import-vcard PHOTO)     1 e-mail, address, URL,
-#                 URL, birthday, ring                             birthday, ring
-#                 index, ring file, group
+#   groups        a fourth group         same                     same
+#   contacts      5 numbers of 5 types   same, and a picture      3 numbers of its 3
+#                 (A230: 3 over two      (import-vcard PHOTO)     types, 1 e-mail, address,
+#                 contacts, no address), and a 22-character       URL, birthday, ring
+#                 2 e-mails, address,    first name (A110: 20)    index and file, group
+#                 URL, birthday, speed
+#                 dial, ring index and
+#                 file, group
 #   calendar      alarm leads Minute,    alarm modes (at start,   alarm at its own time
-#   kinds         Hour, Day, Week, none; 30 min, hour, day,       (Target), none; daily,
+#                 Hour, Day, Week, none; 30 min, hour, day,       (Target), none; daily,
 #                 daily every 2 to an    week, a term of its      weekly, monthly, yearly;
-#                 expiry, weekly on      own); daily, weekly,     expiry; kinds
-#                 Mon+Wed, monthly by    monthly, yearly; expiry; appointment, anniversary,
-#                 date and 2nd Tuesday,  kinds appointment,       event
-#                 yearly by date and     anniversary
-#                 by weekday; every kind
-#                 the profile keeps
-#   rings         bell index, melody     same                     same
+#                 expiry, weekly on      own), holiday mark;      expiry; alarm melody
+#                 Mon+Wed, monthly by    daily, weekly, monthly,
+#                 date and 2nd Tuesday   yearly; expiry; alarm
+#                 every 2nd month,       melody
+#                 yearly by date and
+#                 by weekday; alarm
+#                 melody
+#   kinds         every kind the         appointment,             appointment, anniversary,
+#                 profile keeps          anniversary              event
 #   tasks         -                      High/Normal/Low, done    -
 #                                        and not, alarm at a time
-#   memos         a second memo          same                     same
+#   memos         a second memo          same, and one of 78      same
+#                                        characters (A110: 70)
 #   card, card2   an entry on each card  same                     card only (one slot)
 #                 (card2 where kept)
 #   files         a folder with a file   same                     - (no file memory)
@@ -108,6 +114,12 @@ tasks_all=(
     "tasks|SUBJECT=Buy a helmet|END_DATE=2027-01-10 12:00|PRIORITY=Normal|DONE_STATE=Done"
     "tasks|SUBJECT=Sort the photos|PRIORITY=Low|DONE_STATE=Undone"
 )
+# Fields the KTM-A290 keeps longer than the KTM-A110 does: a 22-character first name (20
+# there) and a memo of 78 characters (70 there).
+longer_fields=(
+    "phonebook|FIRST_NAME=Konstantina Evangeline|LAST_NAME=Baek|TEL_NUM_0=010-3131-4141|TEL_TYPE_0=Mobile.Private"
+    "memos|DETAIL=Winter tyres: Hankook W452 205/55 R16, stored at the Gwanak garage until March"
+)
 others=(
     "memos|DETAIL=Bike lock 2468"
     "card|DISPLAY_NAME=Office|TEL_NUM_0=02-700-1000"
@@ -122,7 +134,7 @@ fill_items() {
         if [ "$model" = 208 ]; then printf '%s\n' "${contacts_three[@]}"; else printf '%s\n' "${contacts_full[@]}"; fi
         printf '%s\n' "${calendar_ordinary[@]}"
         ;;
-    extended) printf '%s\n' "${contacts_full[@]}" "${calendar_extended[@]}" "${tasks_all[@]}" ;;
+    extended) printf '%s\n' "${contacts_full[@]}" "${calendar_extended[@]}" "${tasks_all[@]}" "${longer_fields[@]}" ;;
     compact) printf '%s\n' "${contacts_short[@]}" "${calendar_compact[@]}" ;;
     esac
     for kind in $(calendar_kinds "$model"); do kind_entry "$kind"; done
@@ -136,20 +148,35 @@ fill_file() {  # fill_file PATH SIZE SEED
     LC_ALL=C awk -v n="$2" -v s="$3" 'BEGIN { for (i = 0; i < n; i++) printf "%c", (i * 31 + s) % 251 + 1 }' >"$1"
 }
 
-# fill HANDSET MODEL: a new handset folder of MODEL filled as the table above says.
-# Prints every command's output to $work/fill-HANDSET.log; fails when a create fails.
+# The tables seed-demo says it seeded, one line per item.
+seeded_tables() {
+    sed -n 's/^seeded the demo handset: //p' | tr ',' '\n' | while read -r count what; do
+        case $what in
+        group*) table=groups ;; contact*) table=phonebook ;; card*) table=card ;;
+        calendar*) table=calendar ;; task*) table=tasks ;; memo*) table=memos ;; *) continue ;;
+        esac
+        for ((i = 0; i < count; i++)); do echo "$table"; done
+    done
+}
+
+# fill HANDSET MODEL: a new handset folder of MODEL filled as the table above says; fails
+# when a create fails or the handset keeps an item otherwise than given. Every command's
+# output goes to $work/fill-HANDSET.log, and the table of every item made, one a line, to
+# $work/fill-HANDSET.tables.
 fill() {
     local handset=$1 model=$2 line table failed=0
-    local log=$work/fill-$handset.log
+    local log=$work/fill-$handset.log tables=$work/fill-$handset.tables
     : >"$log"
     run "$handset" --model "$model" seed-demo
     echo "$out$err" >>"$log"
     exits 0 || failed=1
+    seeded_tables <<<"$out" >"$tables"
     while IFS= read -r line; do
         table=${line%%|*}
         IFS='|' read -r -a columns <<<"${line#*|}"
         run "$handset" create "$table" "${columns[@]}"
         echo "create $table: $out $err" >>"$log"
+        echo "$table" >>"$tables"
         exits 0 || { failed=1; echo "fill $model: create $table failed ($code): $err"; }
     done < <(fill_items "$model")
     if has_pictures "$model"; then
@@ -159,6 +186,7 @@ fill() {
             "$(base64 -w0 "$work/face.bmp")" >"$work/photo.vcf"
         run "$handset" import-vcard "Z:$work/photo.vcf"
         echo "import-vcard: $out $err" >>"$log"
+        echo phonebook >>"$tables"
         exits 0 || { failed=1; echo "fill $model: the picture contact failed ($code): $err"; }
     fi
     if has_files "$model"; then
