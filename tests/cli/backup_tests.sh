@@ -27,6 +27,13 @@ item_counts() {
 made_counts() { sort "$work/fill-$1.tables" | uniq -c | awk '{ print $2, $1 }'; }
 # The items of a table in a backup, one JSON object a line.
 table_items() { cat "$1/items/$2.jsonl" 2>/dev/null; }
+# column_of DIR TABLE COLUMN VALUE WANTED: WANTED (a column's name, or suid) of the items
+# whose COLUMN holds VALUE.
+column_of() {
+    table_items "$1" "$2" | jq -r --arg c "$3" --arg v "$4" --arg w "$5" \
+        'select(any(.columns[]; .name == $c and .value == $v)) |
+         if $w == "suid" then .suid else (.columns[] | select(.name == $w) | .value) end'
+}
 
 # ---- Every model: filled, backed up, restored onto a new handset, backed up again -------
 for model in $models; do
@@ -130,5 +137,15 @@ check "--only restores" exits 0
 run only backup "Z:$work/only-backup"
 check "--only restores the tables named" diff <(item_counts "$work/only-backup") \
     <(item_counts "$work/b211" | grep -E '^(memos|tasks) ')
+
+# Groups merged onto a handset that numbers its own first: the contacts follow them.
+run regroup --model 211 create groups NAME=Neighbours
+run regroup restore --merge --only groups,phonebook "Z:$work/b211"
+check "a merge onto a handset with a group of its own restores" exits 0
+run regroup backup "Z:$work/regroup-backup"
+family=$(column_of "$work/regroup-backup" groups NAME Family suid)
+check "the group gets a new number" test -n "$family" -a "$family" != "$(column_of "$work/b211" groups NAME Family suid)"
+check "and its contacts name it by that number" test "$(column_of "$work/regroup-backup" phonebook FIRST_NAME Minji GROUP_ID_0)" = "$family"
+check "and the handset's own group is kept" test -n "$(column_of "$work/regroup-backup" groups NAME Neighbours suid)"
 
 finish
