@@ -14,20 +14,10 @@ namespace kelvra::host {
 
 namespace {
 
-std::string UtcStamp()
-{
-    SYSTEMTIME now = {};
-    GetSystemTime(&now);
-    char stamp[32];
-    snprintf(stamp, sizeof(stamp), "%04u%02u%02uT%02u%02u%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
-             now.wMinute, now.wSecond);
-    return stamp;
-}
-
 int ExportIcs(SyncSession& session, const std::wstring& path)
 {
     std::vector<OrganizerEntry> entries = OrganizerSync(session).Entries();
-    WriteWhole(path, ICalendarWriter::Write(entries, UtcStamp()));
+    WriteWhole(path, ICalendarWriter::Write(entries, ICalendarWriter::StampNow()));
     printf("exported %zu entries to %s\n", entries.size(), NarrowUtf8(path).c_str());
     return kOk;
 }

@@ -1,6 +1,7 @@
 #include "ICalendarWriter.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "ContentLine.h"
 #include "ContentLineWriter.h"
@@ -182,6 +183,16 @@ std::string ICalendarWriter::Journal(const OrganizerEntry& entry, const std::str
     return "BEGIN:VJOURNAL\r\n" + Uid("memo", entry) + Raw("DTSTAMP", stamp) +
            DateLine("DTSTART", entry, L"CREATE_DATE", false) + TextLine("DESCRIPTION", entry.Text(L"DETAIL")) +
            "END:VJOURNAL\r\n";
+}
+
+std::string ICalendarWriter::StampNow()
+{
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    char stamp[32];
+    snprintf(stamp, sizeof(stamp), "%04u%02u%02uT%02u%02u%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond);
+    return stamp;
 }
 
 }  // namespace kelvra::host

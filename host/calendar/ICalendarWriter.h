@@ -14,6 +14,8 @@ class ICalendarWriter {
 public:
     // stamp is the DTSTAMP every component carries, in UTC ("20261206T101500Z").
     static std::string Write(const std::vector<OrganizerEntry>& entries, const std::string& stamp);
+    // The time now as such a stamp.
+    static std::string StampNow();
     // The RRULE value of an entry's repetition ("FREQ=WEEKLY;BYDAY=MO"); empty for none and
     // for one no rule describes alike.
     static std::string Rule(const OrganizerEntry& entry);

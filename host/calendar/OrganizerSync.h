@@ -23,14 +23,15 @@ public:
     // every entry as it was given (entries already on the handset count as given).
     bool Import(const std::vector<OrganizerEntry>& entries, bool allowDuplicates);
 
+    // The item's columns, the empty ones too, so that a column the kind keeps empty
+    // shows as kept empty.
+    static OrganizerEntry EntryOf(OrganizerKind kind, IItem* item);
+
 private:
     enum class Outcome { AsGiven, Changed, AlreadyHeld, NotImported };
     Outcome ImportOne(const OrganizerEntry& entry, OrganizerDuplicates& held, bool allowDuplicates);
     ComPtr<IDataTable> TableFor(OrganizerKind kind);
     std::map<OrganizerKind, size_t> TitleSizes();
-    // The item's columns, the empty ones too, so that a column the kind keeps empty
-    // shows as kept empty.
-    static OrganizerEntry EntryOf(OrganizerKind kind, IItem* item);
     static void Say(const OrganizerEntry& entry, const std::string& line);
 
     SyncSession& m_session;

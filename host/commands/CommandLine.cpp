@@ -25,6 +25,20 @@ int ParseCard(const std::wstring& card)
     return card == L"1" ? 1 : 2;
 }
 
+// "phonebook,groups": the names as given, checked by the command that takes them.
+std::vector<std::wstring> ParseTableList(const std::wstring& list)
+{
+    std::vector<std::wstring> names;
+    for (size_t start = 0; start <= list.size();) {
+        size_t comma = list.find(L',', start);
+        if (comma == std::wstring::npos)
+            comma = list.size();
+        names.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
 }  // namespace
 
 CommandLine CommandLine::Parse(int argc, wchar_t** argv)
@@ -67,6 +81,14 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.summary = true;
         } else if (word == L"--cut") {
             line.cut = true;
+        } else if (word == L"--dry-run") {
+            line.dryRun = true;
+        } else if (word == L"--merge") {
+            line.merge = true;
+        } else if (word == L"--replace") {
+            line.replace = true;
+        } else if (word == L"--only") {
+            line.only = ParseTableList(value());
         } else if (word.size() > 1 && word[0] == L'-') {
             throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
         } else {

@@ -37,6 +37,10 @@ public:
     bool cut = false;  // send-sms: send what fits of a text too long for one SMS
     bool help = false;
     int card = 0;  // 0 when not given
+    bool dryRun = false;   // restore: say what it would do, change nothing
+    bool merge = false;    // restore: add only what the handset does not hold
+    bool replace = false;  // restore: delete what the handset holds first
+    std::vector<std::wstring> only;  // restore: the tables to restore
     std::vector<std::wstring> words;
 };
 

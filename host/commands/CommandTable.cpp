@@ -1,5 +1,6 @@
 #include "CommandTable.h"
 
+#include "BackupCommands.h"
 #include "CalendarCommands.h"
 #include "ComFailure.h"
 #include "ContactCommands.h"
@@ -49,6 +50,13 @@ const char kUsageText[] =
     "                                 makes or removes a folder, removes a file\n"
     "  mv PATH NEW-NAME               renames a file or folder in place\n"
     "  df                             the phone memory's and the card's use\n"
+    "  backup DIR                     everything the handset holds into the new folder DIR\n"
+    "  verify DIR                     checks a backup folder against its manifest\n"
+    "  restore [--dry-run] [--merge | --replace] [--only TABLE,...] DIR\n"
+    "                                 puts a backup back; a table the handset holds items of\n"
+    "                                 is refused unless --merge (adds what it does not hold)\n"
+    "                                 or --replace (deletes what it holds first); --dry-run\n"
+    "                                 says what it would do and changes nothing\n"
     "  seed-demo                      fills an empty handset with demo data\n"
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
@@ -104,6 +112,9 @@ const Command kCommands[] = {
     {L"rmdir", 1, "a handset path", false, StartRemoveFolder},
     {L"mv", 2, "a handset path and a new name", false, StartRename},
     {L"df", 0, "", false, StartDf},
+    {L"backup", 1, "a folder", false, StartBackup},
+    {L"verify", 1, "a backup folder", false, StartVerify},
+    {L"restore", 1, "a backup folder", false, StartRestore},
 };
 
 const wchar_t* const kFileCommands[] = {L"ls", L"get", L"put", L"mkdir", L"rm", L"rmdir", L"mv", L"df"};
@@ -166,6 +177,8 @@ const Command& CommandTable::Checked(CommandLine& line)
         throw UsageError("--card goes with send-sms, export-vcard and import-vcard only");
     if (line.cut && name != L"send-sms")
         throw UsageError("--cut goes with send-sms only");
+    if ((line.dryRun || line.merge || line.replace || !line.only.empty()) && name != L"restore")
+        throw UsageError("--dry-run, --merge, --replace and --only go with restore only");
     if (command->namesTable)
         CheckTable(line.Word(1));
     CheckFault(line.session.fault);

@@ -146,6 +146,41 @@ int Update(SyncSession& session, const CommandLine& line, SUID suid)
     return SayChanges("SUID " + std::to_string(suid), changes) ? kHandsetChanged : kOk;
 }
 
+int Delete(SyncSession& session, const CommandLine& line, SUID suid)
+{
+    QELDATATYPE kind;
+    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
+    ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
+    size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
+    CheckCall(table->DeleteItem(item.Get()), "Deleting the item");
+    printf("deleted SUID %ld", static_cast<long>(suid));
+    if (kind == QELDT_GROUP)
+        printf("; %zu contact%s no longer in it", contacts, contacts == 1 ? " is" : "s are");
+    printf("\n");
+    return kOk;
+}
+
+}  // namespace
+
+ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
+{
+    ComPtr<IDataTable> table = session.Table(name, kind);
+    ModelProfileText profile = ModelProfileText::Of(session.Model());
+    if (!profile.KeepsTable(name))
+        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
+                       "; the tables command lists what it keeps");
+    return table;
+}
+
+ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind, const std::wstring& tableName)
+{
+    ComPtr<IItem> item;
+    CheckCall(table->NewItem(kind, 0, 0, item.GetAddressOf()), "Making a new item");
+    if (!item)
+        throw BadValue("the " + NarrowUtf8(tableName) + " table makes no new items");
+    return item;
+}
+
 // Takes a group off every contact that names it, so that no contact ends up in the group
 // that reuses its number later. Returns how many contacts changed.
 size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
@@ -167,41 +202,6 @@ size_t ClearGroupFromContacts(IDataTable* phonebook, SUID group)
         ++changed;
     }
     return changed;
-}
-
-int Delete(SyncSession& session, const CommandLine& line, SUID suid)
-{
-    QELDATATYPE kind;
-    ComPtr<IDataTable> table = KeptTable(session, line.Word(1), kind);
-    ComPtr<IItem> item = FindItem(table.Get(), kind, suid);
-    size_t contacts = kind == QELDT_GROUP ? ClearGroupFromContacts(table.Get(), suid) : 0;
-    CheckCall(table->DeleteItem(item.Get()), "Deleting the item");
-    printf("deleted SUID %ld", static_cast<long>(suid));
-    if (kind == QELDT_GROUP)
-        printf("; %zu contact%s no longer in it", contacts, contacts == 1 ? " is" : "s are");
-    printf("\n");
-    return kOk;
-}
-
-ComPtr<IItem> NewItem(IDataTable* table, QELDATATYPE kind, const std::wstring& tableName)
-{
-    ComPtr<IItem> item;
-    CheckCall(table->NewItem(kind, 0, 0, item.GetAddressOf()), "Making a new item");
-    if (!item)
-        throw BadValue("the " + NarrowUtf8(tableName) + " table makes no new items");
-    return item;
-}
-
-}  // namespace
-
-ComPtr<IDataTable> KeptTable(SyncSession& session, const std::wstring& name, QELDATATYPE& kind)
-{
-    ComPtr<IDataTable> table = session.Table(name, kind);
-    ModelProfileText profile = ModelProfileText::Of(session.Model());
-    if (!profile.KeepsTable(name))
-        throw BadValue("the " + profile.ModelName() + " keeps no " + NarrowUtf8(name) +
-                       "; the tables command lists what it keeps");
-    return table;
 }
 
 SUID CreateItem(IDataTable* table, QELDATATYPE kind, const std::vector<std::wstring>& assignments,

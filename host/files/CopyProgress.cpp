@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ComFailure.h"
+#include "TableWalker.h"
 
 namespace kelvra::host {
 
@@ -21,11 +22,6 @@ BOOL WINAPI OnConsoleBreak(DWORD event)
         return FALSE;
     g_cancelRequested = true;
     return TRUE;  // the copy ends at its next progress step, cleanly
-}
-
-bool ErrorStreamIsTerminal()
-{
-    return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR;
 }
 
 }  // namespace

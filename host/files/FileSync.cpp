@@ -289,7 +289,7 @@ FileSync::Entry FileSync::Find(const HandsetPlace& place)
     throw BadValue("the handset has nothing at " + NarrowUtf8(place.Shown()));
 }
 
-std::string FileSync::Tree()
+std::vector<HandsetEntry> FileSync::Entries()
 {
     std::vector<ComPtr<IItem>> items = TableWalker(m_table.Get()).AllItems();
     FolderPlaces folders;
@@ -298,15 +298,23 @@ std::string FileSync::Tree()
             folders.Add(item.Get());
     }
     folders.Resolve();
-    std::vector<std::string> lines;
+    std::vector<HandsetEntry> entries;
     for (const auto& [id, place] : folders.All())
-        lines.push_back(FolderLine(place));
+        entries.push_back({place, true, 0});
     for (const auto& item : items) {
         const HandsetPlace* folder = ItemType(item.Get()) == QELDT_FILE ? folders.Find(Number(item.Get(), L"FolderID")) : nullptr;
         std::wstring name = ColumnText(item.Get(), L"Name");
         if (folder && IsPlainName(name))
-            lines.push_back(FileLine(folder->Child(name), Number(item.Get(), L"FileSize")));
+            entries.push_back({folder->Child(name), false, Number(item.Get(), L"FileSize")});
     }
+    return entries;
+}
+
+std::string FileSync::Tree()
+{
+    std::vector<std::string> lines;
+    for (const HandsetEntry& entry : Entries())
+        lines.push_back(entry.folder ? FolderLine(entry.place) : FileLine(entry.place, entry.size));
     return Lines(lines);
 }
 

@@ -12,12 +12,21 @@
 
 namespace kelvra::host {
 
+// A folder or file of the handset, at its place.
+struct HandsetEntry {
+    HandsetPlace place;
+    bool folder = false;
+    uint64_t size = 0;
+};
+
 class FileSync {
 public:
     explicit FileSync(SyncSession& session);
 
     // Every folder and file of the phone memory and the card, one line each.
     std::string Tree();
+    // Every folder (the roots included) and file of the phone memory and the card.
+    std::vector<HandsetEntry> Entries();
     // The folders and files directly in one folder.
     std::string Folder(const HandsetPlace& folder);
     // Copies a handset file to a PC file (or into a PC folder); returns its size.

@@ -22,6 +22,8 @@ public:
     // The holding folder's path as the file table takes it, and the last name.
     std::wstring TableParent() const;
     const std::wstring& Name() const;
+    // The names from the root down.
+    const std::vector<std::wstring>& Parts() const { return m_parts; }
     HandsetPlace Parent() const;
     HandsetPlace Child(const std::wstring& name) const;
     // As a person writes it.

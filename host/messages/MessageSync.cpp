@@ -172,16 +172,20 @@ size_t MessageSync::SmsFits(const std::wstring& text, bool cut) const
     return chars;
 }
 
+std::string SmsAsJson(const std::vector<ComPtr<IItem>>& messages)
+{
+    std::string json = "[";
+    for (size_t i = 0; i < messages.size(); ++i)
+        json += (i ? ",\n  " : "\n  ") + SmsAsJson(messages[i].Get());
+    return json + (messages.empty() ? "]\n" : "\n]\n");
+}
+
 size_t MessageSync::ExportSms(const std::wstring& path)
 {
     QELDATATYPE kind;
     ComPtr<IDataTable> table = Table(L"sms", kind);
     std::vector<ComPtr<IItem>> messages = TableWalker(table.Get()).Items(kind, true);
-    std::string json = "[";
-    for (size_t i = 0; i < messages.size(); ++i)
-        json += (i ? ",\n  " : "\n  ") + SmsAsJson(messages[i].Get());
-    json += messages.empty() ? "]\n" : "\n]\n";
-    WriteWhole(path, json);
+    WriteWhole(path, SmsAsJson(messages));
     return messages.size();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "SyncSession.h"
 
@@ -33,6 +34,9 @@ private:
 
     SyncSession& m_session;
 };
+
+// Listed SMS as export-sms writes them: a JSON array, one object per message.
+std::string SmsAsJson(const std::vector<ComPtr<IItem>>& messages);
 
 // How many of the text's first characters fit into bytes of UTF-8, as the handset's send
 // request holds the text; whole characters only.

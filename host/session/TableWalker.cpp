@@ -17,21 +17,12 @@ constexpr HRESULT kAgentTimedOut = static_cast<HRESULT>(0x8004000F);
 // How the component's error information says that it passed a record over.
 const char kPassedOverMark[] = " could not be read; the listing goes on with the next one";
 
-// The link itself failing, not one record: the agent's time-out, and whatever the
-// system says of the line (its own time-out, a port gone, a device not ready) or of an
-// agent that is not usable. Every later record would fail the same way.
-bool LinkFailed(HRESULT hr)
-{
-    return hr == kAgentTimedOut || HRESULT_FACILITY(hr) == FACILITY_WIN32 || hr == E_UNEXPECTED;
-}
+}  // namespace
 
-// A bar is for a person watching; in a file or a pipe it is only noise.
 bool ErrorStreamIsTerminal()
 {
     return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR;
 }
-
-}  // namespace
 
 std::vector<ComPtr<IItem>> TableWalker::Items(QELDATATYPE kind, bool showProgress)
 {
@@ -104,6 +95,18 @@ ComPtr<IItem> TableWalker::Next(std::set<std::string>& passedThisListing)
             }
         }
     }
+}
+
+// The agent's time-out, and whatever the system says of the line (its own time-out, a
+// port gone, a device not ready) or of an agent that is not usable.
+bool TableWalker::LinkFailed(HRESULT hr)
+{
+    return hr == kAgentTimedOut || HRESULT_FACILITY(hr) == FACILITY_WIN32 || hr == E_UNEXPECTED;
+}
+
+std::vector<std::string> TableWalker::PassedOverNames()
+{
+    return {PassedOverRecords().begin(), PassedOverRecords().end()};
 }
 
 std::set<std::string>& TableWalker::PassedOverRecords()

@@ -11,6 +11,9 @@
 
 namespace kelvra::host {
 
+// Progress is for a person watching; in a file or a pipe it is only noise.
+bool ErrorStreamIsTerminal();
+
 // A record the component cannot read is passed over: its NextItem fails naming it and
 // the next one goes on. The walker says so on stderr, once per record however often a
 // command lists the table, and goes on; a failure that names no record, or a handset
@@ -21,6 +24,11 @@ public:
 
     // How many records the listings of this run passed over.
     static size_t PassedOver() { return PassedOverRecords().size(); }
+    // Those records, named as the lines on stderr name them ("contact 2").
+    static std::vector<std::string> PassedOverNames();
+    // Whether a failure is the link's, not one record's: every later record would fail
+    // the same way.
+    static bool LinkFailed(HRESULT hr);
 
     // The items of one kind, in the table's order; for groups only the groups are read.
     std::vector<ComPtr<IItem>> Items(QELDATATYPE kind, bool showProgress);
