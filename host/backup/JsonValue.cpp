@@ -1,6 +1,6 @@
 #include "JsonValue.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
@@ -16,17 +16,6 @@ constexpr int kMostDepth = 64;
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexDigit(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool IsHigh(wchar_t unit)
@@ -189,19 +178,20 @@ private:
         return true;
     }
 
-    void ArrayInto(JsonValue& value, int depth)
+    // The members or items between open and close, separated by commas.
+    template <class Each>
+    void Sequence(char open, char close, Each each)
     {
-        value.m_kind = JsonValue::Kind::Array;
-        Expect('[');
+        Expect(open);
         SkipSpace();
-        if (Peek() == ']') {
+        if (Peek() == close) {
             ++m_pos;
             return;
         }
         for (;;) {
-            value.m_items.push_back(Value(depth));
+            each();
             SkipSpace();
-            if (Peek() == ']') {
+            if (Peek() == close) {
                 ++m_pos;
                 return;
             }
@@ -209,16 +199,16 @@ private:
         }
     }
 
+    void ArrayInto(JsonValue& value, int depth)
+    {
+        value.m_kind = JsonValue::Kind::Array;
+        Sequence('[', ']', [&] { value.m_items.push_back(Value(depth)); });
+    }
+
     void ObjectInto(JsonValue& value, int depth)
     {
         value.m_kind = JsonValue::Kind::Object;
-        Expect('{');
-        SkipSpace();
-        if (Peek() == '}') {
-            ++m_pos;
-            return;
-        }
-        for (;;) {
+        Sequence('{', '}', [&] {
             SkipSpace();
             if (Peek() != '"')
                 Fail("a member name in quotes is wanted");
@@ -226,13 +216,7 @@ private:
             SkipSpace();
             Expect(':');
             value.m_members.emplace_back(std::move(name), Value(depth));
-            SkipSpace();
-            if (Peek() == '}') {
-                ++m_pos;
-                return;
-            }
-            Expect(',');
-        }
+        });
     }
 
     size_t Digits()
@@ -307,14 +291,12 @@ private:
         case 'u': break;
         default: --m_pos; Fail("\\" + std::string(1, c) + " is no JSON escape");
         }
+        // from_chars takes neither a sign nor a prefix for an unsigned number: only hex digits.
         unsigned unit = 0;
-        for (int i = 0; i < 4; ++i) {
-            int digit = HexDigit(Peek());
-            if (AtEnd() || digit < 0)
-                Fail("\\u wants four hex digits");
-            unit = unit * 16 + static_cast<unsigned>(digit);
-            ++m_pos;
-        }
+        const char* first = m_text.data() + m_pos;
+        if (m_text.size() - m_pos < 4 || std::from_chars(first, first + 4, unit, 16).ptr != first + 4)
+            Fail("\\u wants four hex digits");
+        m_pos += 4;
         units += static_cast<wchar_t>(unit);
     }
 
@@ -372,7 +354,6 @@ bool JsonValue::Boolean() const
 double JsonValue::Number() const
 {
     Want(Kind::Number, m_kind);
-    errno = 0;
     double number = std::strtod(m_number.c_str(), nullptr);
     if (!std::isfinite(number))
         throw InputError("JSON: the number " + m_number + " is too large");
