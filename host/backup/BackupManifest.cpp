@@ -32,26 +32,6 @@ bool IsLowerHexDigest(const std::string& text)
            std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-// A path inside the backup folder: names joined by '/', none empty, "." or "..", and
-// nothing a PC path would read as a drive, a root or another separator. A name ending in
-// a dot or a space is refused too, as Windows drops those and two names would be one file.
-bool IsSafeRelativePath(const std::string& path)
-{
-    if (path.empty() || path.find_first_of("\\:") != std::string::npos)
-        return false;
-    size_t start = 0;
-    for (;;) {
-        size_t end = path.find('/', start);
-        std::string name = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' ||
-            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-            return false;
-        if (end == std::string::npos)
-            return true;
-        start = end + 1;
-    }
-}
-
 // Windows finds files whatever their letters' case, so two paths differing only in case
 // name one file.
 std::string FoldedCase(std::string path)
@@ -60,6 +40,37 @@ std::string FoldedCase(std::string path)
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     });
     return path;
+}
+
+// A device's name (CON, nul.txt, COM1) opens the device wherever it stands in a path.
+bool IsDeviceName(const std::string& name)
+{
+    std::string stem = FoldedCase(name.substr(0, name.find('.')));
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul")
+        return true;
+    return stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) && stem[3] >= '1' &&
+           stem[3] <= '9';
+}
+
+// A path inside the backup folder: names joined by '/', none empty, "." or "..", and
+// nothing a PC path would read as a drive, a root, another separator, a wildcard or a
+// device. A name ending in a dot or a space is refused too, as Windows drops those and two
+// names would be one file.
+bool IsSafeRelativePath(const std::string& path)
+{
+    if (path.empty() || path.find_first_of("\\:*?\"<>|") != std::string::npos)
+        return false;
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find('/', start);
+        std::string name = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (name.empty() || name.back() == '.' || name.back() == ' ' || IsDeviceName(name) ||
+            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
 }
 
 std::string Utf8Text(const JsonValue& value)
@@ -128,6 +139,16 @@ std::string DigestLine(const std::string& manifestText)
     return Sha256Hex(manifestText) + "  " + NarrowUtf8(kManifestName) + "\n";
 }
 
+// The hex digest at the start of manifest.json.sha256; empty when it cannot be read.
+std::string DigestRecorded(const std::wstring& digestPath)
+{
+    try {
+        return FoldedCase(ReadWhole(digestPath, 4096).substr(0, 64));
+    } catch (const InputError&) {
+        return {};
+    }
+}
+
 // The manifest when it can be trusted enough to check the files by it; what is wrong with
 // manifest.json itself goes to problems.
 std::optional<BackupManifest> ReadCheckedManifest(const std::wstring& folder, std::vector<std::string>& problems)
@@ -143,7 +164,7 @@ std::optional<BackupManifest> ReadCheckedManifest(const std::wstring& folder, st
         if (!Exists(digestPath)) {
             // The files can still be checked by the manifest, though nothing vouches for it.
             problems.push_back("manifest.json.sha256 is missing");
-        } else if (FoldedCase(ReadWhole(digestPath, 4096).substr(0, 64)) != Sha256Hex(text)) {
+        } else if (DigestRecorded(digestPath) != Sha256Hex(text)) {
             problems.push_back("manifest.json has changed (its SHA-256 differs from manifest.json.sha256)");
             return std::nullopt;
         }

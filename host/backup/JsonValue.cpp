@@ -12,6 +12,9 @@ namespace kelvra::host {
 namespace {
 
 constexpr int kMostDepth = 64;
+// Each value held costs over a hundred bytes, many times the two bytes "0," it can be
+// written in: the count is bounded so that a hostile file cannot take the memory.
+constexpr size_t kMostValues = 1u << 20;
 
 bool IsDigit(char c)
 {
@@ -143,6 +146,8 @@ private:
         SkipSpace();
         if (AtEnd())
             Fail("the text ends where a value is wanted");
+        if (++m_values > kMostValues)
+            Fail("the text holds more than " + std::to_string(kMostValues) + " values");
         JsonValue value;
         char c = Peek();
         if (c == '{' || c == '[') {
@@ -338,6 +343,7 @@ private:
 
     const std::string& m_text;
     size_t m_pos = 0;
+    size_t m_values = 0;
 };
 
 JsonValue JsonValue::Parse(const std::string& text)

@@ -4,7 +4,9 @@
 
 #include <bcrypt.h>
 
+#include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "ComFailure.h"
@@ -29,8 +31,11 @@ struct FileCloser {
 
 void CheckStatus(NTSTATUS status, const char* what)
 {
-    if (!BCRYPT_SUCCESS(status))
-        throw std::runtime_error(std::string("SHA-256: ") + what + " failed (status " + std::to_string(status) + ")");
+    if (!BCRYPT_SUCCESS(status)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
+        throw std::runtime_error(std::string("SHA-256: ") + what + " failed (status " + code + ")");
+    }
 }
 
 // One digest being made: bytes go in with Add, the hex comes out once with Hex.

@@ -167,7 +167,8 @@ TEST(BackupManifest, RefusesLaterFormatsAndPathsOutsideTheFolder)
     };
     EXPECT_NO_THROW(BackupManifest::Parse(withFile("items/b.jsonl", "1", kDigestA)));
     for (const char* path : {"", "/etc/passwd", "C:/x", "items:stream", "items\\\\b", "../b", "items/../../b",
-                             "items//b", "items/", "./b", "items/b.", "ITEMS/A.JSONL"})
+                             "items//b", "items/", "./b", "items/b.", "items/a?b", "items/CON", "nul.txt/b",
+                             "items/com1", "ITEMS/A.JSONL"})
         EXPECT_THROW(BackupManifest::Parse(withFile(path, "1", kDigestA)), InputError) << path;
     EXPECT_THROW(BackupManifest::Parse(withFile("items/b", "-1", kDigestA)), InputError);
     EXPECT_THROW(BackupManifest::Parse(withFile("items/b", "1.5", kDigestA)), InputError);
