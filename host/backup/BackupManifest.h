@@ -40,7 +40,7 @@ struct BackupManifest {
 void WriteBackupManifest(const std::wstring& folder, const BackupManifest& manifest);
 
 // What a backup folder lacks or holds differently from its manifest, one line each
-// ("items/phonebook.jsonl is missing", "... has changed (SHA-256 differs)"), empty when
+// ("items/phonebook.jsonl is missing", "... has changed (its SHA-256 differs)"), empty when
 // every listed file is there as it was; a missing, changed or unreadable manifest is one such
 // line (and the files are then not checked).
 // The manifest read is given back when there is one.
