@@ -38,9 +38,23 @@ stored_records() {
         }' "$state" | sort
 }
 
-# same_records FOLDER FOLDER: both handsets keep the same records, places aside.
+# same_records FOLDER FOLDER: both handsets keep the same records, places aside. On a
+# difference $work/records.diff says per store how many records differ and where the
+# first pair of them parts.
 same_records() {
-    diff <(stored_records "$1") <(stored_records "$2") >"$work/records.diff"
+    diff <(stored_records "$1") <(stored_records "$2") >"$work/records.full-diff" && return 0
+    awk '$1 == "<" { first[$2] = first[$2] ? first[$2] : $3; gone[$2]++ }
+         $1 == ">" { second[$2] = second[$2] ? second[$2] : $3; came[$2]++ }
+         END {
+             for (store in gone) {
+                 a = first[store]; b = second[store]
+                 for (at = 1; at <= length(a) && substr(a, at, 2) == substr(b, at, 2); at += 2) {}
+                 printf "store %s: %d records differ, the first at byte %d (%s against %s)\n", store,
+                     gone[store], (at - 1) / 2, substr(a, at, 16), substr(b, at, 16)
+             }
+             for (store in came) if (!(store in gone)) printf "store %s: %d records only in the second\n", store, came[store]
+         }' "$work/records.full-diff" >"$work/records.diff"
+    return 1
 }
 
 # backed_up_items DIR: every items/*.jsonl line but those of messages, without its SUID,
