@@ -14,7 +14,8 @@ source "$here/backup_compare.sh"
 wine=${KELVRA_WINE:-wine}
 models="202 203 208 210 211 212 218"
 
-state_of() { md5sum <"$work/$1/handset.txt"; }  # state_of HANDSET: its whole state
+# state_of HANDSET: its whole state, with the changes a killed run left in the journal.
+state_of() { cat "$work/$1/handset.txt" "$work/$1/handset.journal" 2>/dev/null | md5sum; }
 differ() { ! "$@"; }
 # showing FILE CONDITION...: the condition, and on failure the start of FILE (a diff).
 showing() {
@@ -72,6 +73,14 @@ for model in $models; do
         check "$model: also on the handset" showing "$work/files.diff" same_files "$work/m$model" "$work/r$model"
     fi
 done
+# The backups carry what the fill set (create checked that the handset kept it).
+check "an n-th weekday every second month" \
+    test "$(column_of "$work/b202" calendar SUBJECT "Second Tuesday" RECURRENCE_FLAG) $(column_of "$work/b202" \
+        calendar SUBJECT "Second Tuesday" RECURRENCE_EVERY)" = "260 2"
+check "an alarm term of its own" test "$(column_of "$work/b211" calendar SUBJECT "A term of its own" ALARM_VALUE)" = 3
+check "an alarm at its own time" \
+    test "$(column_of "$work/b218" calendar SUBJECT "At its own time" ALARM_TYPE)" = Target
+check "a task done" test "$(column_of "$work/b211" tasks SUBJECT "Buy a helmet" DONE_STATE)" = Done
 check "the fill has pictures and sounds to back up" test -s "$work/b211/files/card/Music/tune.mp3"
 check "and a contact picture" grep -q '"picture"' "$work/b211/items/phonebook.jsonl"
 
@@ -154,6 +163,12 @@ check "--only restores" exits 0
 run only backup "Z:$work/only-backup"
 check "--only restores the tables named, and only those" diff <(item_counts "$work/only-backup") \
     <(item_counts "$work/b218" | grep -E '^(calendar|memos) ')
+run only create memos "DETAIL=Not in the backup"
+run only restore --replace "Z:$work/b218"
+check "--replace restores onto a handset that holds items" exits 4
+run only backup "Z:$work/replaced-backup"
+check "leaving the backed-up items only, each once" \
+    showing "$work/items.diff" same_items "$work/b218" "$work/replaced-backup"
 
 # Groups merged onto a handset that numbers its own first: the contacts follow them.
 run regroup --model 218 create groups NAME=Neighbours
