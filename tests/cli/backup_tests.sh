@@ -146,6 +146,10 @@ check "a number beyond its three" contains "$err" "TEL_NUM_3"
 check "a name longer than its field" contains "$err" "Konstantina"
 check "a memo longer than its field" contains "$err" "Winter tyres"
 check "the picture" contains "$err" "Face"
+run small restore --dry-run --merge "Z:$work/b211"
+echo "$out" >"$work/again.out"
+check "run again with --merge, it would make no item twice" \
+    showing "$work/again.out" test -z "$(grep -E '^[a-z0-9]+: [1-9][0-9]* to create' "$work/again.out")"
 run small backup "Z:$work/small-backup"
 for table in groups phonebook card calendar memos; do
     check "the rest is restored: $table" test "$(table_items "$work/small-backup" $table | grep -c .)" -eq \
