@@ -48,9 +48,9 @@ std::wstring PictureName(const std::wstring& cachedPath)
 // Where a handset file or folder lies in the backup: files/phone/... or files/card/...
 std::string BackupPathOf(const HandsetPlace& place)
 {
-    std::string path = place.OnCard() ? "files/card" : "files/phone";
+    std::string path(place.OnCard() ? "files/card" : "files/phone");
     for (const std::wstring& part : place.Parts())
-        path += "/" + NarrowUtf8(part);
+        path.append(1, '/').append(NarrowUtf8(part));
     return path;
 }
 
@@ -169,7 +169,6 @@ void HandsetBackup::BackUpMmsContent(const std::vector<ComPtr<IItem>>& messages)
         }
         m_folder.Write("mms/" + suid + ".mms", ReadWhole(ColumnText(mms.Get(), L"ATTACHMENT_FILE_PATH")));
     }
-    Said("mms", messages.size(), "MMS contents");
 }
 
 void HandsetBackup::BackUpFiles()

@@ -285,7 +285,9 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
             notes.push_back(NarrowUtf8(column.name) + " \"" + NarrowUtf8(text) + "\" was not taken: " + MeaningOf(hr));
             continue;
         }
-        assignments.push_back(column.name + L"=" + text);
+        // The picture's place on the PC is the handset's photo cache once it is stored.
+        if (column.name != L"PHOTO_LOCAL_PATH")
+            assignments.push_back(column.name + L"=" + text);
     }
     SUID suid = 0;
     HRESULT hr = state.data->CreateItem(item.Get(), &suid);
@@ -302,6 +304,8 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
     }
     for (const std::string& change : HandsetChanges::Between(assignments, item.Get()))
         notes.push_back(change);
+    if (!original.picture.empty() && m_keepsPictures && ColumnText(item.Get(), L"PHOTO_TYPE") != L"IMAGE_PHOTO")
+        notes.push_back("its picture was not kept: the handset cannot show it");
     printf("created SUID %ld: %s\n", static_cast<long>(suid), Shown(Label(*state.table, original)).c_str());
     fflush(stdout);  // what is said as created must be seen even if the run is killed
     for (const std::string& note : notes)

@@ -7,6 +7,7 @@
 #include "HeldItems.h"
 #include "ItemRecord.h"
 
+using namespace kelvra;
 using namespace kelvra::host;
 
 namespace {
