@@ -64,7 +64,7 @@ int HandsetBackup::Run()
     m_manifest.time = IsoUtcNow();
     for (const BackupTable& table : kBackupTables) {
         if (profile.KeepsTable(table.name))
-            m_listed[table.name] = BackUpTable(table.name, table.many);
+            m_listed[table.name] = BackUpTable(table);
     }
     if (profile.KeepsTable(L"phonebook"))
         WriteContacts(m_listed[L"phonebook"], m_listed[L"groups"]);
@@ -96,8 +96,9 @@ void HandsetBackup::Said(const std::string& table, uint64_t count, const char* w
     fflush(stdout);
 }
 
-std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const wchar_t* name, const char* many)
+std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const BackupTable& backed)
 {
+    const wchar_t* name = backed.name;
     QELDATATYPE kind;
     ComPtr<IDataTable> table = m_session.Table(name, kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
@@ -111,7 +112,7 @@ std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const wchar_t* name, const
     std::string table8 = NarrowUtf8(name);
     m_folder.Write("items/" + table8 + ".jsonl", lines);
     m_manifest.counts.push_back({table8, items.size()});
-    Said(table8, items.size(), many);
+    Said(table8, items.size(), items.size() == 1 ? backed.one : backed.many);
     return items;
 }
 
