@@ -5,6 +5,7 @@
 
 #include "BackupTables.h"
 #include "ComFailure.h"
+#include "CopyProgress.h"
 #include "ExitCode.h"
 #include "FileSync.h"
 #include "ICalendarWriter.h"
@@ -187,7 +188,7 @@ void HandsetBackup::BackUpFiles()
         try {
             bytes += files.Get(entry.place, m_folder.PathFor(path));
         } catch (const ComFailure& failure) {
-            if (TableWalker::LinkFailed(failure.Result()))
+            if (TableWalker::LinkFailed(failure.Result()) || CopyProgress::Cancelled())
                 throw;
             m_filesPassedOver.push_back("the file " + NarrowUtf8(entry.place.Shown()));
             fprintf(stderr, "kelvra-sync: passed over %s, which could not be copied: %s\n",
