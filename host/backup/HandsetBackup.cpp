@@ -21,15 +21,12 @@ namespace kelvra::host {
 
 namespace {
 
-// "2026-12-07T03:50:12Z"
+// "2026-12-07T03:50:12Z", from the calendar's stamp "20261207T035012Z".
 std::string IsoUtcNow()
 {
-    SYSTEMTIME now = {};
-    GetSystemTime(&now);
-    char text[32];
-    snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
-             now.wMinute, now.wSecond);
-    return text;
+    std::string stamp = ICalendarWriter::StampNow();
+    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 5) + ":" + stamp.substr(11, 2) +
+           ":" + stamp.substr(13);
 }
 
 // The picture's name as the person's PC file had it: the photo cache puts the record's
