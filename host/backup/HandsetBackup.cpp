@@ -5,6 +5,7 @@
 
 #include "BackupTables.h"
 #include "ComFailure.h"
+#include "CopyProgress.h"
 #include "ExitCode.h"
 #include "FileSync.h"
 #include "ICalendarWriter.h"
@@ -20,15 +21,12 @@ namespace kelvra::host {
 
 namespace {
 
-// "2026-12-07T03:50:12Z"
+// "2026-12-07T03:50:12Z", from the calendar's stamp "20261207T035012Z".
 std::string IsoUtcNow()
 {
-    SYSTEMTIME now = {};
-    GetSystemTime(&now);
-    char text[32];
-    snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
-             now.wMinute, now.wSecond);
-    return text;
+    std::string stamp = ICalendarWriter::StampNow();
+    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 5) + ":" + stamp.substr(11, 2) +
+           ":" + stamp.substr(13);
 }
 
 // The picture's name as the person's PC file had it: the photo cache puts the record's
@@ -48,9 +46,9 @@ std::wstring PictureName(const std::wstring& cachedPath)
 // Where a handset file or folder lies in the backup: files/phone/... or files/card/...
 std::string BackupPathOf(const HandsetPlace& place)
 {
-    std::string path = place.OnCard() ? "files/card" : "files/phone";
+    std::string path(place.OnCard() ? "files/card" : "files/phone");
     for (const std::wstring& part : place.Parts())
-        path += "/" + NarrowUtf8(part);
+        path.append(1, '/').append(NarrowUtf8(part));
     return path;
 }
 
@@ -64,7 +62,7 @@ int HandsetBackup::Run()
     m_manifest.time = IsoUtcNow();
     for (const BackupTable& table : kBackupTables) {
         if (profile.KeepsTable(table.name))
-            m_listed[table.name] = BackUpTable(table.name, table.many);
+            m_listed[table.name] = BackUpTable(table);
     }
     if (profile.KeepsTable(L"phonebook"))
         WriteContacts(m_listed[L"phonebook"], m_listed[L"groups"]);
@@ -96,8 +94,9 @@ void HandsetBackup::Said(const std::string& table, uint64_t count, const char* w
     fflush(stdout);
 }
 
-std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const wchar_t* name, const char* many)
+std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const BackupTable& backed)
 {
+    const wchar_t* name = backed.name;
     QELDATATYPE kind;
     ComPtr<IDataTable> table = m_session.Table(name, kind);
     std::vector<ComPtr<IItem>> items = TableWalker(table.Get()).Items(kind, true);
@@ -111,7 +110,7 @@ std::vector<ComPtr<IItem>> HandsetBackup::BackUpTable(const wchar_t* name, const
     std::string table8 = NarrowUtf8(name);
     m_folder.Write("items/" + table8 + ".jsonl", lines);
     m_manifest.counts.push_back({table8, items.size()});
-    Said(table8, items.size(), many);
+    Said(table8, items.size(), items.size() == 1 ? backed.one : backed.many);
     return items;
 }
 
@@ -169,7 +168,6 @@ void HandsetBackup::BackUpMmsContent(const std::vector<ComPtr<IItem>>& messages)
         }
         m_folder.Write("mms/" + suid + ".mms", ReadWhole(ColumnText(mms.Get(), L"ATTACHMENT_FILE_PATH")));
     }
-    Said("mms", messages.size(), "MMS contents");
 }
 
 void HandsetBackup::BackUpFiles()
@@ -187,7 +185,7 @@ void HandsetBackup::BackUpFiles()
         try {
             bytes += files.Get(entry.place, m_folder.PathFor(path));
         } catch (const ComFailure& failure) {
-            if (TableWalker::LinkFailed(failure.Result()))
+            if (TableWalker::LinkFailed(failure.Result()) || CopyProgress::Cancelled())
                 throw;
             m_filesPassedOver.push_back("the file " + NarrowUtf8(entry.place.Shown()));
             fprintf(stderr, "kelvra-sync: passed over %s, which could not be copied: %s\n",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BackupFolder.h"
+#include "BackupTables.h"
 #include "ItemRecord.h"
 #include "SyncSession.h"
 
@@ -24,7 +25,7 @@ public:
 
 private:
     // Lists a table into items/NAME.jsonl; returns its items.
-    std::vector<ComPtr<IItem>> BackUpTable(const wchar_t* name, const char* many);
+    std::vector<ComPtr<IItem>> BackUpTable(const BackupTable& table);
     // The contact's picture into items/pictures/, named in its record.
     void KeepPicture(IItem* contact, ItemRecord& record);
     void WriteContacts(const std::vector<ComPtr<IItem>>& contacts, const std::vector<ComPtr<IItem>>& groups);

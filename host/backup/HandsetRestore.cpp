@@ -41,6 +41,20 @@ Variant Retyped(const std::wstring& text, VARTYPE type)
     return typed;
 }
 
+// Whether a value tells what the person set, to be compared with what the handset kept:
+// not a count of the model's fields, not the picture (said on its own), not a full name
+// made from the names, and not "no value" of any kind.
+bool SaysWhatItHolds(const std::wstring& column, const std::wstring& text, const ItemRecord& record)
+{
+    if (!Meaningful(text) || text == L"UNSET" || column == L"PHOTO_LOCAL_PATH" || column == L"PHOTO_TYPE" ||
+        (column.size() > 6 && column.compare(column.size() - 6, 6, L"_COUNT") == 0))
+        return false;
+    if (column != L"DISPLAY_NAME")
+        return true;
+    std::wstring first = record.Text(L"FIRST_NAME"), last = record.Text(L"LAST_NAME");
+    return text != last + first && text != first + L" " + last && text != first;
+}
+
 std::string Label(const BackupTable& table, const ItemRecord& record)
 {
     std::wstring name;
@@ -107,6 +121,8 @@ int HandsetRestore::Run()
     }
     if (files && files->Run(m_options.dryRun))
         m_changed = true;
+    if (!m_filesLeftOut.empty())
+        SayFilesLeftOut();
     if (m_options.dryRun) {
         printf("nothing was changed (--dry-run)\n");
         return kOk;
@@ -122,13 +138,18 @@ std::optional<FileRestore> HandsetRestore::LookAtFiles()
                                              : std::string();
     if (why.empty())
         return std::optional<FileRestore>(std::in_place, m_session, m_backup, m_options.replace);
+    m_filesLeftOut = why;
+    return std::nullopt;
+}
+
+void HandsetRestore::SayFilesLeftOut()
+{
     size_t count = m_backup.Files().size();
     printf("files: %zu left out\n", count);
     if (count) {
-        fprintf(stderr, "files: %zu file%s left out: %s\n", count, count == 1 ? "" : "s", why.c_str());
+        fprintf(stderr, "files: %zu file%s left out: %s\n", count, count == 1 ? "" : "s", m_filesLeftOut.c_str());
         m_changed = true;
     }
-    return std::nullopt;
 }
 
 HandsetRestore::TableState HandsetRestore::Look(const BackupTable& table)
@@ -152,13 +173,14 @@ void HandsetRestore::RefuseHeldTables(const std::vector<TableState>& states, boo
     std::string held;
     for (const TableState& state : states) {
         if (!state.onHandset.empty() && !state.records->empty())
-            held += (held.empty() ? "" : ", ") + std::to_string(state.onHandset.size()) + " " + state.table->many;
+            held += (held.empty() ? "" : ", ") + std::to_string(state.onHandset.size()) + " " +
+                    (state.onHandset.size() == 1 ? state.table->one : state.table->many);
     }
     if (filesHeld)
         held += held.empty() ? "files" : ", files";
     if (!held.empty())
-        throw BadValue("the handset holds " + held + " already; nothing was changed. restore --merge adds what "
-                       "it does not hold, restore --replace deletes what it holds first");
+        throw BadValue("the handset holds " + held + " already, and nothing was changed: restore --merge adds "
+                       "what it does not hold, --replace deletes what it holds first");
 }
 
 void HandsetRestore::DeleteHeld(std::vector<TableState>& states, std::map<std::wstring, Counts>& counts)
@@ -285,7 +307,8 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
             notes.push_back(NarrowUtf8(column.name) + " \"" + NarrowUtf8(text) + "\" was not taken: " + MeaningOf(hr));
             continue;
         }
-        assignments.push_back(column.name + L"=" + text);
+        if (SaysWhatItHolds(column.name, text, record))
+            assignments.push_back(column.name + L"=" + text);
     }
     SUID suid = 0;
     HRESULT hr = state.data->CreateItem(item.Get(), &suid);
@@ -302,6 +325,8 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
     }
     for (const std::string& change : HandsetChanges::Between(assignments, item.Get()))
         notes.push_back(change);
+    if (!original.picture.empty() && m_keepsPictures && ColumnText(item.Get(), L"PHOTO_TYPE") != L"IMAGE_PHOTO")
+        notes.push_back("its picture was not kept: the handset cannot show it");
     printf("created SUID %ld: %s\n", static_cast<long>(suid), Shown(Label(*state.table, original)).c_str());
     fflush(stdout);  // what is said as created must be seen even if the run is killed
     for (const std::string& note : notes)

@@ -51,6 +51,7 @@ private:
     TableState Look(const BackupTable& table);
     // The files' restore, or none (said) when this handset takes no files.
     std::optional<FileRestore> LookAtFiles();
+    void SayFilesLeftOut();
     void RefuseHeldTables(const std::vector<TableState>& states, bool filesHeld) const;
     void DeleteHeld(std::vector<TableState>& states, std::map<std::wstring, Counts>& counts);
     void Restore(TableState& state, Counts& counts);
@@ -68,6 +69,7 @@ private:
     bool m_otherModel = false;
     bool m_keepsPictures = false;
     bool m_changed = false;
+    std::string m_filesLeftOut;  // why the files stay out; empty when they are restored
     std::map<std::wstring, std::wstring> m_groupNumbers;  // the backup's group number: the handset's
 };
 

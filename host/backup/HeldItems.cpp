@@ -10,14 +10,29 @@ bool IsPlaceColumn(const std::wstring& name)
     return name == L"SUID" || name == L"PHOTO_LOCAL_PATH" || name == L"TEL_COUNT";
 }
 
+// What tells one item from another whatever the model: names, numbers, titles, texts and
+// times. Another model maps kinds, types and alarms to its own, so these are not compared.
+bool IsIdentityColumn(const std::wstring& name)
+{
+    for (const wchar_t* column : {L"FIRST_NAME", L"LAST_NAME", L"NAME", L"SUBJECT", L"DETAIL", L"START_DATE", L"END_DATE"}) {
+        if (name == column)
+            return true;
+    }
+    return name.rfind(L"TEL_NUM_", 0) == 0;
+}
+
 bool HoldsCutShort(const ItemContent& handset, const ItemContent& wanted)
 {
+    bool compared = false;
     for (const auto& [name, held] : handset) {
+        if (!IsIdentityColumn(name))
+            continue;
         auto given = wanted.find(name);
         if (given == wanted.end() || given->second.compare(0, held.size(), held) != 0)
             return false;
+        compared = true;
     }
-    return true;
+    return compared;
 }
 
 }  // namespace

@@ -19,8 +19,9 @@ using ItemContent = std::map<std::wstring, std::wstring>;
 ItemContent ContentOf(const std::vector<NamedValue>& columns);
 
 // For each wanted item, whether a handset item holds it. Equal contents are paired first;
-// then, when another model's handset is restored to (cutShort), a handset item whose every
-// value is the wanted one or its beginning, as a field of that model cuts it, holds it too.
+// then, when another model's handset is restored to (cutShort), which maps kinds, types and
+// alarms to its own, a handset item holds a wanted one when its names, numbers, titles,
+// texts and times are the wanted ones or their beginnings, as that model's fields cut them.
 std::vector<bool> HeldOnHandset(const std::vector<ItemContent>& wanted, const std::vector<ItemContent>& handset,
                                 bool cutShort);
 

@@ -71,10 +71,11 @@ const char kUsageText[] =
     "  FAULT@N spoils only the reply after N others\n"
     "--stats: says on stderr the requests and bytes the simulated handset exchanged\n"
     "exit codes: 0 done; 1 usage error or bad value; 2 the component or handset failed;\n"
-    "  3 a file could not be read or written, or is no vCard file; 4 done, but the\n"
-    "  handset changed or left out data, as the lines on stderr say; 5 done with every\n"
-    "  record the handset could give, but some it could not read were passed over\n"
-    "  (one line each on stderr; output and exports hold all the others)\n";
+    "  3 a file could not be read or written, is no vCard file, or a backup fails its\n"
+    "  check; 4 done, but the handset changed or left out data, as the lines on stderr\n"
+    "  say; 5 done with every record the handset could give, but some it could not\n"
+    "  read were passed over (one line each on stderr; output and exports hold all the\n"
+    "  others)\n";
 
 const char kTableNames[] = "phonebook, groups, card, card2, metadata, calendar, tasks, memos, sms and mms";
 

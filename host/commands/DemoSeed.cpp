@@ -8,6 +8,7 @@
 #include "FileSync.h"
 #include "MessageSync.h"
 #include "ModelProfileText.h"
+#include "NumberCheck.h"
 #include "TableCommands.h"
 
 namespace kelvra::host {
@@ -91,6 +92,7 @@ void SeedPhonebook(SyncSession& session, const ModelProfileText& profile, SeedRe
             contact.erase(std::remove_if(contact.begin(), contact.end(),
                                          [](const std::wstring& a) { return a.rfind(L"GROUP_ID_", 0) == 0; }),
                           contact.end());
+        NumberCheck::Assignments(session, L"phonebook", contact);  // as the handset lists them
         CreateItem(phonebook.Get(), QELDT_PHONEBOOK, contact);
     }
     report.Made(contacts.size(), "contact", "contacts");

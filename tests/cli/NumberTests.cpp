@@ -53,10 +53,10 @@ TEST(HandsetNumber, LettersAndStraySignsAreRefusedWithWhatTheHandsetWouldKeep)
               "\"+\", \"*\", \"#\" and the pause P, and would store \"0800\"");
 }
 
-TEST(HandsetNumber, PlainNumbersKeepTheirDigitsAndSayNothing)
+TEST(HandsetNumber, PlainNumbersGoAsTheHandsetListsThemAndSayNothing)
 {
     NumberVerdict verdict = HandsetNumber::Check(L"  +44 (20) 7946-0000 ", kContacts);
-    EXPECT_EQ(verdict.stored, L"+44 (20) 7946-0000");
+    EXPECT_EQ(verdict.stored, L"+442079460000");
     EXPECT_EQ(verdict.listed, L"+442079460000");
     EXPECT_EQ(verdict.refusal + verdict.note, "");
     EXPECT_EQ(HandsetNumber::Check(L"*31#0101p2T3", kContacts).stored, L"*31#0101P2T3");
@@ -80,8 +80,7 @@ TEST(HandsetNumber, ANumberLongerThanTheFieldIsRefusedNotCut)
     EXPECT_EQ(HandsetNumber::Check(L"+" + forty, kContacts).refusal,
               "\"+" + std::string(40, '1') + "\" is longer than the handset keeps: it would store \"+" +
                   std::string(39, '1') + "\"");
-    // Blanks and dashes do not count, but the handset cuts the field before it drops
-    // them: a written form longer than the field goes without them.
+    // Blanks and dashes do not count.
     NumberVerdict dashes = HandsetNumber::Check(L"1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1", kContacts);
     EXPECT_EQ(dashes.refusal, "");
     EXPECT_EQ(dashes.stored, L"11111111111111111111111");
@@ -96,6 +95,9 @@ TEST(HandsetNumber, AModelThatListsNumbersAsWrittenKeepsTheirBlanks)
     NumberRules asWritten = NumberRules::ForContacts(L"KTM-A230", 32);
     NumberVerdict verdict = HandsetNumber::Check(L"+1 415 555 0100 ext. 12", asWritten);
     EXPECT_EQ(verdict.stored, L"+1 415 555 0100 P12");
+    // The handset cuts the field before it drops the blanks: a written form longer than
+    // the field goes without them.
+    EXPECT_EQ(HandsetNumber::Check(L"1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1", asWritten).stored, L"111111111111111111");
     EXPECT_EQ(HandsetNumber::Check(L"0800-FLOWERS", asWritten).refusal,
               "\"0800-FLOWERS\" holds characters that are no part of a number: the handset dials digits, a leading "
               "\"+\", \"*\", \"#\" and the pauses P and T");

@@ -7,6 +7,7 @@
 #include "HeldItems.h"
 #include "ItemRecord.h"
 
+using namespace kelvra;
 using namespace kelvra::host;
 
 namespace {
@@ -115,7 +116,13 @@ TEST(HeldItems, AnotherModelsCutTextHoldsTheLongerOneOnlyWhenNothingEqualDoes)
     EXPECT_EQ((std::vector<bool>{true}), HeldOnHandset({long93}, {short9}, true));
     // "Birthday 9" is held as it is, so the handset's one is not the other's cut.
     EXPECT_EQ((std::vector<bool>{false, true}), HeldOnHandset({long93, short9}, {short9}, true));
-    // A column the smaller model keeps no value in does not hold the item apart.
+    // Neither a column the smaller model keeps no value in nor a kind or type it maps to
+    // its own holds the item apart; its names, numbers, titles and times do.
+    ItemContent trip = {{L"SUBJECT", L"Ski trip"}, {L"LOCATION", L"Alps"}, {L"TYPE", L"0"},
+                        {L"START_DATE", L"2027-03-01"}};
     EXPECT_EQ((std::vector<bool>{true}),
-              HeldOnHandset({{{L"SUBJECT", L"Ski trip"}, {L"LOCATION", L"Alps"}}}, {{{L"SUBJECT", L"Ski"}}}, true));
+              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski"}, {L"TYPE", L"5"}, {L"START_DATE", L"2027-03-01"}}}, true));
+    EXPECT_EQ((std::vector<bool>{false}),
+              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski"}, {L"START_DATE", L"2027-03-02"}}}, true));
+    EXPECT_EQ((std::vector<bool>{false}), HeldOnHandset({trip}, {{{L"TYPE", L"0"}}}, true));
 }
