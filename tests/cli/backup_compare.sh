@@ -1,4 +1,6 @@
-# Comparisons of handsets and backups for the backup test, sourced after testlib.sh.
+# Comparisons of handsets and backups for the backup test, sourced after testlib.sh. What
+# a comparison found is written into $scratch, the folder of the runs of one test lane.
+scratch=$work
 #
 # A restored item may land at another place than the one it was backed up from, so
 # records are compared per store as a sorted list of their bytes, without their index.
@@ -39,10 +41,10 @@ stored_records() {
 }
 
 # same_records FOLDER FOLDER: both handsets keep the same records, places aside. On a
-# difference $work/records.diff says per store how many records differ and where the
+# difference $scratch/records.diff says per store how many records differ and where the
 # first pair of them parts.
 same_records() {
-    diff <(stored_records "$1") <(stored_records "$2") >"$work/records.full-diff" && return 0
+    diff <(stored_records "$1") <(stored_records "$2") >"$scratch/records.full-diff" && return 0
     awk '$1 == "<" { first[$2] = first[$2] ? first[$2] : $3; gone[$2]++ }
          $1 == ">" { second[$2] = second[$2] ? second[$2] : $3; came[$2]++ }
          END {
@@ -53,7 +55,7 @@ same_records() {
                      gone[store], (at - 1) / 2, substr(a, at, 16), substr(b, at, 16)
              }
              for (store in came) if (!(store in gone)) printf "store %s: %d records only in the second\n", store, came[store]
-         }' "$work/records.full-diff" >"$work/records.diff"
+         }' "$scratch/records.full-diff" >"$scratch/records.diff"
     return 1
 }
 
@@ -70,10 +72,10 @@ backed_up_items() {
 
 # same_items DIR DIR: two backups hold the same items, SUIDs aside.
 same_items() {
-    diff <(backed_up_items "$1") <(backed_up_items "$2") >"$work/items.diff"
+    diff <(backed_up_items "$1") <(backed_up_items "$2") >"$scratch/items.diff"
 }
 
 # same_files DIR DIR: the two trees (of backups or of handset folders) hold the same files.
 same_files() {
-    diff -r "$1/files" "$2/files" >"$work/files.diff"
+    diff -r "$1/files" "$2/files" >"$scratch/files.diff"
 }

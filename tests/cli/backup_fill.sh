@@ -162,7 +162,7 @@ seeded_tables() {
 # fill HANDSET MODEL: a new handset folder of MODEL filled as the table above says; fails
 # when a create fails or the handset keeps an item otherwise than given. Every command's
 # output goes to $work/fill-HANDSET.log, and the table of every item made, one a line, to
-# $work/fill-HANDSET.tables.
+# $work/fill-HANDSET.tables; the PC files it copies are made in $scratch.
 fill() {
     local handset=$1 model=$2 line table failed=0
     local log=$work/fill-$handset.log tables=$work/fill-$handset.tables
@@ -181,22 +181,22 @@ fill() {
     done < <(fill_items "$model")
     if has_pictures "$model"; then
         # A 1x1 bitmap: file header, info header, one pixel and its padding.
-        printf 'BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0\4\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\0\0\xff\0' >"$work/face.bmp"
+        printf 'BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0\4\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\0\0\xff\0' >"$scratch/face.bmp"
         printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Face;Ann;;;\r\nTEL;TYPE=CELL:010-2020-3030\r\nPHOTO;ENCODING=b;TYPE=BMP:%s\r\nEND:VCARD\r\n' \
-            "$(base64 -w0 "$work/face.bmp")" >"$work/photo.vcf"
-        run "$handset" import-vcard "Z:$work/photo.vcf"
+            "$(base64 -w0 "$scratch/face.bmp")" >"$scratch/photo.vcf"
+        run "$handset" import-vcard "Z:$scratch/photo.vcf"
         echo "import-vcard: $out $err" >>"$log"
         echo phonebook >>"$tables"
         exits 0 || { failed=1; echo "fill $model: the picture contact failed ($code): $err"; }
     fi
     if has_files "$model"; then
-        fill_file "$work/notes.txt" 3000 7
-        fill_file "$work/tune.mp3" 40000 11
+        fill_file "$scratch/notes.txt" 3000 7
+        fill_file "$scratch/tune.mp3" 40000 11
         run "$handset" mkdir /Backup
-        run "$handset" put "Z:$work/notes.txt" /Backup
+        run "$handset" put "Z:$scratch/notes.txt" /Backup
         exits 0 || { failed=1; echo "fill $model: put into /Backup failed ($code): $err"; }
         run "$handset" mkdir card:/Music
-        run "$handset" put "Z:$work/tune.mp3" card:/Music
+        run "$handset" put "Z:$scratch/tune.mp3" card:/Music
         exits 0 || { failed=1; echo "fill $model: put into card:/Music failed ($code): $err"; }
     fi
     return $failed

@@ -12,7 +12,17 @@ source "$here/backup_compare.sh"
 # KELVRA_WINE is the Wine loader of the exe's bitness, the process a kill must hit (see
 # handset_state_tests.sh).
 wine=${KELVRA_WINE:-wine}
-models="202 203 208 210 211 212 218"
+
+# run as testlib.sh's, with stderr in the lane's own folder: the models' round trips run
+# in two lanes at once, as most of a command's time is the handset link's pauses.
+run() {
+    local handset=$1
+    shift
+    out=$(wine "$exe" --handset "Z:$work/$handset" "$@" 2>"$scratch/stderr")
+    code=$?
+    out=$(tr -d '\r' <<<"$out")
+    err=$(tr -d '\r' <"$scratch/stderr")
+}
 
 # state_of HANDSET: its whole state, with the changes a killed run left in the journal.
 state_of() { cat "$work/$1/handset.txt" "$work/$1/handset.journal" 2>/dev/null | md5sum; }
@@ -48,7 +58,8 @@ column_of() {
 }
 
 # ---- Every model: filled, backed up, restored onto a new handset, backed up again -------
-for model in $models; do
+round_trip() {  # round_trip MODEL
+    local model=$1
     fill "m$model" "$model"
     check "$model: every item of the fill is made as given" test $? -eq 0
     run "m$model" backup "Z:$work/b$model"
@@ -65,13 +76,34 @@ for model in $models; do
         "$(lines "$work/fill-m$model.tables")"
     run "r$model" backup "Z:$work/c$model"
     check "$model: the restored handset holds the same items" \
-        showing "$work/items.diff" same_items "$work/b$model" "$work/c$model"
+        showing "$scratch/items.diff" same_items "$work/b$model" "$work/c$model"
     check "$model: the same records, places aside" \
-        showing "$work/records.diff" same_records "$work/m$model" "$work/r$model"
+        showing "$scratch/records.diff" same_records "$work/m$model" "$work/r$model"
     if has_files "$model"; then
-        check "$model: and the same files" showing "$work/files.diff" same_files "$work/b$model" "$work/c$model"
-        check "$model: also on the handset" showing "$work/files.diff" same_files "$work/m$model" "$work/r$model"
+        check "$model: and the same files" showing "$scratch/files.diff" same_files "$work/b$model" "$work/c$model"
+        check "$model: also on the handset" showing "$scratch/files.diff" same_files "$work/m$model" "$work/r$model"
     fi
+}
+lane() {  # lane NAME MODEL...: the models' round trips one after the other, in the background
+    local name=$1
+    shift
+    (
+        scratch=$work/lane-$name passed=0 failed=0
+        mkdir -p "$scratch"
+        for model in "$@"; do round_trip "$model"; done >"$scratch/log"
+        echo "$passed $failed" >"$scratch/counts"
+    ) &
+}
+lane a 211 202 208
+lane b 218 203 210 212
+wait
+for name in a b; do
+    cat "$work/lane-$name/log"
+    if ! read -r lane_passed lane_failed 2>/dev/null <"$work/lane-$name/counts"; then
+        echo "FAILED: lane $name did not finish"
+        lane_passed=0 lane_failed=1
+    fi
+    passed=$((passed + lane_passed)) failed=$((failed + lane_failed))
 done
 # The backups carry what the fill set (create checked that the handset kept it).
 check "an n-th weekday every second month" \
@@ -116,8 +148,8 @@ check "the killed run had made each item it reported, at most one more ($held he
 check "the merge makes the others" test "$(grep -c '^created SUID' <<<"$out")" -eq $((made - held))
 run killed backup "Z:$work/killed-backup"
 check "then the handset holds each backed-up item once" \
-    showing "$work/items.diff" same_items "$work/b218" "$work/killed-backup"
-check "with the same records" showing "$work/records.diff" same_records "$work/m218" "$work/killed"
+    showing "$scratch/items.diff" same_items "$work/b218" "$work/killed-backup"
+check "with the same records" showing "$scratch/records.diff" same_records "$work/m218" "$work/killed"
 
 # ---- A changed backup fails verify and restore -------------------------------------------
 run m211 verify "Z:$work/b211"
@@ -172,7 +204,7 @@ run only restore --replace "Z:$work/b218"
 check "--replace restores onto a handset that holds items" exits 4
 run only backup "Z:$work/replaced-backup"
 check "leaving the backed-up items only, each once" \
-    showing "$work/items.diff" same_items "$work/b218" "$work/replaced-backup"
+    showing "$scratch/items.diff" same_items "$work/b218" "$work/replaced-backup"
 
 # Groups merged onto a handset that numbers its own first: the contacts follow them.
 run regroup --model 218 create groups NAME=Neighbours
