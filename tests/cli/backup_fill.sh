@@ -31,8 +31,7 @@
 #                                        and not, alarm at a time
 #   memos         a second memo          same, and one of 78      same
 #                                        characters (A110: 70)
-#   card, card2   an entry on each card  same                     card only (one slot)
-#                 (card2 where kept)
+#   card, card2   an entry on each card  same                     same
 #   files         a folder with a file   same                     - (no file memory)
 #                 in phone and card
 
@@ -53,7 +52,7 @@ family_of() {
     *) echo ordinary ;;
     esac
 }
-has_card2() { [[ " 202 203 211 " == *" $1 "* ]]; }
+has_card2() { true; }  # every model's table offers the second card
 has_files() { [ "$1" != 218 ]; }
 has_pictures() { [ "$1" = 211 ]; }
 
@@ -181,22 +180,22 @@ fill() {
     done < <(fill_items "$model")
     if has_pictures "$model"; then
         # A 1x1 bitmap: file header, info header, one pixel and its padding.
-        printf 'BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0\4\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\0\0\xff\0' >"$scratch/face.bmp"
+        printf 'BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0\4\0\0\0\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0\0\0\xff\0' >"${scratch:-$work}/face.bmp"
         printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Face;Ann;;;\r\nTEL;TYPE=CELL:010-2020-3030\r\nPHOTO;ENCODING=b;TYPE=BMP:%s\r\nEND:VCARD\r\n' \
-            "$(base64 -w0 "$scratch/face.bmp")" >"$scratch/photo.vcf"
-        run "$handset" import-vcard "Z:$scratch/photo.vcf"
+            "$(base64 -w0 "${scratch:-$work}/face.bmp")" >"${scratch:-$work}/photo.vcf"
+        run "$handset" import-vcard "Z:${scratch:-$work}/photo.vcf"
         echo "import-vcard: $out $err" >>"$log"
         echo phonebook >>"$tables"
         exits 0 || { failed=1; echo "fill $model: the picture contact failed ($code): $err"; }
     fi
     if has_files "$model"; then
-        fill_file "$scratch/notes.txt" 3000 7
-        fill_file "$scratch/tune.mp3" 40000 11
+        fill_file "${scratch:-$work}/notes.txt" 3000 7
+        fill_file "${scratch:-$work}/tune.mp3" 40000 11
         run "$handset" mkdir /Backup
-        run "$handset" put "Z:$scratch/notes.txt" /Backup
+        run "$handset" put "Z:${scratch:-$work}/notes.txt" /Backup
         exits 0 || { failed=1; echo "fill $model: put into /Backup failed ($code): $err"; }
         run "$handset" mkdir card:/Music
-        run "$handset" put "Z:$scratch/tune.mp3" card:/Music
+        run "$handset" put "Z:${scratch:-$work}/tune.mp3" card:/Music
         exits 0 || { failed=1; echo "fill $model: put into card:/Music failed ($code): $err"; }
     fi
     return $failed
