@@ -13,17 +13,6 @@ source "$here/backup_compare.sh"
 # handset_state_tests.sh).
 wine=${KELVRA_WINE:-wine}
 
-# run as testlib.sh's, with stderr in the lane's own folder: the models' round trips run
-# in two lanes at once, as most of a command's time is the handset link's pauses.
-run() {
-    local handset=$1
-    shift
-    out=$(wine "$exe" --handset "Z:$work/$handset" "$@" 2>"$scratch/stderr")
-    code=$?
-    out=$(tr -d '\r' <<<"$out")
-    err=$(tr -d '\r' <"$scratch/stderr")
-}
-
 # state_of HANDSET: its whole state, with the changes a killed run left in the journal.
 state_of() { cat "$work/$1/handset.txt" "$work/$1/handset.journal" 2>/dev/null | md5sum; }
 differ() { ! "$@"; }
@@ -90,14 +79,18 @@ round_trip() {  # round_trip MODEL
         check "$model: also on the handset" showing "$scratch/files.diff" same_files "$work/m$model" "$work/r$model"
     fi
 }
+# The models' round trips run in two lanes at once, as most of a command's time is the
+# handset link's pauses. Each lane works in a folder of its own (testlib's run keeps its
+# stderr in $work), whose handsets and backups then join the others.
 lane() {  # lane NAME MODEL...: the models' round trips one after the other, in the background
     local name=$1
     shift
     (
-        scratch=$work/lane-$name passed=0 failed=0
-        mkdir -p "$scratch"
-        for model in "$@"; do round_trip "$model"; done >"$scratch/log"
-        echo "$passed $failed" >"$scratch/counts"
+        work=$work/lane-$name passed=0 failed=0
+        scratch=$work
+        mkdir -p "$work"
+        for model in "$@"; do round_trip "$model"; done >"$work/log"
+        echo "$passed $failed" >"$work/counts"
     ) &
 }
 lane a 211 202 208
@@ -110,7 +103,10 @@ for name in a b; do
         lane_passed=0 lane_failed=1
     fi
     passed=$((passed + lane_passed)) failed=$((failed + lane_failed))
+    rm -f "$work/lane-$name/"{log,counts,stderr}
+    mv "$work/lane-$name/"* "$work"
 done
+
 # The backups carry what the fill set (create checked that the handset kept it).
 check "an n-th weekday every second month" \
     test "$(column_of "$work/b202" calendar SUBJECT "Second Tuesday" RECURRENCE_FLAG) $(column_of "$work/b202" \
