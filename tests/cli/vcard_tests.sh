@@ -55,7 +55,7 @@ check "a file the small model cannot hold exits 4" exits 4
 check "every contact still arrives" contains "$out" "imported 2 of 2 contacts"
 check "a property with no place is named" contains "$err" "Chiamaka Okonkwo: ORG has no place on the handset"
 check "a birthday without a year is named" contains "$err" 'Chiamaka Okonkwo: birthday "--0412" is not a date the handset can store'
-check "a fourth number is named" contains "$err" 'Chiamaka Okonkwo: TEL_NUM_3 "0225556666" has no place on this model'
+check "a fourth number is named" contains "$err" 'Chiamaka Okonkwo: TEL_NUM_3 "025556666" has no place on this model'
 check "a cut note is named" contains "$err" 'Chiamaka Okonkwo: NOTES cut to 64 characters: "This note is a good deal longer than the sixty-four characters a"'
 check "a contact that fits is not named" lacks "$err" "Dentist"
 
