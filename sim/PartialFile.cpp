@@ -2,11 +2,30 @@
 
 namespace kelvra::sim {
 
-bool PartialFile::Make(const std::wstring& target)
+void PartialFile::DiscardLeftOvers(const std::wstring& scratch)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((scratch + L"\\put*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        DeleteFileW((scratch + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+bool PartialFile::Make(const std::wstring& target, const std::wstring& scratch)
 {
     wchar_t name[MAX_PATH];
     std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
-    if (!GetTempFileNameW(folder.c_str(), L"put", 0, name))
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (!CreateDirectoryW(scratch.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    if (!GetTempFileNameW(scratch.c_str(), L"put", 0, name))
         return false;
     m_path = name;
     m_file = FileHandle(CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

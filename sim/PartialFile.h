@@ -1,6 +1,7 @@
-// A file copied to the handset arrives under a temporary name beside its target and takes
-// the target's place only when whole: a handset discards an incomplete transfer, and an
-// older file of the same name survives one.
+// A file copied to the handset arrives under a temporary name in a scratch folder beside
+// the handset's file system and takes the target's place only when whole: a handset
+// discards an incomplete transfer, an older file of the same name survives one, and a
+// copy cut by a killed process leaves nothing that lists as one of the handset's files.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +19,14 @@ public:
     PartialFile& operator=(const PartialFile&) = delete;
     ~PartialFile() { Discard(); }
 
-    // Makes an empty file in the target's folder; false with the Win32 error left.
-    bool Make(const std::wstring& target);
+    // The scratch folder of a file system's root folder.
+    static std::wstring ScratchOf(const std::wstring& fileRoot) { return fileRoot + L".incoming"; }
+    // Removes what copies cut short left in a scratch folder.
+    static void DiscardLeftOvers(const std::wstring& scratch);
+
+    // Makes an empty file in the scratch folder for a target whose folder exists; false
+    // with the Win32 error left.
+    bool Make(const std::wstring& target, const std::wstring& scratch);
     HANDLE Handle() const { return m_file.Get(); }
     // Puts the file in the target's place; false with the Win32 error left.
     bool Finish(const std::wstring& target);

@@ -171,7 +171,7 @@ STDMETHODIMP SimAgent::PutFile(BSTR handsetPath, BSTR pcPath)
     if (IsFolder(target))
         return Fail(E_ACCESSDENIED, L"The handset has a folder at " + std::wstring(handsetPath));
     PartialFile partial;
-    if (!partial.Make(target))
+    if (!partial.Make(target, PartialFile::ScratchOf(m_state->fileRoot)))
         return FailWithLastError(L"The handset has no folder for " + std::wstring(handsetPath));
     SimFileTransfer transfer(*m_state, TransferDirection::ToHandset);
     HRESULT hr = transfer.Copy(in.Get(), partial.Handle());

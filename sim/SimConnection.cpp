@@ -7,6 +7,7 @@
 #include "FileStores.h"
 #include "HandsetFolder.h"
 #include "HandsetPath.h"
+#include "PartialFile.h"
 #include "SimAgent.h"
 #include "StateError.h"
 
@@ -305,6 +306,7 @@ STDMETHODIMP SimConnection::KeepStateIn(BSTR folder)
                                                    SystemText(error));
     }
     m_state->fileRoot = files;
+    PartialFile::DiscardLeftOvers(PartialFile::ScratchOf(files));
     return S_OK;
 }
 
