@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <iterator>
 
 #include "Errors.h"
 #include "HandsetTime.h"
@@ -138,6 +139,24 @@ void ClearRingAndInstants(const CalendarAlarmFields& f, RecordBytes& r)
         r.SetU32(at, 0);
 }
 
+// A record that keeps its alarm at a date has no place for a lead, and without a date its
+// alarm would ring at the clock's first instant, 1980-01-06: a lead before the start is
+// kept as the date it stands for. A lead before 1980 stays without a date.
+void PutLeadAsTarget(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values)
+{
+    static const int64_t kUnitSeconds[] = {60, 3600, 86400, 604800};  // Minute, Hour, Day, Week
+    uint32_t unit = AlarmUnitCode(TextOf(values, L"ALARM_TYPE"));
+    if (unit >= std::size(kUnitSeconds) || !HasValue(values, L"START_DATE"))
+        return;
+    int64_t at = static_cast<int64_t>(HandsetTimeFromDate(DateOf(values, L"START_DATE"))) -
+                 static_cast<int64_t>(NumberOf(values, L"ALARM_VALUE")) * kUnitSeconds[unit];
+    if (at <= 0 || at > UINT32_MAX)
+        return;
+    SetDate(values, L"ALARM_TARGET_DATE", static_cast<uint32_t>(at));
+    for (size_t offset : f.instants)
+        PutTime(r, offset, values, L"ALARM_TARGET_DATE");
+}
+
 void EncodeAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnMap& values, bool creating)
 {
     r.SetU8(f.alarm.check, 0);
@@ -238,6 +257,8 @@ void EncodeCalendarAlarm(const CalendarAlarmFields& f, RecordBytes& r, ColumnCha
         return;
     bool wasOn = !changes.Creating() && r.U8(f.alarm.check) != 0;
     EncodeAlarm(f, r, values, changes.Creating());
+    if (f.absolute && r.U8(f.alarm.check) != 0 && !HasValue(values, L"ALARM_TARGET_DATE"))
+        PutLeadAsTarget(f, r, values);
     // A new record without an alarm, or an alarm switched off, keeps no ring and no
     // alarm time; a record whose alarm was already off keeps what it holds.
     if (r.U8(f.alarm.check) == 0 && (changes.Creating() || wasOn))

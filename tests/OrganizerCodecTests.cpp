@@ -1,6 +1,8 @@
 // Calendar, task and memo records byte for byte, built here from the record tables.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "HandsetTime.h"
 #include "OrganizerPlaces.h"
 #include "OrganizerTestSupport.h"
@@ -487,6 +489,14 @@ TEST(ScheduleRecord, CompactRepeatAlarms)
         ColumnMap read;
         c.codec.ReadOrganizerRecord(OrgKind::Schedule, 3, read);
         EXPECT_EQ(alarm ? L"Target" : L"None", read.Text(L"ALARM_TYPE")) << type;
+    }
+    // A lead without a date rings at the time it stands for, not at the clock's start.
+    for (auto [type, value, at] : {std::tuple{L"Minute", 30, kAlarmAt}, std::tuple{L"Hour", 2, kAlarmAt - 5400}}) {
+        ColumnMap map = Appointment();
+        map.SetText(L"ALARM_TYPE", type);
+        map.SetValue(L"ALARM_VALUE", VT_I4, value);
+        c.codec.WriteOrganizerRecord(OrgKind::Schedule, map, true);
+        EXPECT_EQ(RecordBuilder().U32(at).U32(at).Bytes(), c.handset.Record(3, 3).substr(717)) << type;
     }
 }
 
