@@ -244,4 +244,25 @@ check "and its contacts name it by that number" \
     test "$(column_of "$work/regroup-backup" phonebook FIRST_NAME Minji GROUP_ID_0)" = "$family"
 check "the handset's own group is kept" test -n "$(column_of "$work/regroup-backup" groups NAME Neighbours suid)"
 
+# ---- A record the handset cannot give, and a handset that stops answering --------------
+# put_record HANDSET STORE INDEX HEX: a record written into the state file between
+# sessions (its last line counts the lines before it).
+put_record() {
+    local state=$work/$1/handset.txt
+    grep -v -e "^record $2 $3 " -e '^end ' "$state" >"$state.new"
+    echo "record $2 $3 $4" >>"$state.new"
+    echo "end $(($(wc -l <"$state.new") - 1))" >>"$state.new"
+    mv "$state.new" "$state"
+}
+run damaged seed-demo
+put_record damaged 1 2 0101  # contact 2 cut short
+run damaged backup "Z:$work/damaged-backup"
+check "a backup past a damaged contact exits 5" exits 5
+check "naming it" contains "$err" "passed over contact 2, which could not be read"
+check "and its manifest lists it" test "$(jq -c .passedOver "$work/damaged-backup/manifest.json")" = '["contact 2"]'
+check "with every other contact" test "$(lines "$work/damaged-backup/items/phonebook.jsonl")" -eq 4
+run damaged --sim-fault timeout@30 backup "Z:$work/timed-out"
+check "a handset that stops answering fails the backup" exits 2
+check "and leaves no folder, whole or partial" test -z "$(ls -d "$work"/timed-out* 2>/dev/null)"
+
 finish
