@@ -8,6 +8,7 @@
 #include "ComFailure.h"
 #include "HandsetBackup.h"
 #include "HandsetRestore.h"
+#include "UntrustedText.h"
 #include "WholeFile.h"
 
 namespace kelvra::host {
@@ -18,11 +19,19 @@ void CheckRestoreOptions(const CommandLine& line)
 {
     if (line.merge && line.replace)
         throw UsageError("--merge and --replace exclude each other");
+    bool groups = false, phonebook = false;
     for (const std::wstring& table : line.only) {
         if (!HandsetRestore::IsTableName(table))
             throw BadValue("--only takes the tables groups, phonebook, card, card2, calendar, tasks, memos, sms, "
                            "mms and files, not \"" + NarrowUtf8(table) + "\"");
+        groups = groups || table == L"groups";
+        phonebook = phonebook || table == L"phonebook";
     }
+    // The contacts name their groups by number: groups deleted and made anew would leave
+    // the contacts the handset keeps in none.
+    if (line.replace && groups && !phonebook)
+        throw BadValue("--replace of the groups needs the phonebook too (--only groups,phonebook): its contacts "
+                       "name the groups by number");
 }
 
 }  // namespace
@@ -44,8 +53,8 @@ HandsetWork StartVerify(const CommandLine& line)
     BackupContents contents = BackupContents::Read(line.Word(1));
     const BackupManifest& manifest = contents.Manifest();
     printf("%s is whole: %zu files as the manifest lists them, a backup of a %s made %s\n",
-           NarrowUtf8(line.Word(1)).c_str(), manifest.files.size(), NarrowUtf8(manifest.modelName).c_str(),
-           manifest.time.c_str());
+           Shown(NarrowUtf8(line.Word(1))).c_str(), manifest.files.size(), Shown(NarrowUtf8(manifest.modelName)).c_str(),
+           Shown(manifest.time).c_str());
     return {};
 }
 

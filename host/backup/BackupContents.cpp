@@ -23,6 +23,18 @@ bool Listed(const BackupManifest& manifest, const std::string& path)
     return false;
 }
 
+// A contact's picture goes to the handset: it must be one of the backup's own files, which
+// the manifest vouches for, not any PC file a line names.
+void CheckPicture(const BackupManifest& manifest, const std::string& lines, const ItemRecord& record)
+{
+    if (record.picture.empty())
+        return;
+    std::string path = "items/" + record.picture;
+    if (record.picture.rfind("pictures/", 0) != 0 || !IsSafeRelativePath(path) || !Listed(manifest, path))
+        throw InputError(lines + ": the picture of SUID " + std::to_string(record.suid) +
+                         " is no picture file the manifest lists");
+}
+
 }  // namespace
 
 BackupContents BackupContents::Read(const std::wstring& folder)
@@ -46,6 +58,8 @@ BackupContents BackupContents::Read(const std::wstring& folder)
         } catch (const InputError& e) {
             throw InputError(path + ": " + e.what());
         }
+        for (const ItemRecord& record : contents.m_tables[table.name])
+            CheckPicture(contents.m_manifest, path, record);
     }
     contents.ReadFolders("files/phone");
     contents.ReadFolders("files/card");

@@ -52,27 +52,6 @@ bool IsDeviceName(const std::string& name)
            stem[3] <= '9';
 }
 
-// A path inside the backup folder: names joined by '/', none empty, "." or "..", and
-// nothing a PC path would read as a drive, a root, another separator, a wildcard or a
-// device. A name ending in a dot or a space is refused too, as Windows drops those and two
-// names would be one file.
-bool IsSafeRelativePath(const std::string& path)
-{
-    if (path.empty() || path.find_first_of("\\:*?\"<>|") != std::string::npos)
-        return false;
-    size_t start = 0;
-    for (;;) {
-        size_t end = path.find('/', start);
-        std::string name = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (name.empty() || name.back() == '.' || name.back() == ' ' || IsDeviceName(name) ||
-            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
-            return false;
-        if (end == std::string::npos)
-            return true;
-        start = end + 1;
-    }
-}
-
 std::string Utf8Text(const JsonValue& value)
 {
     return NarrowUtf8(value.Text());
@@ -194,6 +173,28 @@ std::string FileProblem(const std::wstring& folder, const ManifestFile& file)
 }
 
 }  // namespace
+
+// Names joined by '/', none empty, "." or "..", and
+// nothing a PC path would read as a drive, a root, another separator, a wildcard or a
+// device. A name ending in a dot or a space is refused too, as Windows drops those and two
+// names would be one file.
+bool IsSafeRelativePath(const std::string& path)
+{
+    if (path.empty() || path.find_first_of("\\:*?\"<>|") != std::string::npos)
+        return false;
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find('/', start);
+        std::string name = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (name.empty() || name.back() == '.' || name.back() == ' ' || IsDeviceName(name) ||
+            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
 
 std::string BackupManifest::ToJson() const
 {

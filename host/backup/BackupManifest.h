@@ -35,6 +35,11 @@ struct BackupManifest {
     uint64_t Count(const std::string& table) const;
 };
 
+// Whether a path is one inside a backup folder on every PC: names joined by '/', none
+// empty, "." or "..", and nothing Windows reads as a drive, a separator, a wildcard or a
+// device, nor a name it would change (a last dot or blank).
+bool IsSafeRelativePath(const std::string& path);
+
 // Writes manifest.json, and beside it manifest.json.sha256 (the manifest's own digest, in
 // the form sha256sum -c reads), so that a changed byte of the manifest is found too.
 void WriteBackupManifest(const std::wstring& folder, const BackupManifest& manifest);

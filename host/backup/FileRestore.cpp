@@ -109,22 +109,26 @@ FileRestore::Outcome FileRestore::RestoreFile(const ManifestFile& file, bool dry
         return Outcome::LeftOut;
     }
     bool replacing = held != m_onHandset.end();
-    if (replacing && SameAsHandset(place, file))
-        return Outcome::Identical;
-    if (replacing && !m_replace) {
-        Say(place, "kept as it is: the handset holds another file of that name (--replace replaces it)");
-        return Outcome::Kept;
-    }
-    if (dryRun)
-        return replacing ? Outcome::Replaced : Outcome::Copied;
+    bool removed = false;
     try {
+        if (replacing && SameAsHandset(place, file))
+            return Outcome::Identical;
+        if (replacing && !m_replace) {
+            Say(place, "kept as it is: the handset holds another file of that name (--replace replaces it)");
+            return Outcome::Kept;
+        }
+        if (dryRun)
+            return replacing ? Outcome::Replaced : Outcome::Copied;
         if (replacing)
             m_files.RemoveFile(place);
+        removed = replacing;
         m_files.Put(m_backup.PathOf(file.path), place.Parent());
     } catch (const ComFailure& failure) {
         if (TableWalker::LinkFailed(failure.Result()))
             throw;
-        Say(place, std::string("left out: ") + failure.what());
+        Say(place, removed ? std::string("the handset's file was removed, and the backup's copy could not be put: ") +
+                                 failure.what()
+                           : std::string("left out: ") + failure.what());
         return Outcome::LeftOut;
     }
     return replacing ? Outcome::Replaced : Outcome::Copied;

@@ -13,6 +13,7 @@
 #include "ModelProfileText.h"
 #include "OrganizerSync.h"
 #include "TableWalker.h"
+#include "UntrustedText.h"
 #include "VCardImport.h"
 #include "VCardWriter.h"
 #include "WholeFile.h"
@@ -71,10 +72,12 @@ int HandsetBackup::Run()
         m_folder.Write("sms.json", SmsAsJson(m_listed[L"sms"]));
     if (profile.KeepsTable(L"mms"))
         BackUpMmsContent(m_listed[L"mms"]);
-    if (profile.KeepsTable(kFilesTable) && m_session.Handset())
+    if (profile.KeepsTable(kFilesTable) && m_session.Handset()) {
         BackUpFiles();
-    else if (profile.KeepsTable(kFilesTable))
-        printf("files: left out, as the serial link carries no files\n");
+    } else if (profile.KeepsTable(kFilesTable)) {
+        m_filesPassedOver.push_back("the handset's files, which the serial link does not carry");
+        fprintf(stderr, "kelvra-sync: passed over the handset's files, which the serial link does not carry\n");
+    }
     m_manifest.componentVersion = LoadedComponentVersion();
     m_manifest.passedOver = TableWalker::PassedOverNames();
     m_manifest.passedOver.insert(m_manifest.passedOver.end(), m_filesPassedOver.begin(), m_filesPassedOver.end());
@@ -119,7 +122,10 @@ void HandsetBackup::KeepPicture(IItem* contact, ItemRecord& record)
     std::wstring cached = ColumnText(contact, L"PHOTO_LOCAL_PATH");
     if (ColumnText(contact, L"PHOTO_TYPE") != L"IMAGE_PHOTO" || cached.empty())
         return;
-    record.picture = "pictures/" + std::to_string(record.suid) + "/" + NarrowUtf8(PictureName(cached));
+    std::string picture = "pictures/" + std::to_string(record.suid) + "/" + NarrowUtf8(PictureName(cached));
+    if (!IsSafeRelativePath(picture))
+        picture = "pictures/" + std::to_string(record.suid) + "/picture";
+    record.picture = picture;
     m_folder.Write("items/" + record.picture, ReadWhole(cached));
 }
 
@@ -175,21 +181,27 @@ void HandsetBackup::BackUpFiles()
     FileSync files(m_session);
     uint64_t count = 0, bytes = 0;
     for (const HandsetEntry& entry : files.Entries()) {
-        std::string path = BackupPathOf(entry.place);
+        std::string path = BackupPathOf(entry.place), shown = Shown(NarrowUtf8(entry.place.Shown()));
+        // A name Windows reads as a device, changes or refuses has no place in a PC folder.
+        if (!IsSafeRelativePath(path)) {
+            m_filesPassedOver.push_back("the " + std::string(entry.folder ? "folder " : "file ") + shown);
+            fprintf(stderr, "kelvra-sync: passed over %s, whose name a PC folder cannot hold\n", shown.c_str());
+            continue;
+        }
         if (entry.folder) {
             m_folder.MakeFolder(path);
             continue;
         }
         if (ErrorStreamIsTerminal())
-            fprintf(stderr, "%s\n", NarrowUtf8(entry.place.Shown()).c_str());
+            fprintf(stderr, "%s\n", shown.c_str());
         try {
             bytes += files.Get(entry.place, m_folder.PathFor(path));
         } catch (const ComFailure& failure) {
             if (TableWalker::LinkFailed(failure.Result()) || CopyProgress::Cancelled())
                 throw;
-            m_filesPassedOver.push_back("the file " + NarrowUtf8(entry.place.Shown()));
-            fprintf(stderr, "kelvra-sync: passed over %s, which could not be copied: %s\n",
-                    NarrowUtf8(entry.place.Shown()).c_str(), failure.what());
+            m_filesPassedOver.push_back("the file " + shown);
+            fprintf(stderr, "kelvra-sync: passed over %s, which could not be copied: %s\n", shown.c_str(),
+                    Shown(failure.what()).c_str());
             continue;
         }
         m_folder.Record(path);

@@ -103,7 +103,7 @@ int HandsetRestore::Run()
 {
     if (m_otherModel)
         printf("the backup is of a %s; the %s says per item what it cannot hold\n",
-               NarrowUtf8(m_backup.Manifest().modelName).c_str(), m_modelName.c_str());
+               Shown(NarrowUtf8(m_backup.Manifest().modelName)).c_str(), m_modelName.c_str());
     std::vector<TableState> states;
     for (const BackupTable& table : kBackupTables) {
         if (Selected(table.name) && m_backup.Records(table.name))
@@ -225,12 +225,19 @@ void HandsetRestore::Restore(TableState& state, Counts& counts)
         held = HeldOnHandset(wanted, handset, m_otherModel);
     }
     for (size_t i = 0; i < records.size(); ++i) {
-        if (held[i])
+        if (held[i]) {
             ++counts.held;
-        else if (m_options.dryRun || CreateOne(state, mapped[i], records[i]))
+        } else if (m_options.dryRun) {
+            // What the model has no place for is known before anything is written; what
+            // its fields cut, only once it is.
+            for (const std::string& note : Prepare(state, mapped[i], records[i]).notes)
+                SayItem(state, records[i], note);
             ++counts.created;
-        else
+        } else if (CreateOne(state, mapped[i], records[i])) {
+            ++counts.created;
+        } else {
             ++counts.leftOut;
+        }
     }
 }
 
@@ -260,6 +267,11 @@ void HandsetRestore::MapGroups()
             break;
         }
     }
+    // A dry run makes no group: one the run would make stands for itself.
+    for (const ItemRecord& group : *groups) {
+        if (m_options.dryRun && Selected(L"groups"))
+            m_groupNumbers.emplace(std::to_wstring(group.suid), std::to_wstring(group.suid));
+    }
 }
 
 std::vector<ItemRecord> HandsetRestore::Mapped(const TableState& state)
@@ -271,19 +283,24 @@ std::vector<ItemRecord> HandsetRestore::Mapped(const TableState& state)
             if (state.kind == QELDT_PHONEBOOK && IsGroupColumn(column.name) && Meaningful(text)) {
                 auto number = m_groupNumbers.find(text);
                 column.value = Retyped(number == m_groupNumbers.end() ? L"0" : number->second, column.value.Type());
-            } else if (column.name == L"PHOTO_LOCAL_PATH" && !record.picture.empty()) {
-                column.value = Variant::FromText(m_backup.PathOf("items/" + record.picture));
+            } else if (column.name == L"PHOTO_LOCAL_PATH") {
+                // Only a picture of the backup itself goes to the handset, never a PC path
+                // the line names.
+                column.value = record.picture.empty() ? Variant()
+                                                      : Variant::FromText(m_backup.PathOf("items/" + record.picture));
             }
         }
     }
     return mapped;
 }
 
-bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record, const ItemRecord& original)
+HandsetRestore::PreparedItem HandsetRestore::Prepare(const TableState& state, const ItemRecord& record,
+                                                     const ItemRecord& original) const
 {
-    ComPtr<IItem> item = NewItem(state.data.Get(), state.kind, state.table->name);
-    std::vector<std::wstring> assignments;
-    std::vector<std::string> notes;
+    PreparedItem prepared{NewItem(state.data.Get(), state.kind, state.table->name), {}, {}};
+    IItem* item = prepared.item.Get();
+    std::vector<std::wstring>& assignments = prepared.assignments;
+    std::vector<std::string>& notes = prepared.notes;
     for (const NamedValue& column : record.columns) {
         std::wstring text = ValueText(column.value);
         if (column.name == L"SUID" || column.value.Type() == VT_EMPTY)
@@ -310,8 +327,16 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
         if (SaysWhatItHolds(column.name, text, record))
             assignments.push_back(column.name + L"=" + text);
     }
+    return prepared;
+}
+
+bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record, const ItemRecord& original)
+{
+    PreparedItem prepared = Prepare(state, record, original);
+    IItem* item = prepared.item.Get();
+    std::vector<std::string>& notes = prepared.notes;
     SUID suid = 0;
-    HRESULT hr = state.data->CreateItem(item.Get(), &suid);
+    HRESULT hr = state.data->CreateItem(item, &suid);
     if (FAILED(hr)) {
         if (TableWalker::LinkFailed(hr))
             CheckCall(hr, "Restoring an item");
@@ -323,9 +348,9 @@ bool HandsetRestore::CreateOne(const TableState& state, const ItemRecord& record
         m_changed = true;
         return false;
     }
-    for (const std::string& change : HandsetChanges::Between(assignments, item.Get()))
+    for (const std::string& change : HandsetChanges::Between(prepared.assignments, item))
         notes.push_back(change);
-    if (!original.picture.empty() && m_keepsPictures && ColumnText(item.Get(), L"PHOTO_TYPE") != L"IMAGE_PHOTO")
+    if (!original.picture.empty() && m_keepsPictures && ColumnText(item, L"PHOTO_TYPE") != L"IMAGE_PHOTO")
         notes.push_back("its picture was not kept: the handset cannot show it");
     printf("created SUID %ld: %s\n", static_cast<long>(suid), Shown(Label(*state.table, original)).c_str());
     fflush(stdout);  // what is said as created must be seen even if the run is killed

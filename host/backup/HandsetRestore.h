@@ -58,6 +58,13 @@ private:
     // The records as this handset would hold them under its group numbers; fills notes.
     std::vector<ItemRecord> Mapped(const TableState& state);
     void MapGroups();
+    // A new item with the record's columns set, what the model has no place for said.
+    struct PreparedItem {
+        ComPtr<IItem> item;
+        std::vector<std::wstring> assignments;  // what was set, to compare with what is kept
+        std::vector<std::string> notes;
+    };
+    PreparedItem Prepare(const TableState& state, const ItemRecord& record, const ItemRecord& original) const;
     bool CreateOne(const TableState& state, const ItemRecord& record, const ItemRecord& original);
     void SayTable(const TableState& state, const Counts& counts) const;
     void SayItem(const TableState& state, const ItemRecord& record, const std::string& line);

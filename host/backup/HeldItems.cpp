@@ -1,5 +1,7 @@
 #include "HeldItems.h"
 
+#include "HandsetChanges.h"
+
 namespace kelvra::host {
 
 namespace {
@@ -21,6 +23,26 @@ bool IsIdentityColumn(const std::wstring& name)
     return name.rfind(L"TEL_NUM_", 0) == 0;
 }
 
+// No model cuts a name, title or text to fewer characters than this; a shorter value that
+// begins another one is another value.
+constexpr size_t kShortestCutText = 16;
+
+// A number as the handset dials it, so that "010-2345-6789" and "01023456789" are one.
+std::wstring Compared(const std::wstring& column, const std::wstring& value)
+{
+    return column.rfind(L"TEL_NUM_", 0) == 0 ? HandsetChanges::Dialable(value) : value;
+}
+
+// Whether a held value is the wanted one, or the wanted one cut to a field of that model.
+bool SameOrCut(const std::wstring& column, const std::wstring& held, const std::wstring& wanted)
+{
+    std::wstring h = Compared(column, held), w = Compared(column, wanted);
+    return h == w || (h.size() >= kShortestCutText && w.size() > h.size() && w.compare(0, h.size(), h) == 0);
+}
+
+// Every identity column the handset item's model carries (its content names it, empty or
+// not) holds the wanted value or its cut; a column the model does not carry is no
+// difference.
 bool HoldsCutShort(const ItemContent& handset, const ItemContent& wanted)
 {
     bool compared = false;
@@ -28,7 +50,10 @@ bool HoldsCutShort(const ItemContent& handset, const ItemContent& wanted)
         if (!IsIdentityColumn(name))
             continue;
         auto given = wanted.find(name);
-        if (given == wanted.end() || given->second.compare(0, held.size(), held) != 0)
+        std::wstring value = given == wanted.end() ? std::wstring() : given->second;
+        if (held.empty() && value.empty())
+            continue;
+        if (!SameOrCut(name, held, value))
             return false;
         compared = true;
     }
@@ -40,9 +65,11 @@ bool HoldsCutShort(const ItemContent& handset, const ItemContent& wanted)
 ItemContent ContentOf(const std::vector<NamedValue>& columns)
 {
     ItemContent content;
+    // An identity column is kept empty too, so that another model's content says which of
+    // them it carries.
     for (const NamedValue& column : columns) {
         std::wstring text = ValueText(column.value);
-        if (!text.empty() && !IsPlaceColumn(column.name))
+        if ((!text.empty() || IsIdentityColumn(column.name)) && !IsPlaceColumn(column.name))
             content[column.name] = text;
     }
     return content;

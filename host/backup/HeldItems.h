@@ -13,15 +13,16 @@ namespace kelvra::host {
 
 // An item's content: its columns' values as text, without the ones that say where it is
 // kept rather than what it holds (its SUID, its picture's place on the PC) and without
-// empty ones.
+// empty ones but its names, numbers, titles, texts and times.
 using ItemContent = std::map<std::wstring, std::wstring>;
 
 ItemContent ContentOf(const std::vector<NamedValue>& columns);
 
 // For each wanted item, whether a handset item holds it. Equal contents are paired first;
 // then, when another model's handset is restored to (cutShort), which maps kinds, types and
-// alarms to its own, a handset item holds a wanted one when its names, numbers, titles,
-// texts and times are the wanted ones or their beginnings, as that model's fields cut them.
+// alarms to its own, a handset item holds a wanted one when the names, numbers (as
+// dialled), titles, texts and times its model carries are the wanted ones, or the wanted
+// ones cut to that model's fields.
 std::vector<bool> HeldOnHandset(const std::vector<ItemContent>& wanted, const std::vector<ItemContent>& handset,
                                 bool cutShort);
 

@@ -109,20 +109,36 @@ TEST(HeldItems, PairsEachHandsetItemWithOneBackedUpItem)
 
 TEST(HeldItems, AnotherModelsCutTextHoldsTheLongerOneOnlyWhenNothingEqualDoes)
 {
-    ItemContent short9 = {{L"SUBJECT", L"Birthday 9"}};
-    ItemContent long93 = {{L"SUBJECT", L"Birthday 93"}};
+    ItemContent cut = {{L"SUBJECT", L"Dentist appointm"}};  // 16 characters, as a field cuts it
+    ItemContent whole = {{L"SUBJECT", L"Dentist appointment at the clinic"}};
     // Onto the same model, a beginning is another item.
-    EXPECT_EQ((std::vector<bool>{false}), HeldOnHandset({long93}, {short9}, false));
-    EXPECT_EQ((std::vector<bool>{true}), HeldOnHandset({long93}, {short9}, true));
-    // "Birthday 9" is held as it is, so the handset's one is not the other's cut.
-    EXPECT_EQ((std::vector<bool>{false, true}), HeldOnHandset({long93, short9}, {short9}, true));
-    // Neither a column the smaller model keeps no value in nor a kind or type it maps to
-    // its own holds the item apart; its names, numbers, titles and times do.
-    ItemContent trip = {{L"SUBJECT", L"Ski trip"}, {L"LOCATION", L"Alps"}, {L"TYPE", L"0"},
-                        {L"START_DATE", L"2027-03-01"}};
-    EXPECT_EQ((std::vector<bool>{true}),
-              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski"}, {L"TYPE", L"5"}, {L"START_DATE", L"2027-03-01"}}}, true));
+    EXPECT_EQ((std::vector<bool>{false}), HeldOnHandset({whole}, {cut}, false));
+    EXPECT_EQ((std::vector<bool>{true}), HeldOnHandset({whole}, {cut}, true));
+    // The cut one is held as it is, so the handset's one is not the other's cut.
+    EXPECT_EQ((std::vector<bool>{false, true}), HeldOnHandset({whole, cut}, {cut}, true));
+    // A short value that begins another one is another value: no field is that short.
     EXPECT_EQ((std::vector<bool>{false}),
-              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski"}, {L"START_DATE", L"2027-03-02"}}}, true));
+              HeldOnHandset({{{L"SUBJECT", L"Birthday 93"}}}, {{{L"SUBJECT", L"Birthday 9"}}}, true));
+}
+
+TEST(HeldItems, AnotherModelHoldsAnItemByWhatItsModelCarries)
+{
+    // A kind or type the model maps to its own does not hold the item apart; its names,
+    // numbers as dialled, titles and times do, as far as the model carries them.
+    ItemContent trip = {{L"SUBJECT", L"Ski trip with the whole family"}, {L"LOCATION", L"Alps"},
+                        {L"TYPE", L"0"}, {L"START_DATE", L"2027-03-01"}};
+    EXPECT_EQ((std::vector<bool>{true}),
+              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski trip with th"}, {L"TYPE", L"5"}, {L"START_DATE", L"2027-03-01"}}},
+                            true));
+    EXPECT_EQ((std::vector<bool>{false}),
+              HeldOnHandset({trip}, {{{L"SUBJECT", L"Ski trip with th"}, {L"START_DATE", L"2027-03-02"}}}, true));
     EXPECT_EQ((std::vector<bool>{false}), HeldOnHandset({trip}, {{{L"TYPE", L"0"}}}, true));
+    ItemContent john = {{L"FIRST_NAME", L"John"}, {L"LAST_NAME", L"Smith"}, {L"TEL_NUM_0", L"010-2345-6789"},
+                        {L"TEL_NUM_3", L"0104"}};
+    // A model of three numbers carries no fourth; an empty last name it carries is one.
+    EXPECT_EQ((std::vector<bool>{true}),
+              HeldOnHandset({john}, {{{L"FIRST_NAME", L"John"}, {L"LAST_NAME", L"Smith"}, {L"TEL_NUM_0", L"01023456789"}}},
+                            true));
+    EXPECT_EQ((std::vector<bool>{false}),
+              HeldOnHandset({john}, {{{L"FIRST_NAME", L"Jo"}, {L"LAST_NAME", L""}, {L"TEL_NUM_0", L""}}}, true));
 }

@@ -191,6 +191,26 @@ rm "$work/spoilt/contacts.vcf"
 run m211 verify "Z:$work/spoilt"
 check "a file gone: verify fails" exits 3
 check "naming it" contains "$err" "kelvra-sync: contacts.vcf is missing"
+# A picture a hand-edited line names outside the backup, with the manifest made to agree,
+# is refused before anything reaches the handset.
+rm -rf "$work/spoilt"
+cp -r "$work/b211" "$work/spoilt"
+printf 'not in the backup' >"$work/outside.bmp"
+sed -i 's#"picture": "pictures/[^"]*"#"picture": "../../outside.bmp"#' "$work/spoilt/items/phonebook.jsonl"
+size=$(stat -c %s "$work/spoilt/items/phonebook.jsonl")
+digest=$(sha256sum "$work/spoilt/items/phonebook.jsonl" | cut -c1-64)
+jq --argjson s "$size" --arg d "$digest" \
+    '(.files[] | select(.path == "items/phonebook.jsonl")) |= (.size = $s | .sha256 = $d)' \
+    "$work/b211/manifest.json" >"$work/spoilt/manifest.json"
+(cd "$work/spoilt" && sha256sum manifest.json >manifest.json.sha256)
+run r211 restore --replace "Z:$work/spoilt"
+check "a picture from outside the backup is refused" exits 3
+check "naming the line's file" contains "$err" "items/phonebook.jsonl: the picture of SUID"
+check "changing nothing" test "$(state_of r211)" = "$before"
+run r211 restore --replace --only groups "Z:$work/b211"
+check "groups replaced without their contacts are refused" exits 1
+check "changing nothing either" test "$(state_of r211)" = "$before"
+
 before=$(find "$work/b218" -type f -exec md5sum {} + | sort)
 run m218 backup "Z:$work/b218"
 check "a backup into a folder that exists is refused" exits 1
