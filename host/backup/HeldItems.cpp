@@ -65,11 +65,12 @@ bool HoldsCutShort(const ItemContent& handset, const ItemContent& wanted)
 ItemContent ContentOf(const std::vector<NamedValue>& columns)
 {
     ItemContent content;
-    // An identity column is kept empty too, so that another model's content says which of
-    // them it carries.
+    // An identity column that holds an empty text is kept too, so that another model's
+    // content says which of them it carries; one it does not carry holds no value at all.
     for (const NamedValue& column : columns) {
         std::wstring text = ValueText(column.value);
-        if ((!text.empty() || IsIdentityColumn(column.name)) && !IsPlaceColumn(column.name))
+        bool carried = IsIdentityColumn(column.name) && column.value.Type() != VT_EMPTY;
+        if ((!text.empty() || carried) && !IsPlaceColumn(column.name))
             content[column.name] = text;
     }
     return content;

@@ -104,7 +104,11 @@ TEST(HeldItems, PairsEachHandsetItemWithOneBackedUpItem)
     columns.push_back({L"SUID", Variant::FromInt(4)});
     columns.push_back({L"FIRST_NAME", Variant::FromText(L"Seoyeon")});
     columns.push_back({L"NOTES", Variant::FromText(L"")});
-    EXPECT_EQ(lee, ContentOf(columns));
+    columns.push_back({L"TEL_NUM_3", Variant()});  // a number the model does not carry
+    columns.push_back({L"LAST_NAME", Variant::FromText(L"")});  // an empty one it carries
+    ItemContent carried = lee;
+    carried[L"LAST_NAME"] = L"";
+    EXPECT_EQ(carried, ContentOf(columns));
 }
 
 TEST(HeldItems, AnotherModelsCutTextHoldsTheLongerOneOnlyWhenNothingEqualDoes)
