@@ -265,15 +265,6 @@ check "and its contacts name it by that number" \
 check "the handset's own group is kept" test -n "$(column_of "$work/regroup-backup" groups NAME Neighbours suid)"
 
 # ---- A record the handset cannot give, and a handset that stops answering --------------
-# put_record HANDSET STORE INDEX HEX: a record written into the state file between
-# sessions (its last line counts the lines before it).
-put_record() {
-    local state=$work/$1/handset.txt
-    grep -v -e "^record $2 $3 " -e '^end ' "$state" >"$state.new"
-    echo "record $2 $3 $4" >>"$state.new"
-    echo "end $(($(wc -l <"$state.new") - 1))" >>"$state.new"
-    mv "$state.new" "$state"
-}
 run damaged seed-demo
 put_record damaged 1 2 0101  # contact 2 cut short
 run damaged backup "Z:$work/damaged-backup"

@@ -6,16 +6,6 @@
 set -u
 source "$(dirname "$0")/testlib.sh"
 
-# put_record HANDSET STORE INDEX HEX: a record as the handset keeps it, written into the
-# handset's state file between sessions (its last line counts the lines before it).
-put_record() {
-    local state=$work/$1/handset.txt
-    grep -v -e "^record $2 $3 " -e '^end ' "$state" >"$state.new"
-    echo "record $2 $3 $4" >>"$state.new"
-    echo "end $(($(wc -l <"$state.new") - 1))" >>"$state.new"
-    mv "$state.new" "$state"
-}
-
 run phone seed-demo
 run phone export-vcard "Z:$work/whole.vcf"
 run phone list phonebook

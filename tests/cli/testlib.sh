@@ -24,6 +24,15 @@ check() {  # check NAME CONDITION...
 contains() { grep -qF -- "$2" <<<"$1"; }
 lacks() { ! grep -qF -- "$2" <<<"$1"; }
 exits() { [ "$code" -eq "$1" ]; }
+# put_record HANDSET STORE INDEX HEX: a record as the handset keeps it, written into the
+# handset's state file between sessions (its last line counts the lines before it).
+put_record() {
+    local state=$work/$1/handset.txt
+    grep -v -e "^record $2 $3 " -e '^end ' "$state" >"$state.new"
+    echo "record $2 $3 $4" >>"$state.new"
+    echo "end $(($(wc -l <"$state.new") - 1))" >>"$state.new"
+    mv "$state.new" "$state"
+}
 finish() {
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]
