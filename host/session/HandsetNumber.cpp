@@ -151,9 +151,8 @@ NumberVerdict HandsetNumber::Check(const std::wstring& given, const NumberRules&
     // A model that lists only what it dials gets only that: a record holding the
     // person's blanks and dashes would read as another one than it is, which no backup
     // or rewrite from the listing could give back. A model that lists numbers as written
-    // gets them so when they fit the field whole; it cuts the field before it drops the
-    // blanks.
-    verdict.stored = rules.keepsAsWritten && written.size() <= rules.maxChars ? written : dialled;
+    // gets them so (a written form longer than its field was refused above).
+    verdict.stored = rules.keepsAsWritten ? written : dialled;
     if (!reasons.empty()) {
         verdict.note = Quoted(given) + " is stored as " + Quoted(verdict.listed) + ": " + reasons[0];
         for (size_t i = 1; i < reasons.size(); ++i)

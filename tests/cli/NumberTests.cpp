@@ -95,9 +95,6 @@ TEST(HandsetNumber, AModelThatListsNumbersAsWrittenKeepsTheirBlanks)
     NumberRules asWritten = NumberRules::ForContacts(L"KTM-A230", 32);
     NumberVerdict verdict = HandsetNumber::Check(L"+1 415 555 0100 ext. 12", asWritten);
     EXPECT_EQ(verdict.stored, L"+1 415 555 0100 P12");
-    // The handset cuts the field before it drops the blanks: a written form longer than
-    // the field goes without them.
-    EXPECT_EQ(HandsetNumber::Check(L"1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1-1", asWritten).stored, L"111111111111111111");
     EXPECT_EQ(HandsetNumber::Check(L"0800-FLOWERS", asWritten).refusal,
               "\"0800-FLOWERS\" holds characters that are no part of a number: the handset dials digits, a leading "
               "\"+\", \"*\", \"#\" and the pauses P and T");
