@@ -8,6 +8,7 @@
 #include "BackupTables.h"
 #include "ComFailure.h"
 #include "InputFile.h"
+#include "UntrustedText.h"
 #include "WholeFile.h"
 
 namespace kelvra::host {
@@ -77,8 +78,15 @@ void BackupContents::ReadFolders(const std::string& relative)
     std::vector<std::string> children;
     do {
         std::wstring name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-            children.push_back(relative + "/" + NarrowUtf8(name));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..")
+            continue;
+        // Said before the handset opens, not once its tables are restored.
+        std::string child = relative + "/" + NarrowUtf8(name);
+        if (!IsSafeRelativePath(child)) {
+            FindClose(search);
+            throw InputError(Shown(child) + " is no folder a handset can hold");
+        }
+        children.push_back(child);
     } while (FindNextFileW(search, &found));
     FindClose(search);
     for (const std::string& child : children)

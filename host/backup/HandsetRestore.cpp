@@ -72,9 +72,9 @@ std::string Label(const BackupTable& table, const ItemRecord& record)
 }  // namespace
 
 HandsetRestore::HandsetRestore(SyncSession& session, const BackupContents& backup, const RestoreOptions& options)
-    : m_session(session), m_backup(backup), m_options(options)
+    : m_session(session), m_backup(backup), m_options(options), m_profile(ModelProfileText::Of(session.Model()))
 {
-    m_modelName = ModelProfileText::Of(session.Model()).ModelName();
+    m_modelName = m_profile.ModelName();
     m_otherModel = backup.Manifest().modelId != session.Model();
     m_keepsPictures = PhonebookCapabilities::Of(session).keepsPictures;
 }
@@ -132,7 +132,7 @@ int HandsetRestore::Run()
 
 std::optional<FileRestore> HandsetRestore::LookAtFiles()
 {
-    std::string why = !ModelProfileText::Of(m_session.Model()).KeepsTable(kFilesTable)
+    std::string why = !m_profile.KeepsTable(kFilesTable)
                           ? "the " + m_modelName + " keeps no files"
                       : !m_session.Handset() ? "the serial link carries no files"
                                              : std::string();
@@ -157,7 +157,7 @@ HandsetRestore::TableState HandsetRestore::Look(const BackupTable& table)
     TableState state{&table, m_backup.Records(table.name), {}, {}, QELDT_PHONEBOOK, {}};
     if (!table.restorable)
         state.leftOutWhy = "stored messages cannot be written into the handset's boxes, only sent; restore sends none";
-    else if (!ModelProfileText::Of(m_session.Model()).KeepsTable(table.name))
+    else if (!m_profile.KeepsTable(table.name))
         state.leftOutWhy = "the " + m_modelName + " keeps no " + table.many;
     if (!state.leftOutWhy.empty())
         return state;
@@ -245,7 +245,7 @@ void HandsetRestore::MapGroups()
 {
     m_groupNumbers.clear();
     const std::vector<ItemRecord>* groups = m_backup.Records(L"groups");
-    if (!groups || !ModelProfileText::Of(m_session.Model()).KeepsTable(L"groups"))
+    if (!groups || !m_profile.KeepsTable(L"groups"))
         return;
     QELDATATYPE kind;
     ComPtr<IDataTable> table = m_session.Table(L"groups", kind);

@@ -13,6 +13,7 @@
 #include "BackupContents.h"
 #include "BackupTables.h"
 #include "FileRestore.h"
+#include "ModelProfileText.h"
 #include "SyncSession.h"
 
 namespace kelvra::host {
@@ -72,6 +73,7 @@ private:
     SyncSession& m_session;
     const BackupContents& m_backup;
     RestoreOptions m_options;
+    ModelProfileText m_profile;  // the handset's model
     std::string m_modelName;
     bool m_otherModel = false;
     bool m_keepsPictures = false;
