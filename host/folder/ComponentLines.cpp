@@ -12,6 +12,10 @@ bool IsUtf16(const std::string& text)
     return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0;
 }
 
+// Far more than any one item's file holds (a picture is one line however long), and few
+// enough that the lines' places of a file of tiny lines fit in memory.
+constexpr size_t kMostLines = 1u << 20;
+
 std::string Shown(const std::string& name)
 {
     return Printable(name.substr(0, 40));
@@ -28,6 +32,8 @@ ComponentLines::ComponentLines(const std::string& text, Use use)
         ContentLineReader reader(text);
         ContentLine read;
         while (reader.Next(read)) {
+            if (m_lines.size() == kMostLines)
+                throw InputError("the file holds more than " + std::to_string(kMostLines) + " lines");
             m_lines.push_back(
                 {reader.LineStart(), reader.LineEnd(), read.name, std::move(read.value), read.lineNumber});
             size_t index = m_lines.size() - 1;

@@ -293,6 +293,10 @@ TEST(FolderFileEdit, RefusesFilesItCannotEditWithoutLosingLines)
     ExpectRefused(kFreshCard, "garbage", "the file written for the item");
     ExpectRefused(kFreshCard, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n", "the file written for the item");
     ExpectRefused(std::string((64u << 20) + 1, 'A'), kFreshCard, "larger than 64 MiB");
+    std::string tinyLines = "BEGIN:VCARD\n";
+    for (int i = 0; i < (1 << 20); ++i)
+        tinyLines += "X:\n";
+    ExpectRefused(tinyLines + "END:VCARD\n", kFreshCard, "more than 1048576 lines");
 }
 
 // A picture of megabytes is kept as it is, and a long line made to look like the start of
