@@ -186,8 +186,12 @@ const Command& CommandTable::Checked(CommandLine& line)
         throw UsageError("--card goes with send-sms, export-vcard and import-vcard only");
     if (line.cut && name != L"send-sms")
         throw UsageError("--cut goes with send-sms only");
-    if ((line.dryRun || line.merge || line.replace || !line.only.empty()) && name != L"restore")
-        throw UsageError("--dry-run, --merge, --replace and --only go with restore only");
+    if ((line.merge || line.replace || !line.only.empty()) && name != L"restore")
+        throw UsageError("--merge, --replace and --only go with restore only");
+    if (line.dryRun && name != L"restore" && name != L"sync-folder")
+        throw UsageError("--dry-run goes with restore and sync-folder only");
+    if ((!line.prefer.empty() || line.forceDelete) && name != L"sync-folder")
+        throw UsageError("--prefer and --force-delete go with sync-folder only");
     if (command->namesTable)
         CheckTable(line.Word(1));
     CheckFault(line.session.fault);

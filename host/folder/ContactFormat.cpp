@@ -153,8 +153,9 @@ ItemProjection ContactFormat::Kept(const ItemProjection& projected) const
     return kept;
 }
 
-Columns ContactFormat::FileColumns(const std::string& bytes, std::wstring& label, std::string& problem) const
+Columns ContactFormat::FileColumns(const std::string& bytes, FileItem& file) const
 {
+    std::string& problem = file.problem;
     Columns columns;
     std::vector<VCardContact> contacts;
     try {
@@ -164,7 +165,8 @@ Columns ContactFormat::FileColumns(const std::string& bytes, std::wstring& label
         return columns;
     }
     const VCardContact& contact = contacts.front();
-    label = contact.label;
+    file.label = contact.label;
+    file.notes = contact.notes;
     problem = contact.problem;
     for (const auto& [name, text] : contact.columns) {
         if (StartsWith(name, L"GROUP_NAME_") || StartsWith(name, L"TEL_DIAL_"))
@@ -176,6 +178,8 @@ Columns ContactFormat::FileColumns(const std::string& bytes, std::wstring& label
         NumberVerdict verdict = HandsetNumber::Check(text, m_numbers);
         if (!verdict.refusal.empty() && problem.empty())
             problem = NarrowUtf8(name) + " " + verdict.refusal;
+        if (!verdict.note.empty())
+            file.notes.push_back(NarrowUtf8(name) + " " + verdict.note);
         columns.emplace(name, verdict.stored);
     }
     return columns;
@@ -184,7 +188,7 @@ Columns ContactFormat::FileColumns(const std::string& bytes, std::wstring& label
 FileItem ContactFormat::OfFile(const std::string& bytes) const
 {
     FileItem file;
-    Columns columns = FileColumns(bytes, file.label, file.problem);
+    Columns columns = FileColumns(bytes, file);
     file.projection = Kept(Projected(columns));
     return file;
 }
@@ -202,11 +206,10 @@ std::wstring ContactFormat::LabelOf(const ItemProjection& item) const
 
 void ContactFormat::Apply(const std::string& bytes, IItem* item) const
 {
-    std::wstring label;
-    std::string problem;
-    Columns file = FileColumns(bytes, label, problem);
-    if (!problem.empty())
-        throw InputError(problem);
+    FileItem read;
+    Columns file = FileColumns(bytes, read);
+    if (!read.problem.empty())
+        throw InputError(read.problem);
     Columns held = ColumnTexts(item);
     Columns wanted;
     for (const wchar_t* column : kSingleColumns)

@@ -40,8 +40,7 @@ public:
 private:
     // The columns a file's contact sets: its numbers as the model stores them. problem
     // says why it cannot be written.
-    std::map<std::wstring, std::wstring> FileColumns(const std::string& bytes, std::wstring& label,
-                                                     std::string& problem) const;
+    std::map<std::wstring, std::wstring> FileColumns(const std::string& bytes, FileItem& file) const;
     // What the model keeps of the columns: the columns it has, cut to its fields.
     ItemProjection Kept(const ItemProjection& projected) const;
     size_t Slots(const wchar_t* prefix) const;

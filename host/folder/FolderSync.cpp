@@ -57,6 +57,8 @@ int FolderSync::Run()
     if (m_conflicts)
         printf("; %zu conflict%s left as %s", m_conflicts, m_conflicts == 1 ? "" : "s",
                m_conflicts == 1 ? "it is" : "they are");
+    if (m_outOfStep)
+        printf("; %zu out of step", m_outOfStep);
     printf("\n");
     if (m_conflicts)
         return kConflicts;
@@ -160,6 +162,9 @@ void FolderSync::PlanPair(size_t index)
         action.step = Step::UpdateInFolder;
     } else if (fileChanged) {
         action.step = Step::UpdateOnHandset;
+    } else if (m_options.dryRun) {
+        CheckInStep(item->second, ReadFile(file->second));
+        return;
     } else if (file->second.read) {
         action.step = Step::Record;  // rewritten alike: its new stamp saves reading it again
     } else {
@@ -205,6 +210,16 @@ void FolderSync::PlanNew(const std::set<long>& pairedItems, const std::set<std::
     }
     for (const auto& [hash, name] : newFiles)
         m_actions.push_back({Step::CreateOnHandset, 0, name, SIZE_MAX});
+}
+
+void FolderSync::CheckInStep(const HandsetItem& item, const FolderItem& file)
+{
+    if (!file.content.problem.empty() || m_format.Holds(item.projection, file.content.projection))
+        return;
+    ++m_outOfStep;
+    SayDifferences(NamedFile(file.file.name) + ": out of step with " + Named(static_cast<long>(ItemSuid(item.item.Get()))) +
+                       ", which keeps ",
+                   file.content.projection, item.projection);
 }
 
 void FolderSync::Refuse() const
@@ -435,18 +450,25 @@ bool FolderSync::Unchanged(const FolderItem& file) const
 
 void FolderSync::SayKept(const FolderItem& file, const ItemProjection& held)
 {
+    for (const std::string& note : file.content.notes)
+        Warn(NamedFile(file.file.name) + ": " + note);
+    m_handsetChanged = m_handsetChanged || !file.content.notes.empty();
     if (held == file.content.projection)
         return;
     m_handsetChanged = true;
-    for (const auto& [name, value] : file.content.projection.fields) {
+    SayDifferences(NamedFile(file.file.name) + ": the handset keeps ", file.content.projection, held);
+}
+
+void FolderSync::SayDifferences(const std::string& lead, const ItemProjection& file, const ItemProjection& held)
+{
+    for (const auto& [name, value] : file.fields) {
         if (held.Get(name) != value)
-            Warn(NamedFile(file.file.name) + ": the handset keeps " + NarrowUtf8(name) + " as \"" +
-                 NarrowUtf8(held.Get(name)) + "\", not \"" + NarrowUtf8(value) + "\"");
+            Warn(lead + NarrowUtf8(name) + " as \"" + NarrowUtf8(held.Get(name)) + "\", not \"" + NarrowUtf8(value) +
+                 "\"");
     }
     for (const auto& [name, value] : held.fields) {
-        if (!file.content.projection.fields.count(name))
-            Warn(NamedFile(file.file.name) + ": the handset keeps " + NarrowUtf8(name) + " as \"" +
-                 NarrowUtf8(value) + "\", which the file leaves empty");
+        if (!file.fields.count(name))
+            Warn(lead + NarrowUtf8(name) + " as \"" + NarrowUtf8(value) + "\", which the file leaves empty");
     }
 }
 

@@ -83,6 +83,9 @@ private:
     void Conflict(const Action& action);
     // Says what the handset keeps otherwise than the file said.
     void SayKept(const FolderItem& file, const ItemProjection& held);
+    void SayDifferences(const std::string& lead, const ItemProjection& file, const ItemProjection& held);
+    // A dry run says of each pair left alone whether the item holds what its file says.
+    void CheckInStep(const HandsetItem& item, const FolderItem& file);
 
     // The pair the status keeps for an item and a file as they are now.
     SyncPair Paired(long suid, const FolderItem& file, const std::string& itemHash) const;
@@ -109,6 +112,7 @@ private:
     std::vector<bool> m_forgotten;  // status pairs done with
     std::vector<SyncPair> m_added;
     size_t m_conflicts = 0;
+    size_t m_outOfStep = 0;
     bool m_handsetChanged = false;
     std::map<Step, size_t> m_done;
 };

@@ -143,6 +143,7 @@ FileItem OrganizerFormat::OfFile(const std::string& bytes) const
     if (!file.problem.empty())
         return file;
     file.label = entry.label;
+    file.notes = entry.notes;
     file.projection = Projected(Kept(entry));
     return file;
 }

@@ -16,6 +16,7 @@ namespace kelvra::host {
 struct FileItem {
     ItemProjection projection;  // what the handset can hold of it
     std::wstring label;         // how messages name it
+    std::vector<std::string> notes;  // what of it has no place on the handset, one line each
     std::string problem;        // why it cannot go to the handset; empty when it can
 };
 
