@@ -5,6 +5,7 @@
 #include "FolderFileEdit.h"
 #include "HandsetLimits.h"
 #include "ICalendarReader.h"
+#include "ICalendarTerms.h"
 #include "ICalendarWriter.h"
 #include "ItemColumns.h"
 #include "OrganizerSync.h"
@@ -40,6 +41,29 @@ const wchar_t* const kTexts[] = {L"SUBJECT", L"DETAIL", L"LOCATION"};
 bool Cuttable(const std::wstring& name)
 {
     return name == L"SUMMARY" || name == L"DESCRIPTION" || name == L"LOCATION";
+}
+
+// A lead before the start and an alarm at the time it stands for ring alike: a model
+// that keeps alarms only at a time keeps a lead so.
+bool SameAlarm(const ItemProjection& file, const ItemProjection& held)
+{
+    std::wstring lead = file.Get(L"VALARM"), at = held.Get(L"VALARM");
+    const std::wstring atTime = L";VALUE=DATE-TIME:";
+    std::wstring start = file.Get(L"DTSTART");
+    if (lead == at)
+        return true;
+    if (lead.compare(0, 1, L":") != 0 || at.compare(0, atTime.size(), atTime) != 0 ||
+        start.compare(0, 1, L":") != 0 || start != held.Get(L"DTSTART"))
+        return false;
+    std::optional<DATE> date = DateFromText(NarrowUtf8(start.substr(1)));
+    std::optional<long long> seconds = DurationSeconds(NarrowUtf8(lead.substr(1)));
+    return date && seconds && WidenUtf8(UtcDateText(AddSeconds(*date, *seconds))) == at.substr(atTime.size());
+}
+
+ItemProjection WithoutAlarm(ItemProjection projection)
+{
+    projection.fields.erase(L"VALARM");
+    return projection;
 }
 
 // The stamp every projection is written with; it is left out of the fields.
@@ -150,7 +174,7 @@ FileItem OrganizerFormat::OfFile(const std::string& bytes) const
 
 bool OrganizerFormat::Holds(const ItemProjection& held, const ItemProjection& file) const
 {
-    return held.Holds(file, Cuttable);
+    return WithoutAlarm(held).Holds(WithoutAlarm(file), Cuttable) && SameAlarm(file, held);
 }
 
 std::wstring OrganizerFormat::LabelOf(const ItemProjection& item) const
@@ -198,7 +222,8 @@ std::string OrganizerFormat::EditedFile(const std::string& existing, IItem* item
         ItemProjection fileField, heldField;
         fileField.Set(name, file.Get(name));
         heldField.Set(name, held.Get(name));
-        if (!heldField.Holds(fileField, Cuttable))
+        bool same = name == L"VALARM" ? SameAlarm(file, held) : heldField.Holds(fileField, Cuttable);
+        if (!same)
             replaced.push_back({NarrowUtf8(name), 1});
     }
     return FolderFileEdit::Edited(existing, NewFile(item), replaced);
