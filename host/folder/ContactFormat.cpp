@@ -36,13 +36,22 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// "TEL_NUM_3" is the fourth of the TEL_NUM_ columns; a column without a number is none.
+std::wstring Stem(const std::wstring& column)
+{
+    return column.substr(0, column.find_last_not_of(L"0123456789") + 1);
+}
+
+size_t Index(const std::wstring& column)
+{
+    return wcstoul(column.c_str() + Stem(column).size(), nullptr, 10);
+}
+
 // "TEL_NUM_3" is a TEL_NUM field, as the model's field sizes name it.
 std::wstring Property(const std::wstring& column)
 {
-    size_t end = column.size();
-    while (end > 0 && iswdigit(column[end - 1]))
-        --end;
-    return end > 0 && end < column.size() && column[end - 1] == L'_' ? column.substr(0, end - 1) : column;
+    std::wstring stem = Stem(column);
+    return stem != column && stem.back() == L'_' ? stem.substr(0, stem.size() - 1) : column;
 }
 
 std::wstring CutTo(const std::wstring& text, size_t chars)
@@ -131,11 +140,18 @@ ItemProjection ContactFormat::OfItem(IItem* item) const
     return Projected(ColumnTexts(item));
 }
 
-size_t ContactFormat::Slots(const wchar_t* prefix) const
+size_t ContactFormat::Slots(const std::wstring& column) const
 {
+    // The contact's columns may offer more than the model keeps, as its document says.
+    static const std::pair<const wchar_t*, const wchar_t*> kCounts[] = {
+        {L"TEL_", L"TEL_COUNT"}, {L"EMAIL_", L"EMAIL_COUNT"}, {L"URL_", L"URL_COUNT"}, {L"ADDR_", L"ADDR_COUNT"}};
     size_t slots = 0;
-    while (m_columns.count(prefix + std::to_wstring(slots)))
+    while (m_columns.count(Stem(column) + std::to_wstring(slots)))
         ++slots;
+    for (const auto& [group, count] : kCounts) {
+        if (StartsWith(column, group))
+            slots = std::min(slots, m_capabilities.Count(count, slots));
+    }
     return slots;
 }
 
@@ -143,7 +159,8 @@ ItemProjection ContactFormat::Kept(const ItemProjection& projected) const
 {
     ItemProjection kept;
     for (const auto& [name, text] : projected.fields) {
-        if (!m_columns.count(name))
+        bool numbered = Stem(name) != name;
+        if (!m_columns.count(name) || (numbered && Index(name) >= Slots(name)))
             continue;
         // The last name has no field of its own: it is cut to fit the full name beside
         // the first name, which only the handset's reading tells.
@@ -196,6 +213,19 @@ FileItem ContactFormat::OfFile(const std::string& bytes) const
 bool ContactFormat::Holds(const ItemProjection& held, const ItemProjection& file) const
 {
     return held.Holds(file, Cuttable);
+}
+
+std::vector<std::wstring> ContactFormat::IdentityOf(const ItemProjection& item) const
+{
+    std::vector<std::wstring> identity;
+    std::wstring name = VCardWriter::NameAsWritten(item.Get(L"FIRST_NAME"), item.Get(L"LAST_NAME"));
+    if (!name.empty())
+        identity.push_back(name);
+    for (const auto& [field, text] : item.fields) {
+        if (StartsWith(field, L"TEL_NUM_"))
+            identity.push_back(text);
+    }
+    return identity;
 }
 
 std::wstring ContactFormat::LabelOf(const ItemProjection& item) const

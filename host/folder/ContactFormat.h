@@ -26,6 +26,7 @@ public:
     ItemProjection OfItem(IItem* item) const override;
     std::wstring LabelOf(const ItemProjection& item) const override;
     bool Holds(const ItemProjection& held, const ItemProjection& file) const override;
+    std::vector<std::wstring> IdentityOf(const ItemProjection& item) const override;
     FileItem OfFile(const std::string& bytes) const override;
     void Apply(const std::string& bytes, IItem* item) const override;
     std::string NewFile(IItem* item) const override;
@@ -43,7 +44,8 @@ private:
     std::map<std::wstring, std::wstring> FileColumns(const std::string& bytes, FileItem& file) const;
     // What the model keeps of the columns: the columns it has, cut to its fields.
     ItemProjection Kept(const ItemProjection& projected) const;
-    size_t Slots(const wchar_t* prefix) const;
+    // How many of a numbered column's kind the model keeps ("TEL_NUM_3": its numbers).
+    size_t Slots(const std::wstring& column) const;
 
     ComPtr<IDataTable> m_table;
     PhonebookCapabilities m_capabilities;

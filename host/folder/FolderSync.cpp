@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ComFailure.h"
@@ -10,6 +11,7 @@
 #include "FolderFileEdit.h"
 #include "InputFile.h"
 #include "ItemColumns.h"
+#include "Sha256.h"
 #include "TableWalker.h"
 #include "UntrustedText.h"
 #include "WholeFile.h"
@@ -115,6 +117,8 @@ void FolderSync::Plan()
         pairedFiles.insert(m_status.pairs[index].file);
         PlanPair(index);
     }
+    for (long suid : m_reused)
+        pairedItems.erase(suid);
     PlanNew(pairedItems, pairedFiles);
 }
 
@@ -125,6 +129,11 @@ void FolderSync::PlanPair(size_t index)
     auto file = m_files.find(pair.file);
     bool itemGone = item == m_items.end();
     bool fileGone = file == m_files.end();
+    if (!itemGone && item->second.hash != pair.itemHash && Reused(pair, item->second.projection)) {
+        // The pair's item was deleted and its place given to a new one.
+        m_reused.insert(pair.suid);
+        itemGone = true;
+    }
     Action action{Step::Record, pair.suid, pair.file, index};
     if (itemGone && !m_handsetComplete)
         return;  // perhaps the record passed over: nothing is inferred from its absence
@@ -171,6 +180,18 @@ void FolderSync::PlanPair(size_t index)
         return;
     }
     m_actions.push_back(action);
+}
+
+bool FolderSync::Reused(const SyncPair& pair, const ItemProjection& now) const
+{
+    std::vector<std::string> identity = Identity(now);
+    if (pair.identity.empty() || identity.empty())
+        return false;
+    for (const std::string& key : identity) {
+        if (std::find(pair.identity.begin(), pair.identity.end(), key) != pair.identity.end())
+            return false;
+    }
+    return true;
 }
 
 void FolderSync::PlanNew(const std::set<long>& pairedItems, const std::set<std::wstring>& pairedFiles)
@@ -277,7 +298,7 @@ void FolderSync::CreateOnHandset(const Action& action)
     SUID suid = 0;
     CheckCall(m_format.Table()->CreateItem(item.Get(), &suid), "Creating an item");
     ItemProjection held = m_format.OfItem(item.Get());
-    Keep(action, Paired(static_cast<long>(suid), file, held.Hash()));
+    Keep(action, Paired(static_cast<long>(suid), file, held));
     Say("handset: created SUID " + std::to_string(suid) + " from " + NamedFile(action.file));
     SayKept(file, held);
 }
@@ -296,7 +317,7 @@ void FolderSync::UpdateOnHandset(const Action& action)
     ItemProjection held = m_format.OfItem(item);
     // A calendar entry of another kind moves to that kind's store, and its SUID with it.
     long suid = static_cast<long>(ItemSuid(item));
-    Keep(action, Paired(suid, file, held.Hash()));
+    Keep(action, Paired(suid, file, held));
     Say("handset: updated " + Named(action.suid) + " from " + NamedFile(action.file) +
         (suid == action.suid ? std::string() : "; it is now SUID " + std::to_string(suid)));
     SayKept(file, held);
@@ -345,7 +366,7 @@ void FolderSync::CreateInFolder(const Action& action)
         throw InputError("the new file " + NarrowUtf8(PathOf(name)) + " is gone");
     file.file.name = name;
     m_files[name] = file;
-    Keep(action, Paired(action.suid, file, held.hash));
+    Keep(action, Paired(action.suid, file, held.projection));
     Say("folder: wrote " + NamedFile(name) + " for " + Named(action.suid));
 }
 
@@ -367,7 +388,7 @@ void FolderSync::UpdateInFolder(const Action& action)
     file.hash = file.content.projection.Hash();
     if (!FolderListing::Stat(PathOf(action.file), file.file))
         throw InputError("the file " + NarrowUtf8(PathOf(action.file)) + " is gone");
-    Keep(action, Paired(action.suid, file, held.hash));
+    Keep(action, Paired(action.suid, file, held.projection));
     Say("folder: updated " + NamedFile(action.file) + " from " + Named(action.suid));
 }
 
@@ -394,7 +415,7 @@ void FolderSync::Record(const Action& action)
     if (m_options.dryRun)
         return;
     FolderItem& file = ReadFile(m_files.at(action.file));
-    Keep(action, Paired(action.suid, file, m_items.at(action.suid).hash));
+    Keep(action, Paired(action.suid, file, m_items.at(action.suid).projection));
 }
 
 void FolderSync::Conflict(const Action& action)
@@ -405,9 +426,17 @@ void FolderSync::Conflict(const Action& action)
          "settles it)");
 }
 
-SyncPair FolderSync::Paired(long suid, const FolderItem& file, const std::string& itemHash) const
+SyncPair FolderSync::Paired(long suid, const FolderItem& file, const ItemProjection& held) const
 {
-    return {suid, file.file.name, file.file.stamp, file.file.size, file.hash, itemHash};
+    return {suid, file.file.name, file.file.stamp, file.file.size, file.hash, held.Hash(), Identity(held)};
+}
+
+std::vector<std::string> FolderSync::Identity(const ItemProjection& held) const
+{
+    std::vector<std::string> identity;
+    for (const std::wstring& text : m_format.IdentityOf(held))
+        identity.push_back(Sha256Hex(NarrowUtf8(text)).substr(0, 16));
+    return identity;
 }
 
 void FolderSync::Keep(const Action& action, SyncPair pair)

@@ -69,6 +69,8 @@ private:
     FolderItem& ReadFile(FolderItem& file);
     void Plan();
     void PlanPair(size_t index);
+    // Whether the item now at a pair's SUID is another than the one paired.
+    bool Reused(const SyncPair& pair, const ItemProjection& now) const;
     void PlanNew(const std::set<long>& pairedItems, const std::set<std::wstring>& pairedFiles);
     void Refuse() const;
     void Apply(const Action& action);
@@ -88,7 +90,8 @@ private:
     void CheckInStep(const HandsetItem& item, const FolderItem& file);
 
     // The pair the status keeps for an item and a file as they are now.
-    SyncPair Paired(long suid, const FolderItem& file, const std::string& itemHash) const;
+    SyncPair Paired(long suid, const FolderItem& file, const ItemProjection& held) const;
+    std::vector<std::string> Identity(const ItemProjection& held) const;
     void Keep(const Action& action, SyncPair pair);
     void Forget(const Action& action);
     void SaveStatus();
@@ -110,6 +113,7 @@ private:
     bool m_handsetComplete = true;
     std::vector<Action> m_actions;
     std::vector<bool> m_forgotten;  // status pairs done with
+    std::set<long> m_reused;        // SUIDs of the status that are new items now
     std::vector<SyncPair> m_added;
     size_t m_conflicts = 0;
     size_t m_outOfStep = 0;

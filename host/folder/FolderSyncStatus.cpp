@@ -69,6 +69,8 @@ void FolderSyncStatus::Load()
             pair.size = static_cast<uint64_t>(item.At("size").Integer());
             pair.fileHash = NarrowUtf8(item.At("fileHash").Text());
             pair.itemHash = NarrowUtf8(item.At("itemHash").Text());
+            for (const JsonValue& key : item.At("identity").Items())
+                pair.identity.push_back(NarrowUtf8(key.Text()));
             pairs.push_back(std::move(pair));
         }
     } catch (const InputError& e) {
@@ -86,7 +88,10 @@ void FolderSyncStatus::Save(const std::vector<SyncPair>& pairs) const
         text += comma;
         text += "{\"suid\":" + std::to_string(pair.suid) + ",\"file\":" + JsonText(pair.file) +
                 ",\"stamp\":" + std::to_string(pair.stamp) + ",\"size\":" + std::to_string(pair.size) +
-                ",\"fileHash\":\"" + pair.fileHash + "\",\"itemHash\":\"" + pair.itemHash + "\"}";
+                ",\"fileHash\":\"" + pair.fileHash + "\",\"itemHash\":\"" + pair.itemHash + "\",\"identity\":[";
+        for (size_t key = 0; key < pair.identity.size(); ++key)
+            text += (key ? ",\"" : "\"") + pair.identity[key] + "\"";
+        text += "]}";
         comma = ",\n";
     }
     WriteWhole(m_path, text + "\n]}\n");

@@ -18,6 +18,10 @@ struct SyncPair {
     uint64_t size = 0;
     std::string fileHash;     // of the file's projection
     std::string itemHash;     // of the item's projection, as the handset read it back
+    // Hashes of what names the item (its name, its numbers; a title and a start): a
+    // handset that reuses a deleted item's place for a new one gives it the old SUID, and
+    // an item that shares none of them with the one paired is that new one.
+    std::vector<std::string> identity;
 };
 
 class FolderSyncStatus {

@@ -177,6 +177,18 @@ bool OrganizerFormat::Holds(const ItemProjection& held, const ItemProjection& fi
     return WithoutAlarm(held).Holds(WithoutAlarm(file), Cuttable) && SameAlarm(file, held);
 }
 
+std::vector<std::wstring> OrganizerFormat::IdentityOf(const ItemProjection& item) const
+{
+    std::vector<std::wstring> identity;
+    // A memo has no title: its text names it.
+    const wchar_t* title = m_kind == OrganizerKind::Memo ? L"DESCRIPTION" : L"SUMMARY";
+    for (const wchar_t* field : {title, L"DTSTART"}) {
+        if (!item.Get(field).empty())
+            identity.push_back(item.Get(field));
+    }
+    return identity;
+}
+
 std::wstring OrganizerFormat::LabelOf(const ItemProjection& item) const
 {
     std::wstring title = item.Get(m_kind == OrganizerKind::Memo ? L"DESCRIPTION" : L"SUMMARY");
@@ -226,6 +238,10 @@ std::string OrganizerFormat::EditedFile(const std::string& existing, IItem* item
         if (!same)
             replaced.push_back({NarrowUtf8(name), 1});
     }
+    // The stamp says when the entry last changed, for programs that read a file without
+    // a METHOD.
+    if (!replaced.empty())
+        replaced.push_back({"DTSTAMP", 1});
     return FolderFileEdit::Edited(existing, NewFile(item), replaced);
 }
 

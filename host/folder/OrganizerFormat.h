@@ -25,6 +25,7 @@ public:
     ItemProjection OfItem(IItem* item) const override;
     std::wstring LabelOf(const ItemProjection& item) const override;
     bool Holds(const ItemProjection& held, const ItemProjection& file) const override;
+    std::vector<std::wstring> IdentityOf(const ItemProjection& item) const override;
     FileItem OfFile(const std::string& bytes) const override;
     void Apply(const std::string& bytes, IItem* item) const override;
     std::string NewFile(IItem* item) const override;

@@ -30,6 +30,9 @@ public:
 
     virtual ItemProjection OfItem(IItem* item) const = 0;
     virtual std::wstring LabelOf(const ItemProjection& item) const = 0;
+    // What names an item, as texts: a contact's name and numbers, an entry's title and
+    // start. An item of the same SUID that shares none of them is another item.
+    virtual std::vector<std::wstring> IdentityOf(const ItemProjection& item) const = 0;
     // Whether the handset's item holds what the file says, allowing for the texts it cut.
     virtual bool Holds(const ItemProjection& held, const ItemProjection& file) const = 0;
     // Never throws for a file's content: what cannot be read is the problem said.

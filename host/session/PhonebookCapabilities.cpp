@@ -1,5 +1,6 @@
 #include "PhonebookCapabilities.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "ComFailure.h"
@@ -15,6 +16,12 @@ size_t PhonebookCapabilities::FieldSize(const std::wstring& property) const
     return found == fieldSizes.end() ? 0 : found->second;
 }
 
+size_t PhonebookCapabilities::Count(const std::wstring& property, size_t fallback) const
+{
+    auto found = counts.find(property);
+    return found == counts.end() ? fallback : found->second;
+}
+
 PhonebookCapabilities PhonebookCapabilities::FromDevInf(const std::wstring& document)
 {
     PhonebookCapabilities capabilities;
@@ -28,6 +35,9 @@ PhonebookCapabilities PhonebookCapabilities::FromDevInf(const std::wstring& docu
             std::wstring name = DevInfSummary::Element(property, L"PropName");
             std::wstring size = DevInfSummary::Element(property, L"MaxSize");
             capabilities.keepsPictures = capabilities.keepsPictures || name == L"PHOTO";
+            std::wstring most = DevInfSummary::Element(property, L"MaxValue");
+            if (name.size() > 6 && name.compare(name.size() - 6, 6, L"_COUNT") == 0 && !most.empty())
+                capabilities.counts[name] = static_cast<size_t>(std::max(0L, wcstol(most.c_str(), nullptr, 10)));
             long chars = wcstol(size.c_str(), nullptr, 10);
             if (!name.empty() && chars > 0)
                 capabilities.fieldSizes[name] = static_cast<size_t>(chars);

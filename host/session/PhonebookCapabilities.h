@@ -12,9 +12,13 @@ class SyncSession;
 struct PhonebookCapabilities {
     bool keepsPictures = false;
     std::map<std::wstring, size_t> fieldSizes;  // by property: "FIRST_NAME", "TEL_NUM" ...
+    std::map<std::wstring, size_t> counts;      // how many of each a contact keeps: "TEL_COUNT" ...
 
     // The most characters a field holds; 0 when the document does not say.
     size_t FieldSize(const std::wstring& property) const;
+    // How many a contact keeps of a count property ("TEL_COUNT"); fallback when the
+    // document does not say.
+    size_t Count(const std::wstring& property, size_t fallback) const;
 
     static PhonebookCapabilities FromDevInf(const std::wstring& document);
     // Nothing kept and no sizes known when the model offers no DevInf document.
