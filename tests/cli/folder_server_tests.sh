@@ -16,7 +16,7 @@ for tool in radicale vdirsyncer curl python3; do
     fi
 done
 
-# ---- The server: Radicale on a free port, its collections in the scratch folder --------
+# ---- The server: Radicale on a free port, its collections in the scratch folder ----------
 server_pid=
 stop_server() {
     [ -n "$server_pid" ] || return 0
@@ -96,7 +96,7 @@ check "an address book is made in it" test "$(http MKCOL test/contacts/ -H 'Cont
 <resourcetype><collection/><CR:addressbook/></resourcetype></prop></set></mkcol>')" = 201
 check "and a calendar" test "$(http MKCALENDAR test/calendar/)" = 201
 
-# ---- vdirsyncer between the server's collections and a folder each ----------------------
+# ---- vdirsyncer between the server's collections and a folder each -----------------------
 mkdir -p "$work/contacts" "$work/calendar"
 cat >"$work/vdirsyncer.conf" <<EOF
 [general]
@@ -147,7 +147,7 @@ suid_of() {
     awk -v line="  $2: $3" '/^SUID / { suid = $2 } $0 == line { print suid }' <<<"$out"
 }
 
-# ---- Made on the server, held by the handset -------------------------------------------
+# ---- Made on the server, held by the handset ---------------------------------------------
 check "a contact is written on the server" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
 VERSION:3.0
 UID:ada-lovelace-1815
@@ -193,19 +193,21 @@ check "the contacts land in the folder under their UIDs" \
     test -s "$work/contacts/ada-lovelace-1815.vcf" -a -s "$work/contacts/grace-hopper-1906.vcf"
 check "the events too" test -s "$work/calendar/dentist-20261208.ics" -a -s "$work/calendar/standup-20261209.ics"
 sync_folder phonebook contacts
-check "the contacts are synced onto the handset" exits 0
+check "the contacts are synced onto the handset, which leaves out what it has no place for" exits 4
+check "and says so" contains "$err" "ada-lovelace-1815.vcf: ORG has no place on the handset"
 run phone list phonebook
 check "the handset holds the first contact" contains "$out" "FIRST_NAME: Ada"
 check "with her number" contains "$out" "TEL_NUM_0: 0101234567"
 check "and the second" contains "$out" "FIRST_NAME: Grace"
 sync_folder calendar calendar
-check "the events are synced onto the handset" exits 0
+check "the events are synced onto the handset, which leaves out what it has no place for" exits 4
+check "and says so" contains "$err" "dentist-20261208.ics: URL has no place on the handset"
 run phone list calendar
 check "the handset holds the first event" contains "$out" "SUBJECT: Dentist"
 check "at its time" contains "$out" "START_DATE: 2026-12-08 09:30"
 check "and the second" contains "$out" "SUBJECT: Stand-up"
 
-# ---- Edited and made on the handset, held by the server --------------------------------
+# ---- Edited and made on the handset, held by the server ----------------------------------
 ada=$(suid_of phonebook FIRST_NAME Ada)
 run phone update phonebook "$ada" TEL_NUM_0=0109998888
 check "the contact is edited on the handset" exits 0
@@ -235,7 +237,7 @@ cards=$(on_server test/contacts/)
 check "the contact made on the handset is on the server" contains "$cards" "0105550101"
 check "once" test "$(grep -c '0105550101' <<<"$cards")" -eq 1
 
-# ---- Deleted on the handset, gone from the server ---------------------------------------
+# ---- Deleted on the handset, gone from the server ----------------------------------------
 run phone delete phonebook "$(suid_of phonebook FIRST_NAME Grace)"
 check "a contact is deleted on the handset" exits 0
 sync_folder phonebook contacts
@@ -245,7 +247,7 @@ sync_server "the handset's deletion"
 check "the contact is gone from the server" absent_from_server test/contacts/grace.vcf
 check "the others are still there" test "$(on_server test/contacts/ | grep -c '^BEGIN:VCARD')" -eq 2
 
-# ---- Edited and deleted on the server, followed by the handset --------------------------
+# ---- Edited and deleted on the server, followed by the handset ---------------------------
 check "the contact is edited on the server" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
 VERSION:3.0
 UID:ada-lovelace-1815
@@ -258,7 +260,7 @@ END:VCARD')"
 check "an event is deleted on the server" test "$(http DELETE test/calendar/standup.ics)" = 200
 sync_server "the server's edit and deletion"
 sync_folder phonebook contacts
-check "the server's edit is synced onto the handset" exits 0
+check "the server's edit is synced onto the handset, again without ORG" exits 4
 run phone list phonebook
 check "the handset holds the server's number" contains "$out" "TEL_NUM_0: 0101112222"
 check "and no longer the one it had" lacks "$out" "0109998888"
@@ -268,16 +270,45 @@ run phone list calendar
 check "the event is gone from the handset" lacks "$out" "SUBJECT: Stand-up"
 check "the other stays" contains "$out" "SUBJECT: Dentist (moved)"
 
-# ---- A round with nothing changed -----------------------------------------------------
-folders() { (cd "$work" && find contacts calendar -type f -exec md5sum {} + | sort); }
-before=$(folders)
+# ---- Changed on both sides between two syncs ---------------------------------------------
+check "the contact is edited on the server again" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
+VERSION:3.0
+UID:ada-lovelace-1815
+N:Lovelace;Ada;;;
+FN:Ada Lovelace
+ORG:Analytical Engines Ltd
+TEL;TYPE=CELL:0103334444
+X-SERVER-COLOUR:purple
+END:VCARD')"
+run phone update phonebook "$(suid_of phonebook FIRST_NAME Ada)" TEL_NUM_0=0105556666
+check "and on the handset" exits 0
+sync_server "the server's side of the conflict"
+sync_folder phonebook contacts
+check "a contact changed on both sides is left as it is" exits 6
+check "naming both" contains "$err" "ada-lovelace-1815.vcf both changed"
+check "the file keeps the server's number" grep -q 0103334444 "$work/contacts/ada-lovelace-1815.vcf"
+run phone list phonebook
+check "the handset its own" contains "$out" "TEL_NUM_0: 0105556666"
+run phone sync-folder --prefer handset phonebook "Z:$work/contacts"
+check "the handset's side is taken when asked" exits 0
+sync_server "the handset's side of the conflict"
+card=$(on_server test/contacts/ada.vcf)
+check "so the server has the handset's number" contains "$card" "0105556666"
+check "and not its own" lacks "$card" "0103334444"
+check "keeping its organization" contains "$card" "ORG:Analytical Engines Ltd"
+
+# ---- A round with nothing changed --------------------------------------------------------
+# Both sides as bytes: the folders' files and the handset's records.
+both_sides() { (cd "$work" && find contacts calendar phone/handset.txt -type f -exec md5sum {} + | sort); }
+before=$(both_sides)
 sync_server "a quiet round"
 sync_folder phonebook contacts
 check "a quiet sync of the contacts changes nothing" exits 0
 sync_folder calendar calendar
 check "nor one of the events" exits 0
-check "and writes no file" test "$(folders)" = "$before"
+check "neither a file nor the handset is written" test "$(both_sides)" = "$before"
 sync_server "a quiet round"
 check "so vdirsyncer has nothing to copy" lacks "$(cat "$work/vdirsyncer.log")" "Copying"
+check "or delete" lacks "$(cat "$work/vdirsyncer.log")" "Deleting"
 
 finish
