@@ -89,6 +89,10 @@ CommandLine CommandLine::Parse(int argc, wchar_t** argv)
             line.replace = true;
         } else if (word == L"--only") {
             line.only = ParseTableList(value());
+        } else if (word == L"--prefer") {
+            line.prefer = value();
+        } else if (word == L"--force-delete") {
+            line.forceDelete = true;
         } else if (word.size() > 1 && word[0] == L'-') {
             throw UsageError("unknown option \"" + NarrowUtf8(word) + "\"");
         } else {

@@ -41,6 +41,8 @@ public:
     bool merge = false;    // restore: add only what the handset does not hold
     bool replace = false;  // restore: delete what the handset holds first
     std::vector<std::wstring> only;  // restore: the tables to restore
+    std::wstring prefer;     // sync-folder: the side whose edits win a conflict
+    bool forceDelete = false;  // sync-folder: deletions that would empty or halve a side
     std::vector<std::wstring> words;
 };
 

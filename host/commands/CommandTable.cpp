@@ -6,6 +6,7 @@
 #include "ContactCommands.h"
 #include "DemoSeed.h"
 #include "FileCommands.h"
+#include "FolderSyncCommands.h"
 #include "MessageCommands.h"
 #include "ModelCatalogue.h"
 #include "TableCommands.h"
@@ -57,6 +58,11 @@ const char kUsageText[] =
     "                                 is refused unless --merge (adds what it does not hold)\n"
     "                                 or --replace (deletes what it holds first); --dry-run\n"
     "                                 says what it would do and changes nothing\n"
+    "  sync-folder [--dry-run] [--prefer handset|folder] [--force-delete] TABLE DIR\n"
+    "                                 keeps phonebook, calendar, tasks or memos in step with a\n"
+    "                                 folder of one vCard or iCalendar file per item, both ways;\n"
+    "                                 a sync that would delete every item or file of a side, or\n"
+    "                                 more than half, needs --force-delete\n"
     "  seed-demo                      fills an empty handset with demo data\n"
     "  models                         the models --model takes\n"
     "  help                           this text (also --help, -h)\n"
@@ -75,7 +81,8 @@ const char kUsageText[] =
     "  check; 4 done, but the handset changed or left out data, as the lines on stderr\n"
     "  say; 5 done with every record the handset could give, but some it could not\n"
     "  read were passed over (one line each on stderr; output and exports hold all the\n"
-    "  others)\n";
+    "  others); 6 done, but items changed on both sides were left as they are (conflicts,\n"
+    "  one line each on stderr)\n";
 
 const char kTableNames[] = "phonebook, groups, card, card2, metadata, calendar, tasks, memos, sms and mms";
 
@@ -116,6 +123,7 @@ const Command kCommands[] = {
     {L"backup", 1, "a folder", false, StartBackup},
     {L"verify", 1, "a backup folder", false, StartVerify},
     {L"restore", 1, "a backup folder", false, StartRestore},
+    {L"sync-folder", 2, "a table name and a folder", false, StartSyncFolder},
 };
 
 const wchar_t* const kFileCommands[] = {L"ls", L"get", L"put", L"mkdir", L"rm", L"rmdir", L"mv", L"df"};
@@ -178,8 +186,12 @@ const Command& CommandTable::Checked(CommandLine& line)
         throw UsageError("--card goes with send-sms, export-vcard and import-vcard only");
     if (line.cut && name != L"send-sms")
         throw UsageError("--cut goes with send-sms only");
-    if ((line.dryRun || line.merge || line.replace || !line.only.empty()) && name != L"restore")
-        throw UsageError("--dry-run, --merge, --replace and --only go with restore only");
+    if ((line.merge || line.replace || !line.only.empty()) && name != L"restore")
+        throw UsageError("--merge, --replace and --only go with restore only");
+    if (line.dryRun && name != L"restore" && name != L"sync-folder")
+        throw UsageError("--dry-run goes with restore and sync-folder only");
+    if ((!line.prefer.empty() || line.forceDelete) && name != L"sync-folder")
+        throw UsageError("--prefer and --force-delete go with sync-folder only");
     if (command->namesTable)
         CheckTable(line.Word(1));
     CheckFault(line.session.fault);

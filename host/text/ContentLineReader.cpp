@@ -1,5 +1,7 @@
 #include "ContentLineReader.h"
 
+#include <optional>
+
 #include "ComTypes.h"
 
 namespace kelvra::host {
@@ -44,6 +46,7 @@ void ContentLineReader::Start(std::string_view text)
     m_text = text;
     if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         m_text.remove_prefix(3);
+        m_skipped = 3;
     } else if (m_text.compare(0, 2, "\xFF\xFE") == 0 || m_text.compare(0, 2, "\xFE\xFF") == 0) {
         std::string converted = Utf8OfUtf16(std::string(text), text[0] == '\xFE');
         m_owned = std::move(converted);
@@ -90,11 +93,26 @@ bool ContentLineReader::Next(ContentLine& line)
     if (!Peek(physical))
         return false;
     size_t number = m_number;
+    m_lineStart = m_at;
     std::string logical(physical);
     Advance();
+    // Whether the line is quoted-printable is settled by its first colon; a long folded
+    // line is not searched again for each of its pieces.
+    std::optional<bool> quotedPrintable;
+    size_t searched = 0;
+    auto isQuotedPrintable = [&] {
+        if (!quotedPrintable) {
+            size_t colon = logical.find(':', searched);
+            searched = logical.size();
+            if (colon == std::string::npos)
+                return false;
+            quotedPrintable = IsQuotedPrintable(std::string_view(logical).substr(0, colon + 1));
+        }
+        return *quotedPrintable;
+    };
     std::string_view following;
     while (Peek(following)) {
-        if (!logical.empty() && logical.back() == '=' && IsQuotedPrintable(logical)) {
+        if (!logical.empty() && logical.back() == '=' && isQuotedPrintable()) {
             logical.pop_back();  // a quoted-printable soft line break
             // A writer that ends a value with a stray "=" does not get the vCard's end
             // or an empty line taken into the value.
@@ -108,6 +126,7 @@ bool ContentLineReader::Next(ContentLine& line)
         }
         Advance();
     }
+    m_lineEnd = m_at;
     Parse(logical, number, line);
     return true;
 }

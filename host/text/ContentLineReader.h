@@ -33,6 +33,12 @@ public:
     // The next line; false at the end. Throws ContentLineError for a malformed line.
     bool Next(ContentLine& line);
 
+    // Where the line Next gave last starts and ends (after its line end and any folded
+    // lines) in the text as given, so that an editor can keep the bytes of the lines it
+    // leaves alone. Meaningless for UTF-16 text, which is read as a converted copy.
+    size_t LineStart() const { return m_skipped + m_lineStart; }
+    size_t LineEnd() const { return m_skipped + m_lineEnd; }
+
     // vCard 2.1 folds a line before a blank that stays part of the value; vCard 3.0 and
     // 4.0 and iCalendar fold with a blank of their own that unfolding takes out.
     void KeepFoldingBlanks(bool keep) { m_keepFoldingBlanks = keep; }
@@ -53,6 +59,9 @@ private:
     std::string_view m_text;
     size_t m_at = 0;
     size_t m_number = 1;  // of the physical line at m_at
+    size_t m_skipped = 0;  // the byte-order mark before m_text
+    size_t m_lineStart = 0;
+    size_t m_lineEnd = 0;
     bool m_keepFoldingBlanks = false;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ComFailure.h"
+#include "ComTypes.h"
 #include "WholeFile.h"
 
 namespace kelvra::host {
