@@ -147,16 +147,39 @@ suid_of() {
     awk -v line="  $2: $3" '/^SUID / { suid = $2 } $0 == line { print suid }' <<<"$out"
 }
 
-# ---- Made on the server, held by the handset ---------------------------------------------
-check "a contact is written on the server" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
+# put_ada NUMBER: the server's contact with what the handset has no place for (ORG, an
+# X- property of the server's own) and NUMBER.
+put_ada() {
+    put test/contacts/ada.vcf text/vcard "BEGIN:VCARD
 VERSION:3.0
 UID:ada-lovelace-1815
 N:Lovelace;Ada;;;
 FN:Ada Lovelace
 ORG:Analytical Engines Ltd
-TEL;TYPE=CELL:0101234567
+TEL;TYPE=CELL:$1
 X-SERVER-COLOUR:purple
-END:VCARD')"
+END:VCARD"
+}
+
+# put_event UID START END SUMMARY [LINE]: an event with floating times written on the
+# server as UID.ics, with LINE among its properties.
+put_event() {
+    put "test/calendar/$1.ics" text/calendar "BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//Test server//EN
+BEGIN:VEVENT
+UID:$1
+DTSTAMP:20261201T080000Z
+DTSTART:$2
+DTEND:$3
+SUMMARY:$4${5:+
+$5}
+END:VEVENT
+END:VCALENDAR"
+}
+
+# ---- Made on the server, held by the handset ---------------------------------------------
+check "a contact is written on the server" stored "$(put_ada 0101234567)"
 check "and another" stored "$(put test/contacts/grace.vcf text/vcard 'BEGIN:VCARD
 VERSION:3.0
 UID:grace-hopper-1906
@@ -164,29 +187,9 @@ N:Hopper;Grace;;;
 FN:Grace Hopper
 TEL;TYPE=WORK:0107654321
 END:VCARD')"
-check "an event is written on the server" stored "$(put test/calendar/dentist.ics text/calendar 'BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//Test server//EN
-BEGIN:VEVENT
-UID:dentist-20261208
-DTSTAMP:20261201T080000Z
-DTSTART:20261208T093000
-DTEND:20261208T100000
-SUMMARY:Dentist
-URL:https://clinic.example/booking/42
-END:VEVENT
-END:VCALENDAR')"
-check "and another" stored "$(put test/calendar/standup.ics text/calendar 'BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//Test server//EN
-BEGIN:VEVENT
-UID:standup-20261209
-DTSTAMP:20261201T080000Z
-DTSTART:20261209T084500
-DTEND:20261209T090000
-SUMMARY:Stand-up
-END:VEVENT
-END:VCALENDAR')"
+check "an event is written on the server" stored "$(put_event dentist-20261208 20261208T093000 20261208T100000 \
+    Dentist "URL:https://clinic.example/booking/42")"
+check "and another" stored "$(put_event standup-20261209 20261209T084500 20261209T090000 Stand-up)"
 
 sync_server "the server's items"
 check "the contacts land in the folder under their UIDs" \
@@ -228,7 +231,7 @@ check "and not the old one" lacks "$card" "0101234567"
 check "it keeps its UID" contains "$card" "UID:ada-lovelace-1815"
 check "its organization, which the handset has no place for" contains "$card" "ORG:Analytical Engines Ltd"
 check "and the server's own property" contains "$card" "X-SERVER-COLOUR:purple"
-event=$(on_server test/calendar/dentist.ics)
+event=$(on_server test/calendar/dentist-20261208.ics)
 check "the server's event has the handset's title" contains "$event" "SUMMARY:Dentist (moved)"
 check "and time" contains "$event" "DTSTART:20261208T110000"
 check "it keeps its UID" contains "$event" "UID:dentist-20261208"
@@ -248,16 +251,8 @@ check "the contact is gone from the server" absent_from_server test/contacts/gra
 check "the others are still there" test "$(on_server test/contacts/ | grep -c '^BEGIN:VCARD')" -eq 2
 
 # ---- Edited and deleted on the server, followed by the handset ---------------------------
-check "the contact is edited on the server" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
-VERSION:3.0
-UID:ada-lovelace-1815
-N:Lovelace;Ada;;;
-FN:Ada Lovelace
-ORG:Analytical Engines Ltd
-TEL;TYPE=CELL:0101112222
-X-SERVER-COLOUR:purple
-END:VCARD')"
-check "an event is deleted on the server" test "$(http DELETE test/calendar/standup.ics)" = 200
+check "the contact is edited on the server" stored "$(put_ada 0101112222)"
+check "an event is deleted on the server" test "$(http DELETE test/calendar/standup-20261209.ics)" = 200
 sync_server "the server's edit and deletion"
 sync_folder phonebook contacts
 check "the server's edit is synced onto the handset, again without ORG" exits 4
@@ -271,15 +266,7 @@ check "the event is gone from the handset" lacks "$out" "SUBJECT: Stand-up"
 check "the other stays" contains "$out" "SUBJECT: Dentist (moved)"
 
 # ---- Changed on both sides between two syncs ---------------------------------------------
-check "the contact is edited on the server again" stored "$(put test/contacts/ada.vcf text/vcard 'BEGIN:VCARD
-VERSION:3.0
-UID:ada-lovelace-1815
-N:Lovelace;Ada;;;
-FN:Ada Lovelace
-ORG:Analytical Engines Ltd
-TEL;TYPE=CELL:0103334444
-X-SERVER-COLOUR:purple
-END:VCARD')"
+check "the contact is edited on the server again" stored "$(put_ada 0103334444)"
 run phone update phonebook "$(suid_of phonebook FIRST_NAME Ada)" TEL_NUM_0=0105556666
 check "and on the handset" exits 0
 sync_server "the server's side of the conflict"
