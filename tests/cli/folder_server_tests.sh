@@ -17,6 +17,8 @@ for tool in radicale vdirsyncer curl python3; do
 done
 
 # ---- The server: Radicale on a free port, its collections in the scratch folder ----------
+# A proxy of the machine's would stand between curl or vdirsyncer and the server.
+export no_proxy=127.0.0.1,localhost NO_PROXY=127.0.0.1,localhost
 server_pid=
 stop_server() {
     [ -n "$server_pid" ] || return 0
@@ -79,7 +81,7 @@ fi
 http() {
     local method=$1 path=$2
     shift 2
-    curl -s -o "$work/body" -w '%{http_code}' -X "$method" "$@" "$server/$path"
+    curl -s --max-time 30 -o "$work/body" -w '%{http_code}' -X "$method" "$@" "$server/$path"
 }
 # put PATH TYPE TEXT: an item written on the server, as a CardDAV or CalDAV client writes it.
 put() { sed 's/$/\r/' <<<"$3" | http PUT "$1" -H "Content-Type: $2; charset=utf-8" --data-binary @-; }
