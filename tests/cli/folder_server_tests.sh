@@ -3,8 +3,9 @@
 # Radicale server on this machine, vdirsyncer between it and a folder of files, and
 # kelvra-sync sync-folder between that folder and the handset. What the server holds
 # reaches the handset; the handset's edits, new items and deletions reach the server,
-# whose copy keeps what the handset has no place for; the server's edits and deletions
-# reach the handset; a round with nothing changed changes nothing. Needs the registered
+# whose copy keeps what the handset has no place for; Korean text crosses whole; the
+# server's edits and deletions reach the handset; a change on both sides waits for a side
+# to be preferred; a round with nothing changed changes nothing. Needs the registered
 # servers, radicale, vdirsyncer and curl.
 set -u
 source "$(dirname "$0")/testlib.sh"
@@ -189,6 +190,14 @@ N:Hopper;Grace;;;
 FN:Grace Hopper
 TEL;TYPE=WORK:0107654321
 END:VCARD')"
+check "and one in Korean" stored "$(put test/contacts/minji.vcf text/vcard 'BEGIN:VCARD
+VERSION:3.0
+UID:kim-minji-1991
+N:김;민지;;;
+FN:김민지
+TEL;TYPE=CELL:01023456789
+NOTE:회사 동료
+END:VCARD')"
 check "an event is written on the server" stored "$(put_event dentist-20261208 20261208T093000 20261208T100000 \
     Dentist "URL:https://clinic.example/booking/42")"
 check "and another" stored "$(put_event standup-20261209 20261209T084500 20261209T090000 Stand-up)"
@@ -204,6 +213,9 @@ run phone list phonebook
 check "the handset holds the first contact" contains "$out" "FIRST_NAME: Ada"
 check "with her number" contains "$out" "TEL_NUM_0: 0101234567"
 check "and the second" contains "$out" "FIRST_NAME: Grace"
+check "and the Korean one, her family name" contains "$out" "LAST_NAME: 김"
+check "and her given name" contains "$out" "FIRST_NAME: 민지"
+check "with her note" contains "$out" "NOTES: 회사 동료"
 sync_folder calendar calendar
 check "the events are synced onto the handset, which leaves out what it has no place for" exits 4
 check "and says so" contains "$err" "dentist-20261208.ics: URL has no place on the handset"
@@ -220,6 +232,8 @@ dentist=$(suid_of calendar SUBJECT Dentist)
 run phone update calendar "$dentist" "SUBJECT=Dentist (moved)" "START_DATE=2026-12-08 11:00" \
     "END_DATE=2026-12-08 11:30"
 check "the event is edited on the handset" exits 0
+run phone update phonebook "$(suid_of phonebook FIRST_NAME 민지)" "NOTES=회사 동료, 팀장"
+check "a Korean note is edited on the handset" exits 0
 run phone create phonebook FIRST_NAME=Linus TEL_NUM_0=0105550101
 check "a contact is made on the handset" exits 0
 sync_folder phonebook contacts
@@ -238,6 +252,9 @@ check "the server's event has the handset's title" contains "$event" "SUMMARY:De
 check "and time" contains "$event" "DTSTART:20261208T110000"
 check "it keeps its UID" contains "$event" "UID:dentist-20261208"
 check "and its link, which the handset has no place for" contains "$event" "URL:https://clinic.example/booking/42"
+card=$(on_server test/contacts/minji.vcf)
+check "the server's Korean contact has the handset's note" contains "$card" "NOTE:회사 동료\\, 팀장"
+check "and her name as it was" contains "$card" "FN:김민지"
 cards=$(on_server test/contacts/)
 check "the contact made on the handset is on the server" contains "$cards" "0105550101"
 check "once" test "$(grep -c '0105550101' <<<"$cards")" -eq 1
@@ -250,7 +267,7 @@ check "the deletion is synced into the folder" exits 0
 check "which no longer holds its file" test ! -e "$work/contacts/grace-hopper-1906.vcf"
 sync_server "the handset's deletion"
 check "the contact is gone from the server" absent_from_server test/contacts/grace.vcf
-check "the others are still there" test "$(on_server test/contacts/ | grep -c '^BEGIN:VCARD')" -eq 2
+check "the others are still there" test "$(on_server test/contacts/ | grep -c '^BEGIN:VCARD')" -eq 3
 
 # ---- Edited and deleted on the server, followed by the handset ---------------------------
 check "the contact is edited on the server" stored "$(put_ada 0101112222)"
