@@ -7,7 +7,7 @@
 # KELVRA_SYNC_SEED repeats a run. Needs the registered servers.
 set -u
 source "$(dirname "$0")/testlib.sh"
-seed=${KELVRA_SYNC_SEED:-$(date +%s)}
+seed=${KELVRA_SYNC_SEED:-20261207}
 RANDOM=$seed
 echo "seed $seed (KELVRA_SYNC_SEED=$seed repeats this run)"
 rounds=${KELVRA_SYNC_ROUNDS:-7}
