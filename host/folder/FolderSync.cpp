@@ -129,11 +129,6 @@ void FolderSync::PlanPair(size_t index)
     auto file = m_files.find(pair.file);
     bool itemGone = item == m_items.end();
     bool fileGone = file == m_files.end();
-    if (!itemGone && item->second.hash != pair.itemHash && Reused(pair, item->second.projection)) {
-        // The pair's item was deleted and its place given to a new one.
-        m_reused.insert(pair.suid);
-        itemGone = true;
-    }
     Action action{Step::Record, pair.suid, pair.file, index};
     if (itemGone && !m_handsetComplete)
         return;  // perhaps the record passed over: nothing is inferred from its absence
@@ -152,6 +147,13 @@ void FolderSync::PlanPair(size_t index)
         }
     }
     bool itemChanged = !itemGone && item->second.hash != pair.itemHash;
+    if (itemChanged && fileChanged && Reused(pair, item->second.projection)) {
+        // Not a conflict: the pair's item was deleted and its place given to a new one,
+        // which gets a file of its own while the edited file makes its item anew.
+        m_reused.insert(pair.suid);
+        itemGone = true;
+        itemChanged = false;
+    }
     if (itemGone) {
         // An edit beats a deletion: the edited file makes the item anew.
         action.step = fileChanged ? Step::CreateOnHandset : Step::DeleteInFolder;
@@ -184,8 +186,9 @@ void FolderSync::PlanPair(size_t index)
 
 bool FolderSync::Reused(const SyncPair& pair, const ItemProjection& now) const
 {
+    // One name alone (a memo's text) says too little: its edit would pass for another memo.
     std::vector<std::string> identity = Identity(now);
-    if (pair.identity.empty() || identity.empty())
+    if (pair.identity.size() < 2 || identity.size() < 2)
         return false;
     for (const std::string& key : identity) {
         if (std::find(pair.identity.begin(), pair.identity.end(), key) != pair.identity.end())

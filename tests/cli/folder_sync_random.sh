@@ -122,7 +122,7 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
             tokens=("${!alive[@]}")
             touched=()
             conflict=""
-            deletions=0  # a few a round, so that no sync deletes more than half of a side
+            deletions=0  # a few a round and of more than six, so that no sync deletes half a side
             # Each token is touched once a round, but for the edit against a deletion and
             # the conflict, which touch both sides of one.
             take() {
@@ -141,8 +141,8 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
                     1) new_file "R$next-" && alive[R$next-]=1 && next=$((next + 1)) ;;
                     2) t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_on_handset "$t" ;;
                     3) t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_file "$t" ;;
-                    4) [ $((deletions++)) -lt 2 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && run "$h" delete "$table" "$(suid_of "$t")" && unset "alive[$t]" ;;
-                    5) [ $((deletions++)) -lt 2 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && rm "$(file_of "$t")" && unset "alive[$t]" ;;
+                    4) [ $((deletions++)) -lt 2 -a ${#alive[@]} -gt 6 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && run "$h" delete "$table" "$(suid_of "$t")" && unset "alive[$t]" ;;
+                    5) [ $((deletions++)) -lt 2 -a ${#alive[@]} -gt 6 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && rm "$(file_of "$t")" && unset "alive[$t]" ;;
                     6) # deleted on the handset, edited in the folder: the edit stays
                         t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_file "$t" &&
                             run "$h" delete "$table" "$(suid_of "$t")" ;;

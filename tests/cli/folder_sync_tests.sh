@@ -280,4 +280,44 @@ for model in 202 218; do
 done
 check "calendar: the alarm the A280 keeps as a lead stays as the file wrote it" grep -q 'ACTION:AUDIO' "$work/c202/review.ics"
 
+# ---- Tasks on a KTM-A290 and memos: both ways, a foreign to-do keeps what it holds ------
+run tm --model 211 seed-demo
+mkdir -p "$work/tasks" "$work/memos"
+crlf >"$work/tasks/milk.ics" <<'EOF'
+BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//Other//EN
+BEGIN:VTODO
+UID:todo-1@other
+DTSTAMP:20270101T000000Z
+SUMMARY:Buy milk
+DUE:20270110T120000
+PRIORITY:2
+STATUS:NEEDS-ACTION
+CATEGORIES:Home
+X-OTHER:keep
+END:VTODO
+END:VCALENDAR
+EOF
+printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VJOURNAL\r\nUID:memo-1@other\r\nDESCRIPTION:Locker 12\r\nX-OTHER:keep\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n' >"$work/memos/locker.ics"
+for table in tasks memos; do
+    run tm sync-folder "$table" "Z:$work/$table"
+    check "$table: the foreign item reaches the handset and the handset's get files ($code)" \
+        [ "$(count_of tm "$table")" -eq "$(files_in "$work/$table" ics)" -a "$(count_of tm "$table")" -ge 2 ]
+    check "$table: then in step" in_step tm "$table" "$work/$table"
+done
+run tm update tasks "$(suid_of tm tasks SUBJECT Buy)" "SUBJECT=Buy oat milk" DONE_STATE=Done
+run tm update memos "$(suid_of tm memos DETAIL Locker)" "DETAIL=Locker 14"
+for table in tasks memos; do run tm sync-folder "$table" "Z:$work/$table"; done
+unfolded "$work/tasks/milk.ics" >"$work/milk.now"
+check "tasks: the handset's edit reaches the file" grep -qx 'SUMMARY:Buy oat milk' "$work/milk.now"
+check "tasks: the state crosses" grep -qx 'STATUS:COMPLETED' "$work/milk.now"
+for kept in 'UID:todo-1@other' 'CATEGORIES:Home' 'X-OTHER:keep' 'PRIORITY:2'; do
+    check "tasks: the file keeps $kept" grep -qxF -- "$kept" "$work/milk.now"
+done
+unfolded "$work/memos/locker.ics" >"$work/locker.now"
+check "memos: the handset's edit reaches the file" grep -qx 'DESCRIPTION:Locker 14' "$work/locker.now"
+check "memos: the file keeps its own lines" grep -qx 'X-OTHER:keep' "$work/locker.now"
+for table in tasks memos; do check "$table: in step after the edits" in_step tm "$table" "$work/$table"; done
+
 finish
