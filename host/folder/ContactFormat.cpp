@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "ComFailure.h"
+#include "ContentLineReader.h"
 #include "FolderFileEdit.h"
 #include "ItemColumns.h"
 #include "NumberCheck.h"
@@ -107,6 +108,27 @@ bool Differ(const ItemProjection& file, const ItemProjection& held, const std::w
     return !pick(held).Holds(pick(file), Cuttable);
 }
 
+// How many of the first card's lines of a property come up to its kept-th one with a
+// value; 0 (all of them) when it has no more than that.
+size_t LinesTaken(const std::string& bytes, const char* property, size_t kept)
+{
+    ContentLineReader reader(bytes);
+    ContentLine line;
+    size_t lines = 0, withValue = 0;
+    try {
+        while (kept > 0 && reader.Next(line) && line.name != "END") {
+            if (line.name != property)
+                continue;
+            ++lines;
+            if (!line.value.empty() && ++withValue == kept)
+                return lines;
+        }
+    } catch (const ContentLineError&) {
+        // The edit says what is wrong with the file.
+    }
+    return 0;
+}
+
 }  // namespace
 
 ContactFormat::ContactFormat(SyncSession& session) : m_capabilities(PhonebookCapabilities::Of(session))
@@ -181,6 +203,10 @@ Columns ContactFormat::FileColumns(const std::string& bytes, FileItem& file) con
         problem = e.what();
         return columns;
     }
+    if (contacts.size() > 1) {
+        problem = "it holds " + std::to_string(contacts.size()) + " vCards; a synced folder keeps one contact per file";
+        return columns;
+    }
     const VCardContact& contact = contacts.front();
     file.label = contact.label;
     file.notes = contact.notes;
@@ -222,7 +248,9 @@ std::vector<std::wstring> ContactFormat::IdentityOf(const ItemProjection& item) 
     if (!name.empty())
         identity.push_back(name);
     for (const auto& [field, text] : item.fields) {
-        if (StartsWith(field, L"TEL_NUM_"))
+        if (Cuttable(field) && field != L"FIRST_NAME" && field != L"LAST_NAME")
+            identity.push_back(text);
+        else if (StartsWith(field, L"TEL_NUM_"))
             identity.push_back(text);
     }
     return identity;
@@ -277,22 +305,34 @@ std::string ContactFormat::NewFile(IItem* item) const
 }
 
 std::string ContactFormat::EditedFile(const std::string& existing, IItem* item, const ItemProjection& file,
-                                      const ItemProjection& held) const
+                                      const ItemProjection& held,
+                                      const std::optional<std::set<std::wstring>>& changed) const
 {
+    auto differ = [&](const std::wstring& prefix) {
+        if (!changed)
+            return Differ(file, held, prefix);
+        for (const std::wstring& field : *changed) {
+            if (StartsWith(field, prefix))
+                return true;
+        }
+        return false;
+    };
     std::vector<FolderFileEdit::Replaced> replaced;
-    if (Differ(file, held, L"FIRST_NAME") || Differ(file, held, L"LAST_NAME"))
+    if (differ(L"FIRST_NAME") || differ(L"LAST_NAME"))
         replaced.insert(replaced.end(), {{"N", 1}, {"FN", 1}});
-    if (Differ(file, held, L"TEL_"))
-        replaced.push_back({"TEL", Counted(file, L"TEL_NUM_")});
-    if (Differ(file, held, L"EMAIL_"))
-        replaced.push_back({"EMAIL", Counted(file, L"EMAIL_ADDR_")});
-    if (Differ(file, held, L"URL_"))
+    // The lines the reading took: those up to the last number the model keeps, empty
+    // ones among them; further ones are the person's.
+    if (differ(L"TEL_"))
+        replaced.push_back({"TEL", LinesTaken(existing, "TEL", Counted(file, L"TEL_NUM_"))});
+    if (differ(L"EMAIL_"))
+        replaced.push_back({"EMAIL", LinesTaken(existing, "EMAIL", Counted(file, L"EMAIL_ADDR_"))});
+    if (differ(L"URL_"))
         replaced.push_back({"URL", 1});
-    if (Differ(file, held, L"ADDR_"))
+    if (differ(L"ADDR_"))
         replaced.push_back({"ADR", 1});
-    if (Differ(file, held, L"BIRTHDAY"))
+    if (differ(L"BIRTHDAY"))
         replaced.push_back({"BDAY", 1});
-    if (Differ(file, held, L"NOTES"))
+    if (differ(L"NOTES"))
         replaced.push_back({"NOTE", 1});
     return FolderFileEdit::Edited(existing, NewFile(item), replaced);
 }

@@ -31,7 +31,8 @@ public:
     void Apply(const std::string& bytes, IItem* item) const override;
     std::string NewFile(IItem* item) const override;
     std::string EditedFile(const std::string& existing, IItem* item, const ItemProjection& file,
-                           const ItemProjection& held) const override;
+                           const ItemProjection& held,
+                           const std::optional<std::set<std::wstring>>& changed) const override;
 
     // A contact's columns, as listed or as a file gives them, in the projection's terms:
     // numbers and e-mails counted from 0 in the order they come, the last name found in

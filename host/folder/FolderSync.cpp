@@ -44,6 +44,8 @@ int FolderSync::Run()
 {
     m_status.Load();
     m_forgotten.assign(m_status.pairs.size(), false);
+    if (!m_options.dryRun)
+        RemoveLeftOvers();
     ListFolder();
     ListHandset();
     Plan();
@@ -64,9 +66,26 @@ int FolderSync::Run()
     printf("\n");
     if (m_conflicts)
         return kConflicts;
+    if (m_failedFiles)
+        return kInputFailure;
     if (!m_handsetComplete)
         return kPassedOver;
     return m_handsetChanged ? kHandsetChanged : kOk;
+}
+
+void FolderSync::RemoveLeftOvers() const
+{
+    // What a killed run was writing: a new file under its own name, an edit beside its file.
+    for (const std::wstring& pattern : {std::wstring(L".kelvra-*.part"), L"*" + std::wstring(m_format.Extension()) + L".part"}) {
+        WIN32_FIND_DATAW found = {};
+        HANDLE search = FindFirstFileW(PathOf(pattern).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do
+            DeleteFileW(PathOf(found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
 }
 
 void FolderSync::ListHandset()
@@ -104,7 +123,7 @@ FolderSync::FolderItem& FolderSync::ReadFile(FolderItem& file)
     if (file.content.problem.empty())
         file.hash = file.content.projection.Hash();
     else
-        Warn(NamedFile(file.file.name) + ": not synced: " + file.content.problem);
+        Failed(file.file.name, "not synced: " + file.content.problem);
     return file;
 }
 
@@ -112,19 +131,47 @@ void FolderSync::Plan()
 {
     std::set<long> pairedItems;
     std::set<std::wstring> pairedFiles;
-    for (size_t index = 0; index < m_status.pairs.size(); ++index) {
-        pairedItems.insert(m_status.pairs[index].suid);
-        pairedFiles.insert(m_status.pairs[index].file);
-        PlanPair(index);
+    for (const SyncPair& pair : m_status.pairs) {
+        pairedItems.insert(pair.suid);
+        pairedFiles.insert(pair.file);
     }
+    m_pairs = m_status.pairs;
+    for (SyncPair& pair : m_pairs)
+        FindMoved(pair, pairedItems, pairedFiles);
+    for (size_t index = 0; index < m_pairs.size(); ++index)
+        PlanPair(index);
     for (long suid : m_reused)
         pairedItems.erase(suid);
     PlanNew(pairedItems, pairedFiles);
 }
 
+void FolderSync::FindMoved(SyncPair& pair, std::set<long>& pairedItems, std::set<std::wstring>& pairedFiles)
+{
+    // A calendar entry of another kind is in that kind's store under another SUID.
+    if (m_handsetComplete && !m_items.count(pair.suid)) {
+        for (const auto& [suid, item] : m_items) {
+            if (!pairedItems.count(suid) && SameItem(pair, item.projection)) {
+                pair.suid = suid;
+                pairedItems.insert(suid);
+                break;
+            }
+        }
+    }
+    // A file renamed is the same file under another name.
+    if (!m_files.count(pair.file)) {
+        for (auto& [name, file] : m_files) {
+            if (!pairedFiles.count(name) && ReadFile(file).content.problem.empty() && file.hash == pair.fileHash) {
+                pair.file = name;
+                pairedFiles.insert(name);
+                break;
+            }
+        }
+    }
+}
+
 void FolderSync::PlanPair(size_t index)
 {
-    const SyncPair& pair = m_status.pairs[index];
+    const SyncPair& pair = m_pairs[index];
     auto item = m_items.find(pair.suid);
     auto file = m_files.find(pair.file);
     bool itemGone = item == m_items.end();
@@ -147,9 +194,9 @@ void FolderSync::PlanPair(size_t index)
         }
     }
     bool itemChanged = !itemGone && item->second.hash != pair.itemHash;
-    if (itemChanged && fileChanged && Reused(pair, item->second.projection)) {
-        // Not a conflict: the pair's item was deleted and its place given to a new one,
-        // which gets a file of its own while the edited file makes its item anew.
+    if (itemChanged && !fileChanged && Reused(pair, item->second.projection)) {
+        // The pair's item was deleted and its place given to a new one, which gets a file
+        // of its own: the old one's file is not the new one's.
         m_reused.insert(pair.suid);
         itemGone = true;
         itemChanged = false;
@@ -171,6 +218,7 @@ void FolderSync::PlanPair(size_t index)
             action.step = Step::Conflict;
     } else if (itemChanged) {
         action.step = Step::UpdateInFolder;
+        action.onlyChanged = true;
     } else if (fileChanged) {
         action.step = Step::UpdateOnHandset;
     } else if (m_options.dryRun) {
@@ -195,6 +243,16 @@ bool FolderSync::Reused(const SyncPair& pair, const ItemProjection& now) const
             return false;
     }
     return true;
+}
+
+bool FolderSync::SameItem(const SyncPair& pair, const ItemProjection& now) const
+{
+    std::vector<std::string> identity = Identity(now);
+    if (pair.identity.size() < 2 || identity.size() < 2 || pair.identity.front() != identity.front())
+        return false;
+    return std::any_of(identity.begin() + 1, identity.end(), [&](const std::string& key) {
+        return std::find(pair.identity.begin() + 1, pair.identity.end(), key) != pair.identity.end();
+    });
 }
 
 void FolderSync::PlanNew(const std::set<long>& pairedItems, const std::set<std::wstring>& pairedFiles)
@@ -255,20 +313,23 @@ void FolderSync::Refuse() const
         onHandset += action.step == Step::DeleteOnHandset ? 1 : 0;
         inFolder += action.step == Step::DeleteInFolder ? 1 : 0;
     }
-    auto refuse = [&](size_t deletions, size_t held, const char* side, const char* what) {
+    // Measured against what the last sync paired: items new on the emptied side since do
+    // not make its emptying any smaller.
+    size_t paired = m_pairs.size();
+    auto refuse = [&](size_t deletions, bool otherEmpty, const char* side, const char* other) {
         if (deletions == 0)
             return;
-        std::string count = std::to_string(deletions) + " of the " + std::to_string(held) + " " + what;
-        if (deletions == held)
-            throw BadValue(std::string("this sync would delete every one of the ") + std::to_string(held) + " " +
-                           what + " " + side + ", as the other side no longer holds them; that needs --force-delete "
-                           "(--dry-run lists them)");
-        if (deletions * 2 > held)
-            throw BadValue("this sync would delete " + count + " " + side + ", more than half; that needs "
+        if (otherEmpty)
+            throw BadValue(std::string(other) + " holds nothing, but held " + std::to_string(paired) +
+                           " paired items at the last sync: deleting " + std::to_string(deletions) + " " + side +
+                           " needs --force-delete (--dry-run lists them)");
+        if (deletions * 2 > paired)
+            throw BadValue("this sync would delete " + std::to_string(deletions) + " " + side + " of the " +
+                           std::to_string(paired) + " items the last sync paired, more than half; that needs "
                            "--force-delete (--dry-run lists them)");
     };
-    refuse(onHandset, m_items.size(), "on the handset", "items");
-    refuse(inFolder, m_files.size(), "in the folder", "files");
+    refuse(onHandset, m_files.empty(), "items on the handset", "the folder");
+    refuse(inFolder, m_items.empty(), "files in the folder", "the handset");
 }
 
 void FolderSync::Apply(const Action& action)
@@ -297,7 +358,12 @@ void FolderSync::CreateOnHandset(const Action& action)
     CheckCall(m_format.Table()->NewItem(m_format.ItemType(), 0, 0, item.GetAddressOf()), "Making a new item");
     if (!item)
         throw ComFailure(E_POINTER, "Making a new item failed: the table handed out no item");
-    m_format.Apply(file.bytes, item.Get());
+    try {
+        m_format.Apply(file.bytes, item.Get());
+    } catch (const std::exception& e) {
+        Failed(action.file, std::string("not written to the handset: ") + e.what());
+        return;
+    }
     SUID suid = 0;
     CheckCall(m_format.Table()->CreateItem(item.Get(), &suid), "Creating an item");
     ItemProjection held = m_format.OfItem(item.Get());
@@ -315,7 +381,12 @@ void FolderSync::UpdateOnHandset(const Action& action)
         return;
     }
     IItem* item = m_items.at(action.suid).item.Get();
-    m_format.Apply(file.bytes, item);
+    try {
+        m_format.Apply(file.bytes, item);
+    } catch (const std::exception& e) {
+        Failed(action.file, std::string("not written to the handset: ") + e.what());
+        return;
+    }
     CheckCall(m_format.Table()->UpdateItem(item), "Updating an item");
     ItemProjection held = m_format.OfItem(item);
     // A calendar entry of another kind moves to that kind's store, and its SUID with it.
@@ -385,7 +456,17 @@ void FolderSync::UpdateInFolder(const Action& action)
     ReadFile(file);
     if (!Unchanged(file))
         return;
-    file.bytes = m_format.EditedFile(file.bytes, held.item.Get(), file.content.projection, held.projection);
+    std::optional<std::set<std::wstring>> changed;
+    if (action.onlyChanged && !m_pairs[action.pair].itemFields.empty())
+        changed = ChangedFields(m_pairs[action.pair].itemFields, held.projection);
+    std::string edited;
+    try {
+        edited = m_format.EditedFile(file.bytes, held.item.Get(), file.content.projection, held.projection, changed);
+    } catch (const InputError& e) {
+        Failed(action.file, std::string("cannot be edited: ") + e.what());
+        return;
+    }
+    file.bytes = edited;
     WriteWhole(PathOf(action.file), file.bytes);
     file.content = m_format.OfFile(file.bytes);
     file.hash = file.content.projection.Hash();
@@ -431,7 +512,8 @@ void FolderSync::Conflict(const Action& action)
 
 SyncPair FolderSync::Paired(long suid, const FolderItem& file, const ItemProjection& held) const
 {
-    return {suid, file.file.name, file.file.stamp, file.file.size, file.hash, held.Hash(), Identity(held)};
+    return {suid, file.file.name, file.file.stamp, file.file.size, file.hash, held.Hash(), Identity(held),
+            held.FieldHashes()};
 }
 
 std::vector<std::string> FolderSync::Identity(const ItemProjection& held) const
@@ -445,7 +527,7 @@ std::vector<std::string> FolderSync::Identity(const ItemProjection& held) const
 void FolderSync::Keep(const Action& action, SyncPair pair)
 {
     if (action.pair != SIZE_MAX && !m_forgotten[action.pair])
-        m_status.pairs[action.pair] = std::move(pair);
+        m_pairs[action.pair] = std::move(pair);
     else
         m_added.push_back(std::move(pair));
     SaveStatus();
@@ -461,9 +543,9 @@ void FolderSync::Forget(const Action& action)
 void FolderSync::SaveStatus()
 {
     std::vector<SyncPair> pairs;
-    for (size_t index = 0; index < m_status.pairs.size(); ++index) {
+    for (size_t index = 0; index < m_pairs.size(); ++index) {
         if (!m_forgotten[index])
-            pairs.push_back(m_status.pairs[index]);
+            pairs.push_back(m_pairs[index]);
     }
     pairs.insert(pairs.end(), m_added.begin(), m_added.end());
     m_status.Save(pairs);
@@ -502,6 +584,29 @@ void FolderSync::SayDifferences(const std::string& lead, const ItemProjection& f
         if (!file.fields.count(name))
             Warn(lead + NarrowUtf8(name) + " as \"" + NarrowUtf8(value) + "\", which the file leaves empty");
     }
+}
+
+std::set<std::wstring> FolderSync::ChangedFields(const std::map<std::wstring, std::string>& was,
+                                                const ItemProjection& now)
+{
+    std::map<std::wstring, std::string> hashes = now.FieldHashes();
+    std::set<std::wstring> changed;
+    for (const auto& [field, hash] : hashes) {
+        auto before = was.find(field);
+        if (before == was.end() || before->second != hash)
+            changed.insert(field);
+    }
+    for (const auto& [field, hash] : was) {
+        if (!hashes.count(field))
+            changed.insert(field);
+    }
+    return changed;
+}
+
+void FolderSync::Failed(const std::wstring& file, const std::string& why)
+{
+    ++m_failedFiles;
+    Warn(NamedFile(file) + ": " + why);
 }
 
 std::string FolderSync::Named(long suid) const

@@ -62,6 +62,7 @@ private:
         long suid = 0;       // the handset item it concerns
         std::wstring file;   // the file it concerns
         size_t pair = SIZE_MAX;  // its place in the status; SIZE_MAX for none
+        bool onlyChanged = false;  // a file update with just what the handset changed
     };
 
     void ListHandset();
@@ -72,7 +73,15 @@ private:
     // Whether the item now at a pair's SUID is another than the one paired.
     bool Reused(const SyncPair& pair, const ItemProjection& now) const;
     void PlanNew(const std::set<long>& pairedItems, const std::set<std::wstring>& pairedFiles);
+    // A pair's item at another SUID, or its file under another name.
+    void FindMoved(SyncPair& pair, std::set<long>& pairedItems, std::set<std::wstring>& pairedFiles);
+    bool SameItem(const SyncPair& pair, const ItemProjection& now) const;
     void Refuse() const;
+    void RemoveLeftOvers() const;
+    static std::set<std::wstring> ChangedFields(const std::map<std::wstring, std::string>& was,
+                                                const ItemProjection& now);
+    // A file that cannot be read, written or edited is said and left; the run goes on.
+    void Failed(const std::wstring& file, const std::string& why);
     void Apply(const Action& action);
 
     void CreateOnHandset(const Action& action);
@@ -112,11 +121,13 @@ private:
     std::map<std::wstring, FolderItem> m_files;  // by name
     bool m_handsetComplete = true;
     std::vector<Action> m_actions;
-    std::vector<bool> m_forgotten;  // status pairs done with
+    std::vector<SyncPair> m_pairs;  // the status's, as found now and as changed since
+    std::vector<bool> m_forgotten;  // pairs done with
     std::set<long> m_reused;        // SUIDs of the status that are new items now
     std::vector<SyncPair> m_added;
     size_t m_conflicts = 0;
     size_t m_outOfStep = 0;
+    size_t m_failedFiles = 0;
     bool m_handsetChanged = false;
     std::map<Step, size_t> m_done;
 };

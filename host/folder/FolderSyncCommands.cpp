@@ -25,12 +25,12 @@ std::unique_ptr<SyncedFormat> FormatOf(SyncSession& session, const std::wstring&
 }
 
 // The handset as the status names it: a simulated one by its state folder, one on a port
-// by the port and its model.
-std::wstring HandsetName(const CommandLine& line)
+// by the port and its model's number, however the command line named the model.
+std::wstring HandsetName(const SessionOptions& options, const SyncSession& session)
 {
-    if (!line.session.port.empty())
-        return L"port " + line.session.port + L" model " + line.modelText;
-    return L"handset " + FullPcPath(line.session.handsetFolder);
+    if (!options.port.empty())
+        return L"port " + options.port + L" model " + std::to_wstring(session.Model());
+    return L"handset " + FullPcPath(options.handsetFolder);
 }
 
 }  // namespace
@@ -46,10 +46,10 @@ HandsetWork StartSyncFolder(const CommandLine& line)
     std::wstring folder = FullPcPath(line.Word(2));
     FolderListing::Files(folder, L".");  // a folder that is none is said before the handset opens
     FolderSyncOptions options{line.dryRun, line.prefer, line.forceDelete};
-    std::wstring handset = HandsetName(line);
-    return [table, folder, options, handset](SyncSession& session) {
+    SessionOptions where = line.session;
+    return [table, folder, options, where](SyncSession& session) {
         std::unique_ptr<SyncedFormat> format = FormatOf(session, table);
-        FolderSyncStatus status(handset, table, folder);
+        FolderSyncStatus status(HandsetName(where, session), table, folder);
         return FolderSync(*format, status, folder, options).Run();
     };
 }

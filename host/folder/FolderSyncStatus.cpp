@@ -71,6 +71,8 @@ void FolderSyncStatus::Load()
             pair.itemHash = NarrowUtf8(item.At("itemHash").Text());
             for (const JsonValue& key : item.At("identity").Items())
                 pair.identity.push_back(NarrowUtf8(key.Text()));
+            for (const auto& [field, hash] : item.At("itemFields").Members())
+                pair.itemFields[WidenUtf8(field)] = NarrowUtf8(hash.Text());
             pairs.push_back(std::move(pair));
         }
     } catch (const InputError& e) {
@@ -91,7 +93,13 @@ void FolderSyncStatus::Save(const std::vector<SyncPair>& pairs) const
                 ",\"fileHash\":\"" + pair.fileHash + "\",\"itemHash\":\"" + pair.itemHash + "\",\"identity\":[";
         for (size_t key = 0; key < pair.identity.size(); ++key)
             text += (key ? ",\"" : "\"") + pair.identity[key] + "\"";
-        text += "]}";
+        text += "],\"itemFields\":{";
+        const char* separator = "";
+        for (const auto& [field, hash] : pair.itemFields) {
+            text += separator + JsonText(field) + ":\"" + hash + "\"";
+            separator = ",";
+        }
+        text += "}}";
         comma = ",\n";
     }
     WriteWhole(m_path, text + "\n]}\n");

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct SyncPair {
     // handset that reuses a deleted item's place for a new one gives it the old SUID, and
     // an item that shares none of them with the one paired is that new one.
     std::vector<std::string> identity;
+    // A hash of each field of the item's projection, so that an edit on the handset
+    // carries into the file just the fields it changed.
+    std::map<std::wstring, std::string> itemFields;
 };
 
 class FolderSyncStatus {

@@ -35,6 +35,14 @@ bool ItemProjection::Holds(const ItemProjection& given,
     return true;
 }
 
+std::map<std::wstring, std::string> ItemProjection::FieldHashes() const
+{
+    std::map<std::wstring, std::string> hashes;
+    for (const auto& [name, value] : fields)
+        hashes[name] = Sha256Hex(JsonText(value)).substr(0, 16);
+    return hashes;
+}
+
 std::string ItemProjection::Hash() const
 {
     // Quoted as JSON strings, so that no text can pass for a name or a line end.

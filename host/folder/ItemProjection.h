@@ -17,6 +17,8 @@ struct ItemProjection {
     std::wstring Get(const std::wstring& name) const;
     // SHA-256 of the fields in name order, as lower-case hex.
     std::string Hash() const;
+    // A short hash of each field, to tell later which fields changed.
+    std::map<std::wstring, std::string> FieldHashes() const;
     bool operator==(const ItemProjection& other) const { return fields == other.fields; }
     // Whether this, as the handset keeps it, holds what given says: the same fields with
     // the same texts, but for those the handset may cut, which may hold a start of the

@@ -66,6 +66,35 @@ ItemProjection WithoutAlarm(ItemProjection projection)
     return projection;
 }
 
+// For each component of the kind, in the file's order, whether it is an occurrence moved
+// out of a series.
+std::vector<bool> MovedOccurrences(const std::string& bytes, const std::string& component)
+{
+    std::vector<bool> moved;
+    ContentLineReader reader(bytes);
+    ContentLine line;
+    int depth = 0, inside = -1;
+    try {
+        while (reader.Next(line)) {
+            if (line.name == "BEGIN") {
+                ++depth;
+                if (inside < 0 && UpperAscii(line.value) == component) {
+                    inside = depth;
+                    moved.push_back(false);
+                }
+            } else if (line.name == "END") {
+                if (depth-- == inside)
+                    inside = -1;
+            } else if (depth == inside && line.name == "RECURRENCE-ID") {
+                moved.back() = true;
+            }
+        }
+    } catch (const ContentLineError&) {
+        // The reading said what is wrong with the file.
+    }
+    return moved;
+}
+
 // The stamp every projection is written with; it is left out of the fields.
 const char kNoStamp[] = "19800106T000000Z";
 
@@ -131,12 +160,24 @@ OrganizerEntry OrganizerFormat::EntryOf(const std::string& bytes, std::string& p
         problem = e.what();
         return {};
     }
-    for (OrganizerEntry& entry : entries) {
-        if (entry.kind == m_kind)
-            return std::move(entry);
+    // The series itself, not an occurrence moved out of it (RECURRENCE-ID), which a file
+    // may hold before it.
+    std::vector<bool> moved = MovedOccurrences(bytes, TableOf(m_kind).component);
+    std::vector<size_t> series;
+    for (size_t at = 0, ofKind = 0; at < entries.size(); ++at) {
+        if (entries[at].kind != m_kind)
+            continue;
+        if (ofKind >= moved.size() || !moved[ofKind])
+            series.push_back(at);
+        ++ofKind;
     }
-    problem = std::string("it holds no ") + TableOf(m_kind).component;
-    return {};
+    std::string component = TableOf(m_kind).component;
+    if (series.empty())
+        problem = "it holds no " + component;
+    else if (series.size() > 1)
+        problem = "it holds " + std::to_string(series.size()) + " " + component +
+                  "s; a synced folder keeps one item per file";
+    return series.empty() ? OrganizerEntry() : std::move(entries[series.front()]);
 }
 
 OrganizerEntry OrganizerFormat::Kept(const OrganizerEntry& entry) const
@@ -179,12 +220,17 @@ bool OrganizerFormat::Holds(const ItemProjection& held, const ItemProjection& fi
 
 std::vector<std::wstring> OrganizerFormat::IdentityOf(const ItemProjection& item) const
 {
-    std::vector<std::wstring> identity;
-    // A memo has no title: its text names it.
+    // A memo has no title: its text names it, and nothing else does.
     const wchar_t* title = m_kind == OrganizerKind::Memo ? L"DESCRIPTION" : L"SUMMARY";
-    for (const wchar_t* field : {title, L"DTSTART"}) {
+    std::vector<std::wstring> identity;
+    auto add = [&](const wchar_t* field) {
         if (!item.Get(field).empty())
             identity.push_back(item.Get(field));
+    };
+    add(title);
+    for (const wchar_t* field : {L"DTSTART", L"DTEND", L"DUE", L"LOCATION", L"DESCRIPTION"}) {
+        if (wcscmp(field, title) != 0)
+            add(field);
     }
     return identity;
 }
@@ -222,22 +268,39 @@ std::string OrganizerFormat::NewFile(IItem* item) const
 }
 
 std::string OrganizerFormat::EditedFile(const std::string& existing, IItem* item, const ItemProjection& file,
-                                        const ItemProjection& held) const
+                                        const ItemProjection& held,
+                                        const std::optional<std::set<std::wstring>>& changed) const
 {
     std::set<std::wstring> names;
-    for (const auto& [name, value] : file.fields)
-        names.insert(name);
-    for (const auto& [name, value] : held.fields)
-        names.insert(name);
-    std::vector<FolderFileEdit::Replaced> replaced;
-    for (const std::wstring& name : names) {
-        ItemProjection fileField, heldField;
-        fileField.Set(name, file.Get(name));
-        heldField.Set(name, held.Get(name));
-        bool same = name == L"VALARM" ? SameAlarm(file, held) : heldField.Holds(fileField, Cuttable);
-        if (!same)
-            replaced.push_back({NarrowUtf8(name), 1});
+    if (changed) {
+        names = *changed;
+        // An alarm the handset keeps at a time rings elsewhere than the file's lead once
+        // the start moved: it goes with the start.
+        bool moved = names.count(L"DTSTART") || names.count(L"DTEND") || names.count(L"DUE");
+        if (moved && !SameAlarm(file, held))
+            names.insert(L"VALARM");
+    } else {
+        for (const auto& [name, value] : file.fields)
+            names.insert(name);
+        for (const auto& [name, value] : held.fields)
+            names.insert(name);
+        for (auto name = names.begin(); name != names.end();) {
+            ItemProjection fileField, heldField;
+            fileField.Set(*name, file.Get(*name));
+            heldField.Set(*name, held.Get(*name));
+            bool same = *name == L"VALARM" ? SameAlarm(file, held) : heldField.Holds(fileField, Cuttable);
+            name = same ? names.erase(name) : std::next(name);
+        }
     }
+    std::vector<FolderFileEdit::Replaced> replaced;
+    for (const std::wstring& name : names)
+        replaced.push_back({NarrowUtf8(name), 1});
+    // Lines that would contradict the new ones go with them: a duration beside a new end,
+    // a completion beside a new state.
+    if (names.count(L"DTEND") || names.count(L"DUE"))
+        replaced.push_back({"DURATION", 0});
+    if (names.count(L"STATUS"))
+        replaced.insert(replaced.end(), {{"COMPLETED", 0}, {"PERCENT-COMPLETE", 0}});
     // The stamp says when the entry last changed, for programs that read a file without
     // a METHOD.
     if (!replaced.empty())

@@ -30,7 +30,8 @@ public:
     void Apply(const std::string& bytes, IItem* item) const override;
     std::string NewFile(IItem* item) const override;
     std::string EditedFile(const std::string& existing, IItem* item, const ItemProjection& file,
-                           const ItemProjection& held) const override;
+                           const ItemProjection& held,
+                           const std::optional<std::set<std::wstring>>& changed) const override;
 
     // The properties the writer gives an entry, by name, without those that name the
     // copy rather than the entry (UID, DTSTAMP); an alarm is one "VALARM" field.

@@ -3,6 +3,8 @@
 // changed of it.
 #pragma once
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,10 @@ public:
 
     virtual ItemProjection OfItem(IItem* item) const = 0;
     virtual std::wstring LabelOf(const ItemProjection& item) const = 0;
-    // What names an item, as texts: a contact's name and numbers, an entry's title and
-    // start. An item of the same SUID that shares none of them is another item.
+    // What names an item, as texts, its name or title first, then what it holds besides
+    // (numbers, e-mails, times, places). An item that shares none of them with the one
+    // paired at its SUID is another one in a reused place; one that shares the first and
+    // another is the paired one, moved to another SUID.
     virtual std::vector<std::wstring> IdentityOf(const ItemProjection& item) const = 0;
     // Whether the handset's item holds what the file says, allowing for the texts it cut.
     virtual bool Holds(const ItemProjection& held, const ItemProjection& file) const = 0;
@@ -42,9 +46,12 @@ public:
     virtual void Apply(const std::string& bytes, IItem* item) const = 0;
     // The file for an item that has none; its UID is set by the caller.
     virtual std::string NewFile(IItem* item) const = 0;
-    // The file edited with what the item holds differently from the file's projection.
+    // The file edited with the item's fields named in changed: those the handset changed
+    // since the last sync. Without them, with every field the item holds otherwise than
+    // the file's projection.
     virtual std::string EditedFile(const std::string& existing, IItem* item, const ItemProjection& file,
-                                   const ItemProjection& held) const = 0;
+                                   const ItemProjection& held,
+                                   const std::optional<std::set<std::wstring>>& changed) const = 0;
 };
 
 }  // namespace kelvra::host

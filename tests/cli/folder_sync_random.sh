@@ -123,6 +123,9 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
             touched=()
             conflict=""
             deletions=0  # a few a round and of more than six, so that no sync deletes half a side
+            # Deletions on the handset come last, so that no item made in the same round takes
+            # a deleted one's place (and SUID): the scripted test covers that.
+            deleted=()
             # Each token is touched once a round, but for the edit against a deletion and
             # the conflict, which touch both sides of one.
             take() {
@@ -141,17 +144,17 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
                     1) new_file "R$next-" && alive[R$next-]=1 && next=$((next + 1)) ;;
                     2) t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_on_handset "$t" ;;
                     3) t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_file "$t" ;;
-                    4) [ $((deletions++)) -lt 2 -a ${#alive[@]} -gt 6 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && run "$h" delete "$table" "$(suid_of "$t")" && unset "alive[$t]" ;;
+                    4) [ $((deletions++)) -lt 2 -a ${#alive[@]} -gt 6 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && deleted+=("$t") && unset "alive[$t]" ;;
                     5) [ $((deletions++)) -lt 2 -a ${#alive[@]} -gt 6 ] && t=$(take) && [ -n "$t" ] && touched+=("$t") && rm "$(file_of "$t")" && unset "alive[$t]" ;;
                     6) # deleted on the handset, edited in the folder: the edit stays
-                        t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_file "$t" &&
-                            run "$h" delete "$table" "$(suid_of "$t")" ;;
+                        t=$(take) && [ -n "$t" ] && touched+=("$t") && edit_file "$t" && deleted+=("$t") ;;
                     7) # edited on both sides: a conflict, named and left
                         if [ -z "$conflict" ]; then
                             t=$(take) && [ -n "$t" ] && touched+=("$t") && conflict=$t && edit_on_handset "$t" && edit_file "$t"
                         fi ;;
                 esac
             done
+            for t in "${deleted[@]}"; do run "$h" delete "$table" "$(suid_of "$t")"; done
             run "$h" sync-folder "$table" "Z:$dir"
             [ -n "${KELVRA_SYNC_TRACE:-}" ] && echo "== $say: ${touched[*]} conflict=$conflict alive=$(expected_tokens)" && echo "$out" && echo "$err"
             if [ -n "$conflict" ]; then

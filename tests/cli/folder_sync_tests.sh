@@ -280,6 +280,94 @@ for model in 202 218; do
 done
 check "calendar: the alarm the A280 keeps as a lead stays as the file wrote it" grep -q 'ACTION:AUDIO' "$work/c202/review.ics"
 
+# ---- Renames, reused places, kinds that move, files that hold more than one item -------
+run mv --model 202 seed-demo
+mkdir -p "$work/mvp" "$work/mvc"
+run mv sync-folder phonebook "Z:$work/mvp"
+run mv sync-folder calendar "Z:$work/mvc"
+dentist=$(file_with "N:;Dentist" "$work/mvp")
+sed -i 's/^END:VCARD/ORG:Gangnam Clinic\r\nEND:VCARD/' "$dentist"
+run mv sync-folder phonebook "Z:$work/mvp"
+# A contact renamed and renumbered on the handset is still the contact: its note stays.
+run mv update phonebook "$(suid_of mv phonebook FIRST_NAME Dentist)" "FIRST_NAME=Dr. Choi" TEL_NUM_0=0233334444
+run mv sync-folder phonebook "Z:$work/mvp"
+check "renamed on the handset: its own file is edited ($code)" grep -q '^FN:Dr. Choi' "$dentist"
+check "renamed on the handset: the file keeps its ORG" grep -q '^ORG:Gangnam Clinic' "$dentist"
+# A contact deleted and another made in its place (its SUID) gets a file of its own.
+choi=$(suid_of mv phonebook FIRST_NAME "Dr. Choi")
+run mv delete phonebook "$choi"
+run mv create phonebook FIRST_NAME=Plumber TEL_NUM_0=0109998888
+check "a deleted contact's place is taken by the new one" [ "$(suid_of mv phonebook FIRST_NAME Plumber)" = "$choi" ]
+run mv sync-folder phonebook "Z:$work/mvp"
+plumber=$(file_with "N:;Plumber" "$work/mvp")
+check "reused place: the old contact's file is deleted ($code)" [ ! -e "$dentist" ]
+own_file() { [ -n "$plumber" ] && ! grep -q ORG "$plumber"; }
+check "reused place: the new contact has a file without the old one's ORG" own_file
+# A file renamed is the same file: the contact is not deleted and made again.
+ada=$(suid_of mv phonebook FIRST_NAME Ada)
+mv "$(file_with "N:Lovelace;Ada" "$work/mvp")" "$work/mvp/ada-renamed.vcf"
+run mv sync-folder phonebook "Z:$work/mvp"
+check "renamed file: nothing created or deleted ($code)" contains "$out" "0 created, 0 updated, 0 deleted on the handset; 0 created, 0 updated, 0 deleted in the folder"
+check "renamed file: the contact keeps its SUID" [ "$(suid_of mv phonebook FIRST_NAME Ada)" = "$ada" ]
+check "renamed file: then in step" in_step mv phonebook "$work/mvp"
+# A file with two contacts is not synced, and never deleted.
+cat "$work/mvp/ada-renamed.vcf" "$plumber" >"$work/mvp/two.vcf"
+run mv sync-folder phonebook "Z:$work/mvp"
+said_with() { [ "$code" -eq "$1" ] && contains "$err" "$2"; }
+check "two contacts in a file: said, exit 3 ($code)" said_with 3 "two.vcf: not synced: it holds 2 vCards"
+check "two contacts in a file: nothing made of it" [ "$(count_of mv phonebook)" -eq "$(($(files_in "$work/mvp" vcf) - 1))" ]
+rm "$work/mvp/two.vcf"
+# An emptied folder while the handset made new contacts: still refused.
+run mv create phonebook FIRST_NAME=New1 TEL_NUM_0=0101
+run mv create phonebook FIRST_NAME=New2 TEL_NUM_0=0102
+run mv create phonebook FIRST_NAME=New3 TEL_NUM_0=0103
+mkdir -p "$work/aside2"
+mv "$work/mvp"/*.vcf "$work/aside2/"
+run mv sync-folder phonebook "Z:$work/mvp"
+check "emptied folder beside new contacts: refused ($code)" said_with 1 "--force-delete"
+mv "$work/aside2"/*.vcf "$work/mvp/"
+# An entry that changes its kind on the handset moves to another SUID, not another file.
+dentistevent=$(file_with "SUMMARY:Dentist" "$work/mvc")
+sed -i 's/^END:VEVENT/X-OTHER:keep\r\nEND:VEVENT/' "$dentistevent"
+run mv sync-folder calendar "Z:$work/mvc"
+run mv update calendar "$(suid_of mv calendar SUBJECT Dentist)" TYPE=20
+run mv sync-folder calendar "Z:$work/mvc"
+check "kind changed on the handset: the entry's own file is edited ($code)" grep -q '^CATEGORIES:IMPORTANT' "$dentistevent"
+check "kind changed on the handset: the file keeps its lines" grep -q '^X-OTHER:keep' "$dentistevent"
+check "kind changed on the handset: one file for it" [ "$(grep -l 'SUMMARY:Dentist' "$work/mvc"/*.ics | wc -l)" -eq 1 ]
+check "kind changed on the handset: then in step" in_step mv calendar "$work/mvc"
+# A series whose moved occurrence comes first in its file: the series is what is synced,
+# and an end given anew takes the place of the duration.
+crlf >"$work/mvc/series.ics" <<'EOF'
+BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//Other//EN
+BEGIN:VEVENT
+UID:series-1@other
+RECURRENCE-ID:20261216T100000
+DTSTART:20261216T150000
+DURATION:PT1H
+SUMMARY:Moved occurrence
+END:VEVENT
+BEGIN:VEVENT
+UID:series-1@other
+DTSTART:20261209T100000
+DURATION:PT1H
+RRULE:FREQ=WEEKLY
+SUMMARY:Weekly sync
+END:VEVENT
+END:VCALENDAR
+EOF
+run mv sync-folder calendar "Z:$work/mvc"
+check "series: the handset gets the series, not the moved occurrence ($code)" [ -n "$(suid_of mv calendar SUBJECT "Weekly sync")" ]
+run mv update calendar "$(suid_of mv calendar SUBJECT "Weekly sync")" "END_DATE=2026-12-09 11:30"
+run mv sync-folder calendar "Z:$work/mvc"
+unfolded "$work/mvc/series.ics" >"$work/series.now"
+check "series: the new end is written into the series" grep -qx "DTEND:20261209T113000" "$work/series.now"
+check "series: the series' duration goes with its new end" [ "$(grep -c '^DURATION' "$work/series.now")" -eq 1 ]
+check "series: the moved occurrence is left as it was" grep -qx 'SUMMARY:Moved occurrence' "$work/series.now"
+check "series: then in step" in_step mv calendar "$work/mvc"
+
 # ---- Tasks on a KTM-A290 and memos: both ways, a foreign to-do keeps what it holds ------
 run tm --model 211 seed-demo
 mkdir -p "$work/tasks" "$work/memos"
