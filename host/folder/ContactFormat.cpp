@@ -94,8 +94,19 @@ bool Cuttable(const std::wstring& name)
     return name.find(L"_TYPE_") == std::wstring::npos && !StartsWith(name, L"TEL_NUM_");
 }
 
+// A number's type as a model keeps it: models of few types keep the others as their
+// catch-all ("NONE", "ETC"), and a model of short names keeps every mobile as "Mobile".
+bool TypeHeld(const std::wstring& held, const std::wstring& given)
+{
+    if (held == given || held == L"NONE" || held == L"ETC" || held.empty())
+        return true;
+    bool mobile = StartsWith(given, L"Mobile");
+    return (held == L"Mobile" && mobile) || (held == L"Mobile.Private" && given == L"Mobile");
+}
+
 // Whether the handset holds the file's fields of a kind otherwise, beyond its cut.
-bool Differ(const ItemProjection& file, const ItemProjection& held, const std::wstring& prefix)
+bool Differ(const ItemProjection& file, const ItemProjection& held, const std::wstring& prefix,
+            const ItemProjection::FieldHolds& fieldHolds)
 {
     auto pick = [&](const ItemProjection& projection) {
         ItemProjection picked;
@@ -105,7 +116,7 @@ bool Differ(const ItemProjection& file, const ItemProjection& held, const std::w
         }
         return picked;
     };
-    return !pick(held).Holds(pick(file), Cuttable);
+    return !pick(held).Holds(pick(file), fieldHolds);
 }
 
 // How many of the first card's lines of a property come up to its kept-th one with a
@@ -236,9 +247,26 @@ FileItem ContactFormat::OfFile(const std::string& bytes) const
     return file;
 }
 
+size_t ContactFormat::ShortestCut(const std::wstring& name) const
+{
+    if (!Cuttable(name))
+        return 0;
+    // The last name is cut to fit the full name beside the first: its own field says nothing.
+    return ItemProjection::ShortestCut(name == L"LAST_NAME" ? 0 : m_capabilities.FieldSize(Property(name)));
+}
+
+ItemProjection::FieldHolds ContactFormat::FieldHeld() const
+{
+    return [this](const std::wstring& name, const std::wstring& held, const std::wstring& given) {
+        if (name.find(L"_TYPE_") != std::wstring::npos)
+            return TypeHeld(held, given);
+        return ItemProjection::HeldOrCut(held, given, ShortestCut(name));
+    };
+}
+
 bool ContactFormat::Holds(const ItemProjection& held, const ItemProjection& file) const
 {
-    return held.Holds(file, Cuttable);
+    return held.Holds(file, FieldHeld());
 }
 
 std::vector<std::wstring> ContactFormat::IdentityOf(const ItemProjection& item) const
@@ -310,7 +338,7 @@ std::string ContactFormat::EditedFile(const std::string& existing, IItem* item, 
 {
     auto differ = [&](const std::wstring& prefix) {
         if (!changed)
-            return Differ(file, held, prefix);
+            return Differ(file, held, prefix, FieldHeld());
         for (const std::wstring& field : *changed) {
             if (StartsWith(field, prefix))
                 return true;

@@ -47,6 +47,12 @@ private:
     ItemProjection Kept(const ItemProjection& projected) const;
     // How many of a numbered column's kind the model keeps ("TEL_NUM_3": its numbers).
     size_t Slots(const std::wstring& column) const;
+    // The shortest start of a field's text that may be the handset's cut of it; 0 for a
+    // field it never cuts.
+    size_t ShortestCut(const std::wstring& name) const;
+    // How each field of the handset holds a file's: texts maybe cut, types as the model
+    // keeps them.
+    ItemProjection::FieldHolds FieldHeld() const;
 
     ComPtr<IDataTable> m_table;
     PhonebookCapabilities m_capabilities;

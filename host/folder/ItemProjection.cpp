@@ -1,5 +1,7 @@
 #include "ItemProjection.h"
 
+#include <algorithm>
+
 #include "JsonValue.h"
 #include "Sha256.h"
 
@@ -19,17 +21,26 @@ std::wstring ItemProjection::Get(const std::wstring& name) const
     return found == fields.end() ? std::wstring() : found->second;
 }
 
-bool ItemProjection::Holds(const ItemProjection& given,
-                           const std::function<bool(const std::wstring&)>& cuttable) const
+size_t ItemProjection::ShortestCut(size_t fieldChars)
+{
+    constexpr size_t kLongestNeeded = 16;
+    return fieldChars == 0 ? kLongestNeeded : std::max<size_t>(4, std::min(kLongestNeeded, fieldChars / 2));
+}
+
+bool ItemProjection::HeldOrCut(const std::wstring& held, const std::wstring& given, size_t shortestCut)
+{
+    bool cut = shortestCut > 0 && held.size() >= shortestCut && held.size() < given.size() &&
+               given.compare(0, held.size(), held) == 0;
+    return held == given || cut;
+}
+
+bool ItemProjection::Holds(const ItemProjection& given, const FieldHolds& fieldHolds) const
 {
     if (fields.size() != given.fields.size())
         return false;
     for (const auto& [name, text] : given.fields) {
         auto held = fields.find(name);
-        if (held == fields.end())
-            return false;
-        bool cut = held->second.size() < text.size() && text.compare(0, held->second.size(), held->second) == 0;
-        if (held->second != text && !(cut && cuttable(name)))
+        if (held == fields.end() || !fieldHolds(name, held->second, text))
             return false;
     }
     return true;

@@ -20,11 +20,18 @@ struct ItemProjection {
     // A short hash of each field, to tell later which fields changed.
     std::map<std::wstring, std::string> FieldHashes() const;
     bool operator==(const ItemProjection& other) const { return fields == other.fields; }
-    // Whether this, as the handset keeps it, holds what given says: the same fields with
-    // the same texts, but for those the handset may cut, which may hold a start of the
-    // given text. The handset's cut depends on how it stores a text and on the other
-    // names beside it, so only its own reading tells where it cut.
-    bool Holds(const ItemProjection& given, const std::function<bool(const std::wstring&)>& cuttable) const;
+    // Whether this, as the handset keeps it, holds what given says: the same fields, each
+    // held as fieldHolds(name, held text, given text) tells.
+    using FieldHolds = std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&)>;
+    bool Holds(const ItemProjection& given, const FieldHolds& fieldHolds) const;
+    // A text held as given, or cut: a start of it at least shortestCut long (0: the field
+    // is never cut). The handset's cut depends on how it stores a text and on the names
+    // beside it, so only its own reading tells where it cut.
+    static bool HeldOrCut(const std::wstring& held, const std::wstring& given, size_t shortestCut);
+    // The shortest start of a text a field of that many characters (0: not known) keeps
+    // when it cuts it: half the field, as a text of wide characters takes two places
+    // each, and never less than a word, so that "Jo" is no cut of "John".
+    static size_t ShortestCut(size_t fieldChars);
 };
 
 }  // namespace kelvra::host

@@ -38,11 +38,6 @@ const KindTable& TableOf(OrganizerKind kind)
 
 const wchar_t* const kTexts[] = {L"SUBJECT", L"DETAIL", L"LOCATION"};
 
-bool Cuttable(const std::wstring& name)
-{
-    return name == L"SUMMARY" || name == L"DESCRIPTION" || name == L"LOCATION";
-}
-
 // A lead before the start and an alarm at the time it stands for ring alike: a model
 // that keeps alarms only at a time keeps a lead so.
 bool SameAlarm(const ItemProjection& file, const ItemProjection& held)
@@ -213,9 +208,29 @@ FileItem OrganizerFormat::OfFile(const std::string& bytes) const
     return file;
 }
 
+size_t OrganizerFormat::ShortestCut(const std::wstring& property) const
+{
+    static const std::pair<const wchar_t*, const wchar_t*> kTexts[] = {
+        {L"SUMMARY", L"SUBJECT"}, {L"DESCRIPTION", L"DETAIL"}, {L"LOCATION", L"LOCATION"}};
+    for (const auto& [name, column] : kTexts) {
+        if (property == name) {
+            auto size = m_sizes.find(column);
+            return ItemProjection::ShortestCut(size == m_sizes.end() ? 0 : size->second);
+        }
+    }
+    return 0;
+}
+
+ItemProjection::FieldHolds OrganizerFormat::FieldHeld() const
+{
+    return [this](const std::wstring& name, const std::wstring& held, const std::wstring& given) {
+        return ItemProjection::HeldOrCut(held, given, ShortestCut(name));
+    };
+}
+
 bool OrganizerFormat::Holds(const ItemProjection& held, const ItemProjection& file) const
 {
-    return WithoutAlarm(held).Holds(WithoutAlarm(file), Cuttable) && SameAlarm(file, held);
+    return WithoutAlarm(held).Holds(WithoutAlarm(file), FieldHeld()) && SameAlarm(file, held);
 }
 
 std::vector<std::wstring> OrganizerFormat::IdentityOf(const ItemProjection& item) const
@@ -288,7 +303,7 @@ std::string OrganizerFormat::EditedFile(const std::string& existing, IItem* item
             ItemProjection fileField, heldField;
             fileField.Set(*name, file.Get(*name));
             heldField.Set(*name, held.Get(*name));
-            bool same = *name == L"VALARM" ? SameAlarm(file, held) : heldField.Holds(fileField, Cuttable);
+            bool same = *name == L"VALARM" ? SameAlarm(file, held) : heldField.Holds(fileField, FieldHeld());
             name = same ? names.erase(name) : std::next(name);
         }
     }

@@ -42,6 +42,10 @@ private:
     OrganizerEntry EntryOf(const std::string& bytes, std::string& problem) const;
     // What the model keeps of an entry: its columns, texts cut to their fields.
     OrganizerEntry Kept(const OrganizerEntry& entry) const;
+    // The shortest start of a property's text that may be the handset's cut of it; 0 for
+    // one it never cuts.
+    size_t ShortestCut(const std::wstring& property) const;
+    ItemProjection::FieldHolds FieldHeld() const;
 
     OrganizerKind m_kind;
     QELDATATYPE m_itemType;

@@ -43,6 +43,8 @@ file_of() {
 }
 
 # Items of each side, as its people make them.
+# took: the handset took the last change (said changes of the model's fields allowed).
+took() { [ "$code" -eq 0 -o "$code" -eq 4 ] || { echo "FAILED: the handset refused: $err"; failed=$((failed + 1)); return 1; }; }
 new_on_handset() {
     if [ "$table" = phonebook ]; then
         run "$h" create phonebook "FIRST_NAME=$1$(letters $((RANDOM % 40)))" "LAST_NAME=$(letters $((RANDOM % 30)))" \
@@ -52,6 +54,7 @@ new_on_handset() {
         run "$h" create calendar "SUBJECT=$1$(letters $((RANDOM % 60)))" "START_DATE=2027-03-$day $hour:00" \
             "END_DATE=2027-03-$day $hour:45" "LOCATION=$(letters $((RANDOM % 40)))"
     fi
+    took
 }
 new_file() {
     local file=$dir/new-$1.$ext
@@ -79,6 +82,7 @@ edit_on_handset() {
         run "$h" update calendar "$suid" "$(pick "SUBJECT=$1$(letters $((RANDOM % 60)))" \
             "LOCATION=$(letters $((RANDOM % 40)))" "DETAIL=$(letters $((RANDOM % 80)))")"
     fi
+    took
 }
 edit_file() {
     local file
@@ -105,6 +109,7 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
         else
             ext=ics title=SUBJECT line_pattern='SUMMARY:\(R[0-9]*-\).*' line_prefix='SUMMARY:'
         fi
+        run "$h" --model "$model" count "$table"  # the handset's model, kept in its folder
         unset alive
         declare -A alive=()
         next=1
@@ -154,7 +159,7 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
                         fi ;;
                 esac
             done
-            for t in "${deleted[@]}"; do run "$h" delete "$table" "$(suid_of "$t")"; done
+            for t in "${deleted[@]}"; do run "$h" delete "$table" "$(suid_of "$t")" && took; done
             run "$h" sync-folder "$table" "Z:$dir"
             [ -n "${KELVRA_SYNC_TRACE:-}" ] && echo "== $say: ${touched[*]} conflict=$conflict alive=$(expected_tokens)" && echo "$out" && echo "$err"
             if [ -n "$conflict" ]; then
