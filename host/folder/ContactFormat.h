@@ -27,6 +27,7 @@ public:
     std::wstring LabelOf(const ItemProjection& item) const override;
     bool Holds(const ItemProjection& held, const ItemProjection& file) const override;
     std::vector<std::wstring> IdentityOf(const ItemProjection& item) const override;
+    bool TellsReusedPlaces() const override { return true; }
     FileItem OfFile(const std::string& bytes) const override;
     void Apply(const std::string& bytes, IItem* item) const override;
     std::string NewFile(IItem* item) const override;

@@ -234,9 +234,9 @@ void FolderSync::PlanPair(size_t index)
 
 bool FolderSync::Reused(const SyncPair& pair, const ItemProjection& now) const
 {
-    // One name alone (a memo's text) says too little: its edit would pass for another memo.
+    // One name alone says too little: its edit would pass for another item.
     std::vector<std::string> identity = Identity(now);
-    if (pair.identity.size() < 2 || identity.size() < 2)
+    if (!m_format.TellsReusedPlaces() || pair.identity.size() < 2 || identity.size() < 2)
         return false;
     for (const std::string& key : identity) {
         if (std::find(pair.identity.begin(), pair.identity.end(), key) != pair.identity.end())

@@ -37,6 +37,10 @@ public:
     // paired at its SUID is another one in a reused place; one that shares the first and
     // another is the paired one, moved to another SUID.
     virtual std::vector<std::wstring> IdentityOf(const ItemProjection& item) const = 0;
+    // Whether an item that shares nothing with the one paired tells a reused place: a
+    // contact's name, numbers and texts all changed at once are another person; an
+    // entry's title and times all changed are still an edit of it.
+    virtual bool TellsReusedPlaces() const = 0;
     // Whether the handset's item holds what the file says, allowing for the texts it cut.
     virtual bool Holds(const ItemProjection& held, const ItemProjection& file) const = 0;
     // Never throws for a file's content: what cannot be read is the problem said.
