@@ -575,14 +575,17 @@ void FolderSync::SayKept(const FolderItem& file, const ItemProjection& held)
 
 void FolderSync::SayDifferences(const std::string& lead, const ItemProjection& file, const ItemProjection& held)
 {
+    // An iCalendar field's value is said without the colon before it.
+    auto shown = [](const std::wstring& value) {
+        return "\"" + NarrowUtf8(value.compare(0, 1, L":") == 0 ? value.substr(1) : value) + "\"";
+    };
     for (const auto& [name, value] : file.fields) {
         if (held.Get(name) != value)
-            Warn(lead + NarrowUtf8(name) + " as \"" + NarrowUtf8(held.Get(name)) + "\", not \"" + NarrowUtf8(value) +
-                 "\"");
+            Warn(lead + NarrowUtf8(name) + " as " + shown(held.Get(name)) + ", not " + shown(value));
     }
     for (const auto& [name, value] : held.fields) {
         if (!file.fields.count(name))
-            Warn(lead + NarrowUtf8(name) + " as \"" + NarrowUtf8(value) + "\", which the file leaves empty");
+            Warn(lead + NarrowUtf8(name) + " as " + shown(value) + ", which the file leaves empty");
     }
 }
 
