@@ -98,6 +98,45 @@ done
 check "edits: the photo keeps its folding byte for byte" grep -q $'^ z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==\r$' "$work/pa/foreign.vcf"
 check "edits: then in step" in_step a phonebook "$work/pa"
 
+# A vCard 3.0 of another program: an inline picture, ORG, two addresses, its own groups.
+mkdir -p "$work/v3"
+crlf >"$work/v3/turing.vcf" <<'EOF'
+BEGIN:VCARD
+VERSION:3.0
+PRODID:-//Other Program//EN
+UID:turing-1912@example.org
+N:Turing;Alan;Mathison;;OBE
+FN:Alan Turing
+ORG:University of Manchester;Computing Machine Laboratory
+TITLE:Reader
+TEL;TYPE=WORK,VOICE:+44 161 555 0100
+EMAIL;TYPE=INTERNET:alan@example.org
+item1.ADR;TYPE=WORK:;;Oxford Road;Manchester;;M13 9PL;United Kingdom
+item1.X-ABLabel:Lab
+ADR;TYPE=HOME:;;43 Adlington Road;Wilmslow;;SK9 2BJ;United Kingdom
+PHOTO;ENCODING=b;TYPE=PNG:iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8B
+ QDwAEhQGAhKmMIQAAAABJRU5ErkJggg==
+CATEGORIES:Mathematicians,Cambridge
+NOTE:Bletchley Park
+END:VCARD
+EOF
+run v3 --model 202 sync-folder phonebook "Z:$work/v3"
+turing=$(suid_of v3 phonebook FIRST_NAME Alan)
+check "vCard 3.0: the contact reaches the handset ($code)" [ -n "$turing" ]
+run v3 update phonebook "$turing" TEL_NUM_0=01055501234 "NOTES=Bletchley Park, Hut 8"
+run v3 sync-folder phonebook "Z:$work/v3"
+unfolded "$work/v3/turing.vcf" >"$work/turing.now"
+check "vCard 3.0: the handset's number reaches the file" grep -q '^TEL;.*:01055501234$' "$work/turing.now"
+check "vCard 3.0: so does its note" grep -qx 'NOTE:Bletchley Park\\, Hut 8' "$work/turing.now"
+for kept in 'UID:turing-1912@example.org' 'N:Turing;Alan;Mathison;;OBE' 'FN:Alan Turing' \
+    'ORG:University of Manchester;Computing Machine Laboratory' 'TITLE:Reader' 'EMAIL;TYPE=INTERNET:alan@example.org' \
+    'item1.ADR;TYPE=WORK:;;Oxford Road;Manchester;;M13 9PL;United Kingdom' 'item1.X-ABLabel:Lab' \
+    'ADR;TYPE=HOME:;;43 Adlington Road;Wilmslow;;SK9 2BJ;United Kingdom' 'CATEGORIES:Mathematicians,Cambridge' \
+    'PHOTO;ENCODING=b;TYPE=PNG:iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='; do
+    check "vCard 3.0: the file keeps $kept" grep -qxF -- "$kept" "$work/turing.now"
+done
+check "vCard 3.0: then in step" in_step v3 phonebook "$work/v3"
+
 # ---- Conflicts: listed and left, until a side is preferred ------------------------------
 joon=$(suid_of a phonebook FIRST_NAME Joon)
 joonfile=$(file_with "N:Park;Joon" "$work/pa")
