@@ -196,8 +196,10 @@ ItemProjection ContactFormat::Kept(const ItemProjection& projected) const
         if (!m_columns.count(name) || (numbered && Index(name) >= Slots(name)))
             continue;
         // The last name has no field of its own: it is cut to fit the full name beside
-        // the first name, which only the handset's reading tells.
-        bool uncut = !Cuttable(name) || name == L"LAST_NAME";
+        // the first name, which only the handset's reading tells. Without a last name, a
+        // model that reads the names from the full name keeps the first name that long.
+        bool alone = name == L"FIRST_NAME" && projected.Get(L"LAST_NAME").empty();
+        bool uncut = !Cuttable(name) || name == L"LAST_NAME" || alone;
         kept.Set(name, uncut ? text : CutTo(text, m_capabilities.FieldSize(Property(name))));
     }
     return kept;

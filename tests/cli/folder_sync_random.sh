@@ -42,6 +42,13 @@ file_of() {
     done
 }
 
+# in_step: the dry run's output names no pair out of step; those it names are shown.
+in_step() {
+    lacks "$out$err" "out of step" && return 0
+    grep -F "out of step with" <<<"$err" | head -3 | sed 's/^/    /'
+    return 1
+}
+
 # Items of each side, as its people make them.
 # took: the handset took the last change (said changes of the model's fields allowed).
 took() { [ "$code" -eq 0 -o "$code" -eq 4 ] || { echo "FAILED: the handset refused: $err"; failed=$((failed + 1)); return 1; }; }
@@ -171,8 +178,7 @@ for model in ${KELVRA_SYNC_MODELS:-202 218}; do
             run "$h" sync-folder --dry-run "$table" "Z:$dir"
             check "$say: a second sync would change nothing" contains "$out" \
                 "0 created, 0 updated, 0 deleted on the handset; 0 created, 0 updated, 0 deleted in the folder"
-            check "$say: every file in step with its item" lacks "$out$err" "out of step" ||
-                grep -F "out of step with" <<<"$err" | head -3 | sed 's/^/    /'
+            check "$say: every file in step with its item" in_step
             want=$(expected_tokens)
             check "$say: the handset holds each item once, none lost" test "$(handset_tokens)" = "$want"
             check "$say: the folder holds each item once, none lost" test "$(folder_tokens)" = "$want"
