@@ -255,7 +255,7 @@ run killed --model 218 seed-demo
 make_files "$work/killed"
 "$wine" "$exe" --handset "Z:$work/killed" sync-folder phonebook "Z:$work/killed" >"$work/killed.out" 2>/dev/null &
 pid=$!
-while kill -0 "$pid" 2>/dev/null && [ "$(grep -c '^folder: wrote' "$work/killed.out")" -lt 1 ]; do sleep 0.01; done
+while kill -0 "$pid" 2>/dev/null && [ "$(cat "$work/killed.out" 2>/dev/null | grep -c '^folder: wrote')" -lt 1 ]; do sleep 0.01; done
 { kill -9 "$pid" && wait "$pid"; } 2>/dev/null
 run killed sync-folder phonebook "Z:$work/killed"
 check "killed while writing files: the same items and files as one whole run" [ "$(tokens killed "$work/killed")" = "$expected" ]
